@@ -1,0 +1,74 @@
+#include "app/common/Headless.h"
+#include "core/config/SetupFile.h"
+#include "core/ports/ConsolePrompter.h"
+#include "core/station/Station.h"
+#include "gui/forms/TAdminForm.h"
+#include "gui/forms/TBarcodeListDlg.h"
+#include "gui/forms/TFileStoreForm.h"
+#include "gui/forms/TImgViewForm.h"
+#include "gui/forms/TMainForm.h"
+#include "gui/widgets/WidgetPrompter.h"
+#include "platform/instance/SingleInstance.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+
+using namespace kestrova;
+
+int main(int argc, char** argv) {
+    const bool headless = RunHeadless();
+    if (headless) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("KestrovaNT"));
+    QApplication::setFont(QFont(QStringLiteral("Tahoma"), 8));
+
+    // Without a real screen nobody could answer a box: print messages instead.
+    const QString platform = QGuiApplication::platformName();
+    const bool console = headless || platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+    ConsolePrompter consolePrompter;
+    WidgetPrompter widgetPrompter;
+    Prompter& prompter = console ? static_cast<Prompter&>(consolePrompter) : widgetPrompter;
+
+    SingleInstance guard;
+    if (!guard.acquire()) {
+        prompter.message(QString(), QStringLiteral("KestrovaNT already running."));
+        guard.activateRunning();
+        return 0;
+    }
+
+    SystemClock clock;
+    Station station(prompter, clock);
+    station.setMessagePump([] { QCoreApplication::processEvents(); });
+    station.eventLog().setLogFile(station.ProgramDir + QStringLiteral("logs/kestrova.log"));
+    if (headless) {
+        QObject::connect(&station.eventLog(), &EventLog::lineAdded, [](const QString& line) {
+            std::printf("%s\n", qPrintable(line));
+            std::fflush(stdout);
+        });
+    }
+
+    TMainForm mainForm(station);
+    widgetPrompter.setParent(&mainForm);
+    TAdminForm adminForm(station);
+    TFileStoreForm storeForm(station);
+    TBarcodeListDlg barcodeListDlg(station, &mainForm);
+    TImgViewForm imgViewForm(station);
+
+    const SetupOutcome setup = ReadSetupFile(station, SetupFileName, SetupFileHooks{});
+    if (setup == SetupOutcome::EndNow) return 1;
+
+    QObject::connect(&guard, &SingleInstance::activationRequested, &mainForm, [&mainForm] {
+        std::fprintf(stderr, "KestrovaNT: activated by a second start\n");
+        mainForm.activateFromSecondStart();
+    });
+
+    if (headless) return setup == SetupOutcome::Ok ? 0 : 1;
+
+    mainForm.showMaximized();
+    if (setup == SetupOutcome::EndAfterStartup) QTimer::singleShot(0, &app, [] { QCoreApplication::exit(1); });
+    const int rc = app.exec();
+    guard.release();
+    return rc;
+}

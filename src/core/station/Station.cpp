@@ -1,0 +1,30 @@
+#include "core/station/Station.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace kestrova {
+
+Station::Station(Prompter& prompter, Clock& clock, QObject* parent)
+    : QObject(parent), m_prompter(prompter), m_clock(clock), m_log(clock) {
+    ProgramDir = DefaultProgramDir();
+    TempDir = DefaultTempDir();
+}
+
+namespace {
+QString withSlash(QString dir) {
+    if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
+    return dir;
+}
+} // namespace
+
+QString DefaultProgramDir() {
+    const QByteArray env = qgetenv("KESTROVA_PROGRAM_DIR");
+    if (!env.isEmpty()) return withSlash(QDir(QString::fromLocal8Bit(env)).absolutePath());
+    if (QCoreApplication::instance()) return withSlash(QCoreApplication::applicationDirPath());
+    return withSlash(QDir::currentPath());
+}
+
+QString DefaultTempDir() { return withSlash(QDir::tempPath()); }
+
+} // namespace kestrova

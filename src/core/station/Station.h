@@ -1,0 +1,112 @@
+#pragma once
+
+#include "core/config/SetupInfo.h"
+#include "core/ports/Clock.h"
+#include "core/ports/Prompter.h"
+#include "core/util/EventLog.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+namespace kestrova {
+
+// What the main window shows that other parts of the station read or change as data. The window
+// renders it; handlers change it through the station and call Station::notify().
+struct MainWindowState {
+    QString Caption = QStringLiteral("KestrovaNT ");
+    QString lblBarcodeProfile = QStringLiteral("System is using default barcode type");
+    bool ServerGroupVisible = false; // "Awaiting Lab IS"
+    bool CDGrpEnabled = true;
+    bool CDGroupLabelVisible = true;
+    QString CDGroupLabelHint;
+    bool AutoProcess1Checked = true;
+    QString AutoProcess1Caption = QStringLiteral("Me&dia Process ON");
+    bool DecodeProblems1Checked = true;
+    QString DecodeProblems1Caption = QStringLiteral("&Decode Problems ON");
+    bool SignIconVisible = false;
+    // The problem file list: a mask and the directory it lists.
+    QString ProblemFilesMask;
+    QString ProblemFilesDirectory;
+    // Counter texts of the "Image Progress" group.
+    QString ScannedWaitingLabel = QStringLiteral("0");
+    QString DecodedWaitingLabel = QStringLiteral("0");
+    QString CDGroupLabel = QStringLiteral("0");
+    QString ProblemGrpLabel = QStringLiteral("0");
+    QString SystemLabel = QStringLiteral("0");
+    QString ScannerDocLabel;
+};
+
+// The station: everything a running workstation holds from start-up to exit. One per process in
+// the programs; tests build as many as they like.
+class Station : public QObject {
+    Q_OBJECT
+public:
+    Station(Prompter& prompter, Clock& clock, QObject* parent = nullptr);
+
+    Prompter& prompter() const { return m_prompter; }
+    Clock& clock() const { return m_clock; }
+    EventLog& eventLog() { return m_log; }
+    const EventLog& eventLog() const { return m_log; }
+
+    void LogEvent(const QString& message) { m_log.LogEvent(message); }
+
+    // Lets the message loop run; long passes call it at fixed points.
+    void processMessages() {
+        if (m_pump) m_pump();
+    }
+    void setMessagePump(std::function<void()> pump) { m_pump = std::move(pump); }
+
+    // Tells the windows that station state they show has changed.
+    void notify() { emit stateChanged(); }
+
+    // Setup record and globals read from the setup file.
+    setupinformation SetupInfo;
+    QString StoreMask;
+    QString Slot8Mask;
+    std::int32_t StorageResolution = -1;
+    std::int32_t ColourDepth = 24;
+    bool ImagePerBarcode = false;
+    bool FileSecurityOn = false;
+    QString SecurityDomain;
+    bool SigningOn = false;
+    TCertificateInfo CertificateInfo;
+    bool LocalImagesFlag = false;
+    QString ProgramDir; // with a trailing "/"
+    QString TempDir;    // with a trailing "/"
+
+    // Backup medium and last failure of signing or zip rebuilding.
+    QString MediaLabel;
+    QString LastBackupError;
+
+    // Stop requests for running passes.
+    bool ConvertStop = false;
+    bool BackupStop = false;
+    bool FinaliseStop = false;
+
+    // Task switches.
+    bool StoreFileTimerEnabled = false;
+
+    // Colour depth used to load an image set.
+    int ImageSetDepth = 4;
+    // Pages skipped while resolving problems.
+    int ProblemSkipCount = 0;
+
+    MainWindowState ui;
+
+signals:
+    void stateChanged();
+
+private:
+    Prompter& m_prompter;
+    Clock& m_clock;
+    EventLog m_log;
+    std::function<void()> m_pump;
+};
+
+// The program directory: KESTROVA_PROGRAM_DIR when set, otherwise the directory of the running
+// executable (Qt's application directory). Always ends with "/".
+QString DefaultProgramDir();
+QString DefaultTempDir();
+
+} // namespace kestrova

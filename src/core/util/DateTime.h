@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDateTime>
+
+namespace kestrova {
+
+// The one date-time representation of the station: whole and fractional days since
+// 30 December 1899 00:00:00 local time. The empty date is 0.
+using TDateTime = double;
+
+constexpr TDateTime EmptyDateTime = 0.0;
+constexpr double MillisecondsPerDay = 86400000.0;
+
+QDate DateTimeEpoch();
+TDateTime ToTDateTime(const QDateTime& local);
+QDateTime FromTDateTime(TDateTime value);
+TDateTime EncodeDate(int year, int month, int day); // throws std::invalid_argument for no calendar date
+TDateTime EncodeTime(int hour, int minute, int second, int msec);
+// Milliseconds since midnight of the value, rounded to the nearest millisecond.
+qint64 MillisecondsOfDay(TDateTime value);
+
+} // namespace kestrova

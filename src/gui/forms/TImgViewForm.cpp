@@ -1,0 +1,12 @@
+#include "gui/forms/TImgViewForm.h"
+
+#include "core/station/Station.h"
+
+namespace kestrova {
+
+TImgViewForm::TImgViewForm(Station& station, QWidget* parent) : QMainWindow(parent), m_station(station) {
+    setObjectName(QStringLiteral("ImgViewForm"));
+    setWindowTitle(QStringLiteral("Image Viewer"));
+}
+
+} // namespace kestrova
