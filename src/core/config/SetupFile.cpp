@@ -1,16 +1,210 @@
 #include "core/config/SetupFile.h"
 
+#include "core/config/SetupLine.h"
+#include "core/config/SetupText.h"
 #include "core/station/Station.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cstdlib>
 
 namespace kestrova {
 
-// Placeholder until the reader lands.
-SetupOutcome ReadSetupFile(Station&, const QString&, const SetupFileHooks&) { return SetupOutcome::Ok; }
+namespace {
 
-int NearestDocDefinition(const setupinformation&, qint64) { return 0; }
+const QString InvalidSetupTitle = QStringLiteral("Invalid Setup File");
+const QString RerunAndTerminate =
+    QStringLiteral("Re-run the Kestrova configuration program.\r\nKestrovaNT will Terminate.");
+const QString ProblemFilesMask = QStringLiteral("*.bmp;*.tif;*.png;*.jpg;*.gif");
 
-QString CompanionName(const QString& imageName) { return imageName; }
+void ShowSetupError(Station& station, const QString& text) {
+    station.prompter().message(InvalidSetupTitle, text, MessageIcon::Error, MessageButtons::Ok);
+}
 
-int ColourDepthOf(const QString&) { return 24; }
+// Everything the setup file fills starts from its unset state.
+void ClearSetup(Station& station) {
+    station.SetupInfo = setupinformation{};
+    station.SetupInfo.BarcodeTypes = -1; // a missing line 15 is caught by the barcode check
+    station.StoreMask.clear();
+    station.Slot8Mask.clear();
+    station.FileSecurityOn = false;
+    station.SecurityDomain.clear();
+    station.SigningOn = false;
+    station.CertificateInfo = TCertificateInfo{};
+    station.LocalImagesFlag = false;
+    station.StorageResolution = -1;
+    station.ColourDepth = 24;
+    station.ImagePerBarcode = false;
+}
+
+bool HoldsDirectory(const QString& slot) {
+    return !slot.isEmpty() && slot != DriveDisabled;
+}
+
+void AppendSeparators(setupinformation& s) {
+    for (int slot = SlotScan; slot <= SlotSpare; ++slot) {
+        if (slot == SlotImageStore || slot == SlotSecondMasked) continue;
+        QString& dir = s.Directories[slot];
+        if (HoldsDirectory(dir) && !dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
+    }
+}
+
+// Splits a directory followed by a name mask at its last "/"; returns the mask.
+QString SplitMask(QString& slot) {
+    if (!HoldsDirectory(slot)) return {};
+    const qsizetype last = slot.lastIndexOf(QLatin1Char('/'));
+    if (last < 0) return {};
+    QString mask = slot.mid(last + 1);
+    slot.truncate(last + 1);
+    return mask;
+}
+
+bool IsDirectory(const QString& path) {
+    return !path.isEmpty() && !path.contains(QChar(0)) && QFileInfo(path).isDir();
+}
+
+bool RequiredNumbersSet(const setupinformation& s) {
+    return s.NarrowFrom != 0 && s.NarrowTo != 0 && s.WideFrom != 0 && s.WideTo != 0 && s.DigitsFrom != 0 &&
+           s.DigitsTo != 0 && s.ImageFormat != 0 && s.BarcodeTypes != 0 && s.ViewImageSize != 0 &&
+           s.BackupImageSize != 0;
+}
+
+bool CriticalDirectoriesSet(const setupinformation& s) {
+    for (int slot : {SlotScan, SlotProblems, SlotDecoded, SlotLocalImages})
+        if (s.Directories[slot] == DriveDisabled) return false;
+    return true;
+}
+
+void SetProblemFiles(Station& station) {
+    MainWindowState& ui = station.ui;
+    ui.ProblemFilesMask = ProblemFilesMask;
+    const QString& problems = station.SetupInfo.Directories[SlotProblems];
+    const QString fallback = station.ProgramDir + QStringLiteral("problems");
+    if (IsDirectory(problems)) {
+        ui.ProblemFilesDirectory = problems;
+        return;
+    }
+    // A directory that does not exist lists no files, so the list stays empty rather than
+    // showing whatever the working directory holds.
+    ui.ProblemFilesDirectory = fallback;
+    if (!IsDirectory(fallback))
+        station.prompter().message(QStringLiteral("Apply Settings"),
+                                   QStringLiteral("Your problems directory could not be found."), MessageIcon::None,
+                                   MessageButtons::Ok);
+}
+
+void Run(const std::function<void()>& hook) {
+    if (hook) hook();
+}
+
+} // namespace
+
+SetupOutcome ReadSetupFile(Station& station, const QString& path, const SetupFileHooks& hooks) {
+    ClearSetup(station);
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        ShowSetupError(station, QStringLiteral("The Setup File is Missing!\n") + RerunAndTerminate);
+        return SetupOutcome::EndNow;
+    }
+    QByteArray bytes = file.read(MaxSetupFileBytes + 1);
+    file.close();
+    if (bytes.size() > MaxSetupFileBytes) {
+        bytes.truncate(MaxSetupFileBytes);
+        station.LogEvent(QStringLiteral("Setup file is larger than 16 MB: only its first 16 MB were read."));
+    }
+    return ReadSetupBytes(station, bytes, hooks);
+}
+
+SetupOutcome ReadSetupBytes(Station& station, const QByteArray& bytes, const SetupFileHooks& hooks) {
+    ClearSetup(station);
+    setupinformation& s = station.SetupInfo;
+    const QString text = DecodeSetupText(bytes);
+    ForEachSetupLine(text, [&station](QStringView line) {
+        if (const auto parsed = ParseSUFline(line)) ApplySetupLine(station, *parsed);
+    });
+    s.DocDefCount = static_cast<std::int32_t>(s.DocDefs.size());
+
+    AppendSeparators(s);
+    QString& backup = s.Directories[SlotBackup];
+    const qsizetype mark = backup.indexOf(QLatin1Char('?'));
+    station.LocalImagesFlag = mark >= 0;
+    if (mark >= 0) backup.truncate(mark);
+
+    if (!RequiredNumbersSet(s)) {
+        ShowSetupError(station, QStringLiteral("The Kestrova Setup File.contains errors!\nKestrovaNT will Terminate."));
+        return SetupOutcome::EndNow;
+    }
+    SetupOutcome outcome = SetupOutcome::Ok;
+    if (!CriticalDirectoriesSet(s)) {
+        ShowSetupError(station,
+                       QStringLiteral("A Critical Directory has not been set up correctly.\n") + RerunAndTerminate);
+        outcome = SetupOutcome::EndAfterStartup;
+    }
+    if (s.BarcodeTypes < 1) {
+        ShowSetupError(station,
+                       QStringLiteral("A Barcode parameter has not been set up correctly.\n") + RerunAndTerminate);
+        return SetupOutcome::EndNow;
+    }
+
+    MainWindowState& ui = station.ui;
+    if (s.StationMode == ModeRemote)
+        ui.Caption = QStringLiteral("KestrovaNT - Remote Scanner ") + s.ScannerId;
+    else if (s.StationMode == ModeScanServer)
+        ui.Caption = QStringLiteral("KestrovaNT - Scan Server ") + s.ScannerId;
+    if (station.SigningOn) {
+        Run(hooks.SelectSigningCertificate);
+        ui.SignIconVisible = true;
+    }
+    if (backup == DriveDisabled) {
+        ui.CDGrpEnabled = false;
+        ui.AutoProcess1Checked = false;
+        ui.AutoProcess1Caption = QStringLiteral("Me&dia Process OFF");
+        ui.CDGroupLabelVisible = false;
+    }
+    station.StoreMask = SplitMask(s.Directories[SlotImageStore]);
+    station.Slot8Mask = SplitMask(s.Directories[SlotSecondMasked]);
+    Run(hooks.UpdateDriveStatus);
+    if (station.ProgramDir.isEmpty()) station.ProgramDir = DefaultProgramDir();
+    SetProblemFiles(station);
+    station.ProblemSkipCount = 0;
+    ui.lblBarcodeProfile = QStringLiteral("System is using default barcode type");
+    if (station.ImagePerBarcode)
+        ui.lblBarcodeProfile += QStringLiteral(".  An image will be produced for each Barcode found.");
+    Run(hooks.UpgradeDatabaseSchema);
+    station.notify();
+    return outcome;
+}
+
+int NearestDocDefinition(const setupinformation& setup, qint64 length) {
+    int best = 0;
+    quint64 bestDistance = 0;
+    for (int i = 0; i < setup.DocDefs.size(); ++i) {
+        const qint64 pageLength = setup.DocDefs[i].PageLength;
+        // Unsigned differences cannot overflow, whatever the measured length.
+        const quint64 distance =
+            length >= pageLength ? quint64(length) - quint64(pageLength) : quint64(pageLength) - quint64(length);
+        if (i == 0 || distance < bestDistance) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+QString CompanionName(const QString& imageName) {
+    const qsizetype dot = imageName.lastIndexOf(QLatin1Char('.'));
+    const qsizetype slash = imageName.lastIndexOf(QLatin1Char('/'));
+    const QString stem = dot > slash ? imageName.left(dot) : imageName;
+    return stem + QStringLiteral(".scn");
+}
+
+int ColourDepthOf(const QString& text) {
+    const auto value = Int32Value(text);
+    if (!value || *value <= 0) return 24;
+    if (*value <= 3) return 1;
+    if (*value <= 7) return 4;
+    if (*value <= 23) return 8;
+    return 24;
+}
 
 } // namespace kestrova

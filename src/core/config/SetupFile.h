@@ -2,6 +2,7 @@
 
 #include "core/config/SetupInfo.h"
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
 
@@ -26,8 +27,14 @@ inline const QString SetupFileName = QStringLiteral("kestrova.inf");
 
 // Reads the setup file into the station's setup record and globals, validates it, shows the
 // fixed messages through the station's prompter, and configures the main window state.
-SetupOutcome ReadSetupFile(Station& station, const QString& path = SetupFileName,
-                           const SetupFileHooks& hooks = {});
+// A file that cannot be opened shows "The Setup File is Missing!" and ends at once. Only the first
+// MaxSetupFileBytes of a file are read.
+SetupOutcome ReadSetupFile(Station& station, const QString& path = SetupFileName, const SetupFileHooks& hooks = {});
+
+// The same for the bytes of a setup file that has been read already.
+SetupOutcome ReadSetupBytes(Station& station, const QByteArray& bytes, const SetupFileHooks& hooks = {});
+
+inline constexpr qint64 MaxSetupFileBytes = 16 * 1024 * 1024;
 
 // Index of the document definition whose page length is nearest to length (earlier wins ties);
 // 0 without definitions.
@@ -36,7 +43,8 @@ int NearestDocDefinition(const setupinformation& setup, qint64 length);
 // The image file name with its extension replaced by ".scn".
 QString CompanionName(const QString& imageName);
 
-// Bits per pixel for a colour-depth text of the setup file.
+// Bits per pixel for a colour-depth text of the setup file: 24 for a text that is not an integer,
+// for 0 and for negative numbers; 1 for 1-3, 4 for 4-7, 8 for 8-23, 24 from 24 up.
 int ColourDepthOf(const QString& text);
 
 } // namespace kestrova
