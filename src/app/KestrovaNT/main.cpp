@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
     TMainForm mainForm(station);
     widgetPrompter.setParent(&mainForm);
     TAdminForm adminForm(station);
+    mainForm.setAdminForm(&adminForm);
     TFileStoreForm storeForm(station);
     TBarcodeListDlg barcodeListDlg(station, &mainForm);
     TImgViewForm imgViewForm(station);

@@ -25,6 +25,8 @@ QString DefaultProgramDir() {
     return withSlash(QDir::currentPath());
 }
 
-QString DefaultTempDir() { return withSlash(QDir::tempPath()); }
+QString DefaultTempDir() {
+    return withSlash(QDir::tempPath());
+}
 
 } // namespace kestrova

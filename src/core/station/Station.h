@@ -60,6 +60,21 @@ public:
     // Tells the windows that station state they show has changed.
     void notify() { emit stateChanged(); }
 
+    // Switches the screen cursor to a busy cursor number (ScreenCursors.h); 0 is the default.
+    void SetScreenCursor(int number) {
+        ScreenCursorNumber = number;
+        if (m_cursorHook) m_cursorHook(number);
+    }
+    void setCursorHook(std::function<void(int)> hook) { m_cursorHook = std::move(hook); }
+    int ScreenCursorNumber = 0;
+
+    // Refreshes the counters and drive status; the status monitor installs itself here.
+    void RefreshStatus() {
+        if (m_refresh) m_refresh();
+        notify();
+    }
+    void setRefreshStatus(std::function<void()> refresh) { m_refresh = std::move(refresh); }
+
     // Setup record and globals read from the setup file.
     setupinformation SetupInfo;
     QString StoreMask;
@@ -102,6 +117,8 @@ private:
     Clock& m_clock;
     EventLog m_log;
     std::function<void()> m_pump;
+    std::function<void(int)> m_cursorHook;
+    std::function<void()> m_refresh;
 };
 
 // The program directory: KESTROVA_PROGRAM_DIR when set, otherwise the directory of the running

@@ -1,28 +1,178 @@
 #include "gui/forms/TMainForm.h"
 
+#include "core/config/SetupInfo.h"
 #include "core/station/Station.h"
+#include "gui/forms/TAdminForm.h"
+#include "gui/widgets/ClickableLabel.h"
+#include "gui/widgets/DocumentImageView.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
+#include <QSplitter>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 namespace kestrova {
 
 TMainForm::TMainForm(Station& station, QWidget* parent) : QMainWindow(parent), m_station(station) {
     setObjectName(QStringLiteral("MainForm"));
-    LogList = new QListWidget(this);
-    LogList->setObjectName(QStringLiteral("LogList"));
-    setCentralWidget(LogList);
+    setMinimumSize(510, 450);
+    buildMenus();
+    buildTopPanel();
+    buildCentre();
+    auto* body = new QWidget(this);
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(TopPanel);
+    layout->addWidget(LogViewSplitter, 1);
+    setCentralWidget(body);
+    connectLog();
+
+    connect(ADMIN1, &QAction::triggered, this, &TMainForm::ADMIN1Click);
+    connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
+    connect(CDGroupLabel, &ClickableLabel::clicked, this, &TMainForm::CDGroupLabelClick);
+    connect(&m_station, &Station::stateChanged, this, &TMainForm::renderState);
+    m_station.setCursorHook([this](int number) {
+        if (number == 0)
+            unsetCursor();
+        else
+            setCursor(m_cursors.cursor(number));
+    });
+
     FormCreate();
+    renderState();
 }
 
 void TMainForm::FormCreate() {
     m_station.ImageSetDepth = 4;
-    setWindowTitle(QStringLiteral("KestrovaNT "));
+    m_station.ui.Caption = QStringLiteral("KestrovaNT ");
+    setWindowTitle(m_station.ui.Caption);
     m_station.LogEvent(QStringLiteral("This is the Event Log!  Watch this space for important messages."));
+    m_cursors.registerStationCursors();
+    m_station.ui.lblBarcodeProfile = QStringLiteral("System is using default barcode type");
+}
+
+void TMainForm::connectLog() {
+    for (const QString& line : m_station.eventLog().lines()) LogList->addItem(line);
+    connect(&m_station.eventLog(), &EventLog::lineAdded, this,
+            [this](const QString& line) { LogList->insertItem(0, line); });
+    connect(&m_station.eventLog(), &EventLog::linesRemoved, this, [this](int count) {
+        for (int i = 0; i < count && LogList->count() > 0; ++i) delete LogList->takeItem(LogList->count() - 1);
+    });
+}
+
+void TMainForm::renderState() {
+    const MainWindowState& ui = m_station.ui;
+    setWindowTitle(ui.Caption);
+    lblBarcodeProfile->setText(ui.lblBarcodeProfile);
+    ServerGroup->setVisible(ui.ServerGroupVisible);
+    CDGrp->setEnabled(ui.CDGrpEnabled);
+    CDGroupLabel->setVisible(ui.CDGroupLabelVisible);
+    CDGroupLabel->setToolTip(ui.CDGroupLabelHint);
+    AutoProcess1->setChecked(ui.AutoProcess1Checked);
+    AutoProcess1->setText(ui.AutoProcess1Caption);
+    DecodeProblems1->setChecked(ui.DecodeProblems1Checked);
+    DecodeProblems1->setText(ui.DecodeProblems1Caption);
+    SignIcon->setVisible(ui.SignIconVisible);
+    ScannedWaitingLabel->setText(ui.ScannedWaitingLabel);
+    DecodedWaitingLabel->setText(ui.DecodedWaitingLabel);
+    CDGroupLabel->setText(ui.CDGroupLabel);
+    ProblemGrpLabel->setText(ui.ProblemGrpLabel);
+    SystemLabel->setText(ui.SystemLabel);
+    ScannerDocLabel->setText(ui.ScannerDocLabel);
+}
+
+void TMainForm::ShowStatusView() {
+    DecodeImageDoc->setScrollBarsVisible(false);
+    DecodeImageDoc->setGeometry(10, 15, 215, 314);
+    const QString set = m_station.SetupInfo.Directories[SlotScan] + QStringLiteral("qvimageset.tif");
+    if (QFile::exists(set) && DecodeImageDoc->loadFile(set, m_station.ImageSetDepth)) {
+        const int width = DecodeImageDoc->image().width();
+        if (width > 0) DecodeImageDoc->setScalePercent(DecodeImageDoc->viewport()->width() * 100 / width);
+    }
+    CurrentScannerBox->setTitle(QStringLiteral("Last Scan Batch"));
+    StatusGroupBox->show();
+    LogList->show();
+    LogViewSplitter->handle(1)->show();
+    ScannerDocLabel->show();
+    m_station.RefreshStatus();
+    DrvStatPanel->show();
+    ButtonPanel->show();
+    FixPanel->hide();
+    DecodeDocToolBar->hide();
+    m_station.StoreFileTimerEnabled = true;
+    m_station.notify();
+}
+
+void TMainForm::ArrangeFixPanel() {
+    TopPanel->resize(width(), TopPanel->height());
+    BCodeBox->move(Exitbutton->x() + Exitbutton->width(), BCodeBox->y());
+    ProblemTypeLabel->move(BCodeBox->x() + BCodeBox->width(), ProblemTypeLabel->y());
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (FixPanel->isVisible()) ArrangeFixPanel();
+}
+
+void TMainForm::ADMIN1Click() {
+    m_station.StoreFileTimerEnabled = false;
+    ShowStatusView();
+    m_station.FinaliseStop = false;
+    if (!m_adminForm) {
+        m_station.LogEvent(QStringLiteral("Error encountered in Admin Process. ") +
+                           QStringLiteral("The administration window is not available."));
+        show();
+        return;
+    }
+    m_adminForm->show();
+    hide();
+}
+
+void TMainForm::About1Click() {
+    m_station.prompter().message(QStringLiteral("About Kestrova"),
+                                 QStringLiteral("KestrovaNT ") + QStringLiteral(KESTROVA_BUILD_TAG),
+                                 MessageIcon::Information);
+}
+
+void TMainForm::CDGroupLabelClick() {
+    if (!m_station.ui.CDGroupLabelHint.isEmpty())
+        m_station.prompter().message(QStringLiteral("KestrovaNT"), m_station.ui.CDGroupLabelHint);
+}
+
+bool TMainForm::FormCloseQuery() {
+    m_station.StoreFileTimerEnabled = false;
+    m_station.ConvertStop = true;
+    m_station.BackupStop = true;
+    m_station.notify();
+    return true;
+}
+
+void TMainForm::FormClose() {
+    if (m_adminForm) m_adminForm->close();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
 }
 
 void TMainForm::activateFromSecondStart() {
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-    show();
+    if (!isVisible()) showMaximized();
     raise();
     activateWindow();
 }

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QLabel>
+#include <QMouseEvent>
+
+namespace kestrova {
+
+// A counter label that reacts to a click.
+class ClickableLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
+        QLabel::mouseReleaseEvent(e);
+    }
+};
+
+} // namespace kestrova
