@@ -1,0 +1,77 @@
+#include "app/kestrova/Command.h"
+#include "core/config/SetupFile.h"
+#include "core/config/SetupJson.h"
+#include "core/ports/ConsolePrompter.h"
+#include "core/station/Station.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <cstdio>
+
+namespace kestrova::cli {
+
+namespace {
+
+// Prints every message box to standard error, as the station would show it, and keeps a copy
+// for the JSON report.
+class RecordingPrompter : public ConsolePrompter {
+public:
+    MessageResult message(const QString& caption, const QString& text, MessageIcon icon,
+                          MessageButtons buttons) override {
+        m_shown.append(QJsonObject{{QStringLiteral("caption"), caption}, {QStringLiteral("text"), text}});
+        return ConsolePrompter::message(caption, text, icon, buttons);
+    }
+    const QJsonArray& shown() const { return m_shown; }
+
+private:
+    QJsonArray m_shown;
+};
+
+QString OutcomeName(SetupOutcome outcome) {
+    switch (outcome) {
+    case SetupOutcome::Ok:
+        return QStringLiteral("Ok");
+    case SetupOutcome::EndNow:
+        return QStringLiteral("EndNow");
+    case SetupOutcome::EndAfterStartup:
+        return QStringLiteral("EndAfterStartup");
+    }
+    return {};
+}
+
+int SetupShow(const QStringList& args) {
+    if (args.size() > 1) {
+        Err(QStringLiteral("usage: kestrova setup show [FILE]"));
+        return 2;
+    }
+    const QString path = args.isEmpty() ? SetupFileName : args.front();
+    RecordingPrompter prompter;
+    SystemClock clock;
+    Station station(prompter, clock);
+    // A file that cannot be opened has nothing to show beyond the station's message.
+    QFile probe(path);
+    const bool opened = !QFileInfo(path).isDir() && probe.open(QIODevice::ReadOnly);
+    probe.close();
+    const SetupOutcome outcome = ReadSetupFile(station, path);
+    if (opened) {
+        QJsonObject report = SetupToJson(station);
+        report.insert(QStringLiteral("file"), path);
+        report.insert(QStringLiteral("outcome"), OutcomeName(outcome));
+        report.insert(QStringLiteral("messages"), prompter.shown());
+        const QByteArray json = QJsonDocument(report).toJson(QJsonDocument::Indented);
+        std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
+        std::fflush(stdout);
+    }
+    return outcome == SetupOutcome::Ok ? 0 : 1;
+}
+
+const CommandRegistration registration{
+    {QStringLiteral("setup show"), QStringLiteral("[FILE]"),
+     QStringLiteral("Read a setup file (default: kestrova.inf here) and print what the station would run with, as "
+                    "JSON; exits 1 with the station's message when a check fails."),
+     SetupShow}};
+
+} // namespace
+} // namespace kestrova::cli
