@@ -16,6 +16,24 @@ TDateTime ToTDateTime(const QDateTime& local) {
     return days < 0 ? days - ms / MillisecondsPerDay : days + ms / MillisecondsPerDay;
 }
 
+TDateTime ToTDateTime(QDate date, QTime time) {
+    if (!date.isValid()) return EmptyDateTime;
+    const double days = static_cast<double>(DateTimeEpoch().daysTo(date));
+    const double ms = time.isValid() ? static_cast<double>(time.msecsSinceStartOfDay()) : 0.0;
+    return days < 0 ? days - ms / MillisecondsPerDay : days + ms / MillisecondsPerDay;
+}
+
+QDate DateOf(TDateTime value) {
+    double whole = std::trunc(value);
+    const qint64 ms = std::llround(std::fabs(value - whole) * MillisecondsPerDay);
+    if (ms >= static_cast<qint64>(MillisecondsPerDay)) whole += value < 0 ? -1 : 1;
+    return DateTimeEpoch().addDays(static_cast<qint64>(whole));
+}
+
+QTime TimeOf(TDateTime value) {
+    return QTime::fromMSecsSinceStartOfDay(static_cast<int>(MillisecondsOfDay(value)));
+}
+
 QDateTime FromTDateTime(TDateTime value) {
     double whole = std::trunc(value);
     double frac = std::fabs(value - whole);
