@@ -1,5 +1,7 @@
 #include "core/util/DateParse.h"
 
+#include "QtPrint.h"
+
 #include <gtest/gtest.h>
 #include <stdexcept>
 

@@ -1,5 +1,7 @@
 #include "core/util/StringUtil.h"
 
+#include "QtPrint.h"
+
 #include <gtest/gtest.h>
 
 using namespace kestrova;

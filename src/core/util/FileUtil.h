@@ -1,0 +1,27 @@
+#pragma once
+
+#include "core/ports/Clock.h"
+#include "core/util/DateTime.h"
+
+#include <QString>
+
+namespace kestrova {
+
+// Moves sourceDir + sourceName to destDir + destName (destName empty or blank: the source name).
+// Directories may lack the trailing "/". Returns "OK", "ERROR - no source filename",
+// "ERROR - no source file", "ERROR - destination exists" or "ERROR - system error " + errno.
+// A move to another file system copies the file and then removes the source.
+QString MoveFileChecked(const QString& sourceDir, const QString& sourceName, const QString& destDir,
+                        const QString& destName);
+
+// The name prefixed with its group sub-directory: the characters of name at the "*" positions of
+// mask, "/", name. Example: "12345678~REQ.tif" with mask "**" gives "12/12345678~REQ.tif".
+QString MaskedSubPath(const QString& name, const QString& mask);
+
+// A suffix of up to five upper-case hexadecimal digits (the milliseconds since midnight of time)
+// such that dir + base + suffix + extension does not exist, where name = base + extension (name
+// may hold a sub-directory). While that file exists, the clock's current time is tried instead.
+// Returns only the suffix.
+QString UniqueNameSuffix(const QString& dir, const QString& name, TDateTime time, const Clock& clock);
+
+} // namespace kestrova
