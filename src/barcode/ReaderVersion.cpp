@@ -2,6 +2,8 @@
 
 namespace kestrova::barcode {
 
-const char* ReaderVersion() { return "1"; }
+const char* ReaderVersion() {
+    return "1";
+}
 
 } // namespace kestrova::barcode

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "barcode/QVCodabar.h"
+
+#include <array>
+#include <cstdint>
+
+namespace kestrova::barcode {
+
+// Turns pixel rows into run letters: one letter per run of two or more equal pixels, telling
+// bar or space and its width class, and measures the row's ink.
+class RunRow {
+public:
+    explicit RunRow(const QVCodabar& reader);
+
+    // Walks `bytes` bytes of a stored row into reader.RowRuns and reader.RowRunsReversed, lowers
+    // reader.LeftMargin by the first emitted run; returns the row's ink sum.
+    std::int64_t scan(const std::uint8_t* row, int bytes, QVCodabar& reader);
+
+    int lastLength() const { return m_last; }
+    int previousLength() const { return m_previous; }
+
+private:
+    void emit(bool white, int length, QVCodabar& reader, bool& first);
+
+    std::array<char, 256> m_barLetter{};
+    std::array<char, 256> m_spaceLetter{};
+    int m_last;
+    int m_previous;
+};
+
+} // namespace kestrova::barcode
