@@ -69,9 +69,11 @@ bool RequiredNumbersSet(const setupinformation& s) {
            s.BackupImageSize != 0;
 }
 
+// A critical slot that no line filled is as unusable as one switched off: its files would land
+// in the working directory.
 bool CriticalDirectoriesSet(const setupinformation& s) {
     for (int slot : {SlotScan, SlotProblems, SlotDecoded, SlotLocalImages})
-        if (s.Directories[slot] == DriveDisabled) return false;
+        if (!HoldsDirectory(s.Directories[slot])) return false;
     return true;
 }
 
@@ -128,7 +130,11 @@ SetupOutcome ReadSetupBytes(Station& station, const QByteArray& bytes, const Set
     QString& backup = s.Directories[SlotBackup];
     const qsizetype mark = backup.indexOf(QLatin1Char('?'));
     station.LocalImagesFlag = mark >= 0;
-    if (mark >= 0) backup.truncate(mark);
+    if (mark >= 0) {
+        backup.truncate(mark);
+        // "/media/disc?" must still name the directory "/media/disc/".
+        if (!backup.isEmpty() && !backup.endsWith(QLatin1Char('/'))) backup += QLatin1Char('/');
+    }
 
     if (!RequiredNumbersSet(s)) {
         ShowSetupError(station, QStringLiteral("The Kestrova Setup File.contains errors!\nKestrovaNT will Terminate."));

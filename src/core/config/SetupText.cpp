@@ -6,7 +6,7 @@
 namespace kestrova {
 
 QString DecodeSetupText(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringConverter::Utf8);
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError()) return text;
     return QString::fromLatin1(bytes);
