@@ -27,8 +27,8 @@ enum DirectorySlot {
 
 // One document type.
 struct docdefinition {
-    QString DocName;      // at most 20 characters
-    QString DocCode;      // "~" + code, at most 10 characters in all
+    QString DocName; // at most 20 characters
+    QString DocCode; // "~" + code, at most 10 characters in all
     std::int32_t PageLength = 0;
     std::int32_t SearchDepth = 0;
     QString Account;
