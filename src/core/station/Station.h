@@ -1,5 +1,6 @@
 #pragma once
 
+#include "barcode/QVCodabar.h"
 #include "core/config/SetupInfo.h"
 #include "core/ports/Clock.h"
 #include "core/ports/Prompter.h"
@@ -10,6 +11,9 @@
 #include <functional>
 
 namespace kestrova {
+
+// Text colours of the status display: the window's text colour, or a signal colour.
+enum class LabelColour { WindowText, Red, Blue };
 
 // What the main window shows that other parts of the station read or change as data. The window
 // renders it; handlers change it through the station and call Station::notify().
@@ -35,6 +39,24 @@ struct MainWindowState {
     QString ProblemGrpLabel = QStringLiteral("0");
     QString SystemLabel = QStringLiteral("0");
     QString ScannerDocLabel;
+
+    // Status display: counter and device label colours, drive bars (0..1000, the used part in
+    // per mille), the labels that replace a bar, and the device group captions.
+    LabelColour ProblemGrpLabelColour = LabelColour::WindowText;
+    LabelColour SystemLabelColour = LabelColour::WindowText;
+    int KestrovaBarPosition = 0;
+    QString ImagesDrvGrpCaption = QStringLiteral("Images Drive");
+    bool ImagesBarVisible = true;
+    int ImagesBarPosition = 0;
+    bool ImagesDrivelabelVisible = false;
+    QString ImagesDrivelabel;
+    LabelColour ImagesDrivelabelColour = LabelColour::WindowText;
+    QString CDWriterGrpCaption = QStringLiteral("Disc Media");
+    bool CDWriterBarVisible = true;
+    int CDWriterBarPosition = 0;
+    bool CdwriterlabelVisible = false;
+    QString Cdwriterlabel;
+    LabelColour CdwriterlabelColour = LabelColour::WindowText;
 };
 
 // The station: everything a running workstation holds from start-up to exit. One per process in
@@ -89,6 +111,11 @@ public:
     bool LocalImagesFlag = false;
     QString ProgramDir; // with a trailing "/"
     QString TempDir;    // with a trailing "/"
+
+    // The two barcode reader states, always configured alike: normal reads, and reads of a page
+    // turned by 90 degrees.
+    barcode::QVCodabar MainReader;
+    barcode::QVCodabar RotatedReader;
 
     // Backup medium and last failure of signing or zip rebuilding.
     QString MediaLabel;
