@@ -1,0 +1,101 @@
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CommandRun {
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+    QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
+};
+
+// Runs "kestrova setup show" in dir, with the program directory pointed at dir as well.
+CommandRun SetupShow(const QString& dir, const QStringList& args = {}) {
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KESTROVA_PROGRAM_DIR"), dir);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(KESTROVA_BIN_DIR "/kestrova"), QStringList{"setup", "show"} + args);
+    EXPECT_TRUE(p.waitForFinished(30000));
+    return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
+}
+
+void Write(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray SampleWith(const QByteArray& extraLines) {
+    QFile f(QStringLiteral(KESTROVA_SHARED_SAMPLES "/kestrova.inf"));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    return f.readAll() + extraLines;
+}
+
+} // namespace
+
+TEST(SetupShowCommand, PrintsTheSampleAsJson) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("problems");
+    Write(dir.filePath("kestrova.inf"), SampleWith("15|Barcode Types|9007199254740993|\r\n"));
+    const CommandRun run = SetupShow(dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    const QJsonObject json = run.json();
+    const QJsonObject setup = json["SetupInfo"].toObject();
+    EXPECT_EQ(json["outcome"].toString(), "Ok");
+    EXPECT_EQ(setup["Directories"].toObject()["5"].toString(), "/srv/images/store/");
+    EXPECT_EQ(setup["Directories"].toObject()["4"].toString(), "Drive Disabled");
+    EXPECT_EQ(setup["DocDefs"].toArray().size(), 3);
+    EXPECT_EQ(setup["DocDefs"].toArray()[0].toObject()["DocCode"].toString(), "~REQ");
+    EXPECT_EQ(setup["QuadTo"].toInt(), 20);
+    EXPECT_TRUE(run.out.contains("\"BarcodeTypes\": 9007199254740993")) << "64-bit masks keep every digit";
+    const QJsonObject globals = json["globals"].toObject();
+    EXPECT_EQ(globals["StoreMask"].toString(), "**");
+    EXPECT_EQ(globals["StorageResolution"].toInt(), 250);
+    EXPECT_TRUE(globals["LocalImagesFlag"].toBool());
+    EXPECT_EQ(globals["ProgramDir"].toString(), dir.path() + "/");
+    EXPECT_EQ(json["ui"].toObject()["ProblemFilesDirectory"].toString(), dir.filePath("problems"));
+}
+
+TEST(SetupShowCommand, FailedChecksExitNonZeroWithTheStationsMessage) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("problems");
+    const QString name = dir.filePath("other.inf");
+
+    Write(name, SampleWith("15|Barcode Types|0|\r\n"));
+    CommandRun run = SetupShow(dir.path(), {name});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "Invalid Setup File: The Kestrova Setup File.contains errors!\nKestrovaNT will Terminate.\n");
+    EXPECT_EQ(run.json()["outcome"].toString(), "EndNow");
+
+    Write(name, SampleWith("1|Scan Directory||\r\n"));
+    run = SetupShow(dir.path(), {name});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.startsWith("Invalid Setup File: A Critical Directory has not been set up correctly.\n"))
+        << run.err.toStdString();
+    EXPECT_EQ(run.json()["outcome"].toString(), "EndAfterStartup");
+    EXPECT_EQ(run.json()["messages"].toArray()[0].toObject()["text"].toString(),
+              "A Critical Directory has not been set up correctly.\nRe-run the Kestrova configuration "
+              "program.\r\nKestrovaNT will Terminate.");
+
+    run = SetupShow(dir.path(), {dir.filePath("absent.inf")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(run.err, "Invalid Setup File: The Setup File is Missing!\nRe-run the Kestrova configuration "
+                       "program.\nKestrovaNT will Terminate.\n");
+
+    run = SetupShow(dir.path()); // no kestrova.inf in the working directory
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("The Setup File is Missing!"));
+
+    EXPECT_EQ(SetupShow(dir.path(), {name, name}).exitCode, 2);
+}
