@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <utility>
+
+namespace kestrova {
+
+// Outcome of a scanner call: ok, cancelled by the operator (nothing happened, nothing to report),
+// or failed with the device's own message.
+struct ScanStatus {
+    bool ok = true;
+    bool cancelled = false;
+    QString error;
+
+    explicit operator bool() const { return ok; }
+    static ScanStatus success() { return {}; }
+    static ScanStatus cancel() { return {true, true, QString()}; }
+    static ScanStatus failure(QString message) { return {false, false, std::move(message)}; }
+};
+
+// The settings the scan handlers make before every scan, named as the station's scan commands
+// know them. The values of ScanTo, PageOption, FileType and Property11 mean nothing to the
+// adapters here; they are kept so that a run can be traced.
+struct ScanSettings {
+    int ScanTo = 2;
+    bool MultiPage = true;
+    int PageCount = 100; // the most pages one batch may hold
+    QString Image;       // the image-set file the batch replaces
+    int PageOption = 6;
+    int FileType = 1;
+    int Property11 = 2;
+    bool ShowSetupBeforeScan = false; // show the scanner's settings before scanning
+};
+
+// One scanner a source offers.
+struct ScannerDeviceInfo {
+    QString name; // what chooses it, e.g. "test:0" or the feeder folder
+    QString vendor;
+    QString model;
+    QString type;
+
+    QString label() const {
+        QString text = name;
+        const QString rest = QStringList{vendor, model, type}.join(QLatin1Char(' ')).simplified();
+        if (!rest.isEmpty()) text += QStringLiteral(" (") + rest + QLatin1Char(')');
+        return text;
+    }
+};
+
+// One setting of a scanner the operator may change before a scan: source (feeder or flatbed),
+// mode, resolution, page size. The choices are the device's own.
+struct ScannerSetting {
+    QString name;  // "source", "mode", "resolution", "page-size"
+    QString title; // shown next to the choice
+    QStringList choices;
+    QString value;
+};
+
+// The dialogs a source shows; the workstation wires them to widgets, the command line leaves
+// them empty (then nothing is shown and the current choice stays).
+struct ScannerDialogs {
+    // "Set Interface": the devices found, the current one and the last problem the source had
+    // (empty when none). Returns the chosen device, nothing when cancelled.
+    std::function<std::optional<QString>(const QList<ScannerDeviceInfo>& devices, const QString& current,
+                                         const QString& lastProblem)>
+        chooseDevice;
+    // Settings before "Set Size and Scan": the values are changed in place; false = cancelled.
+    std::function<bool(const QString& device, QList<ScannerSetting>& settings)> editSettings;
+};
+
+// The scanner control: scans every sheet of the feeder into the image-set file and reports the
+// end of the batch. A scan runs in the background; its signals arrive on the thread that owns
+// the scanner (the main thread). Nothing here shows anything except through ScannerDialogs.
+class Scanner : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~Scanner() override = default;
+
+    // What the station scans from, for messages: "SANE test:0", "folder /srv/feeder".
+    virtual QString description() const = 0;
+
+    // The devices this source offers.
+    virtual ScanStatus listDevices(QList<ScannerDeviceInfo>& devices) = 0;
+    virtual QString currentDevice() const = 0;
+    // Chooses a device and remembers it for the station.
+    virtual ScanStatus chooseDevice(const QString& name) = 0;
+
+    // Starts a batch (the control's "start scanning"). A failure here means nothing was scanned
+    // and no signal follows; success means exactly one of scanDone or scanFailed follows, unless
+    // the operator cancelled the settings (then nothing follows).
+    virtual ScanStatus startScan(const ScanSettings& settings) = 0;
+    // Closes the scanner; a batch in progress ends after the page being read (pages kept).
+    virtual ScanStatus closeScanner() = 0;
+    // Offers the choice of scanner ("Set Interface").
+    virtual ScanStatus selectSource() = 0;
+    virtual bool isScanning() const = 0;
+
+signals:
+    // The batch ended and the image-set file holds its pages, in scan order.
+    void scanDone();
+    // The batch ended without a page; the image-set file is as it was. The device's message.
+    void scanFailed(const QString& message);
+    // Something the operator should know that did not stop the batch: a file left in the feeder
+    // folder, a jam that ended the batch early (the pages before it are kept).
+    void scanNotice(const QString& message);
+};
+
+} // namespace kestrova

@@ -1,0 +1,152 @@
+#include "core/scan/ScanControl.h"
+
+#include "core/config/SetupInfo.h"
+#include "core/scan/DecodeImages.h"
+#include "core/station/Station.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace kestrova {
+
+namespace {
+
+const QString ImageSetName = QStringLiteral("qvimageset.tif");
+
+// dir + the entry whose name equals name in any letter case; empty when there is none.
+QString FindNoCase(const QString& dir, const QString& name) {
+    if (QFileInfo::exists(dir + name)) return dir + name;
+    const QDir d(dir.isEmpty() ? QStringLiteral(".") : dir);
+    const QStringList entries = d.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& entry : entries) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0) return dir + entry;
+    }
+    return {};
+}
+
+const QString DefaultSetFailureCaption = QStringLiteral("Default Image set Create failure");
+const QString DefaultSetFailureText =
+    QStringLiteral("I could not create a default \"Image Set file\".\n"
+                   "Some scanner interaces will not be able to start.\n\n"
+                   "Use Imaging to create a CITT4 Tiff file called \"qvimageset.tif\" in \n"
+                   " in the \"Scan\" folder.");
+
+} // namespace
+
+QString ImageSetFile(const QString& scanDir) {
+    const QString found = FindNoCase(scanDir, ImageSetName);
+    return found.isEmpty() ? scanDir + ImageSetName : found;
+}
+
+ScanControl::ScanControl(Station& station, Scanner& scanner, const ImageCodec& codec, QObject* parent)
+    : QObject(parent), m_station(station), m_scanner(scanner), m_codec(codec) {
+    m_decode = [this] { PlaceholderDecodeImages(m_station, m_codec, m_view.ShowStatusView); };
+    connect(&m_scanner, &Scanner::scanDone, this, &ScanControl::onScanDone);
+    connect(&m_scanner, &Scanner::scanFailed, this, &ScanControl::onScanFailed);
+    connect(&m_scanner, &Scanner::scanNotice, this,
+            [this](const QString& text) { m_station.LogEvent(QStringLiteral("Scanner Problem ") + text); });
+}
+
+bool ScanControl::nextscanner() {
+    const QString scanDir = m_station.SetupInfo.Directories[SlotScan];
+    if (!FindNoCase(scanDir, ImageSetName).isEmpty()) return true;
+    bool made = false;
+    QString templ = FindNoCase(m_station.ProgramDir, ImageSetName);
+    if (templ.isEmpty()) templ = m_station.ProgramDir + ImageSetName;
+    ImageResult<LoadedPage> page = m_codec.loadPage(templ, 0, 1);
+    if (page && page.value.image && (scanDir.isEmpty() || QDir().mkpath(scanDir))) {
+        made = page.value.image->saveTiff(scanDir + ImageSetName, TiffCompression::CcittG4, TiffSaveMode::Replace).ok;
+    }
+    if (!made) m_station.prompter().message(DefaultSetFailureCaption, DefaultSetFailureText, MessageIcon::Error);
+    return made;
+}
+
+void ScanControl::ScanbuttonClick() {
+    scan(true);
+}
+
+void ScanControl::ScanMoreButtonClick() {
+    scan(false);
+}
+
+void ScanControl::scan(bool setSizeFirst) {
+    // A batch in progress owns the image-set file until it has been handed over.
+    if (m_scanning || m_scanner.isScanning()) return;
+
+    m_station.ConvertStop = true;
+    m_station.BackupStop = true;
+    nextscanner();
+    if (setSizeFirst && m_station.StoreFileTimerEnabled) setStoreTimer(false);
+    if (m_view.DecodeImageDocFillsPanel && m_view.DecodeImageDocFillsPanel() && m_view.ShowStatusView) {
+        m_view.ShowStatusView();
+        // The status view switches the store timer on; it stays off while "Set Size and Scan" runs.
+        if (setSizeFirst && m_station.StoreFileTimerEnabled) setStoreTimer(false);
+    }
+
+    ScanSettings settings;
+    settings.ScanTo = setSizeFirst ? 1 : 2;
+    settings.MultiPage = true;
+    settings.PageCount = 100;
+    settings.Image = ImageSetFile(m_station.SetupInfo.Directories[SlotScan]);
+    settings.PageOption = 6;
+    settings.FileType = 1;
+    settings.Property11 = 2;
+    settings.ShowSetupBeforeScan = setSizeFirst;
+
+    const ScanStatus started = m_scanner.startScan(settings);
+    if (!started.ok) {
+        scannerFailed(setSizeFirst, started.error);
+        if (setSizeFirst) setStoreTimer(true);
+        return;
+    }
+    if (started.cancelled) {
+        if (setSizeFirst) setStoreTimer(true);
+        return;
+    }
+    // The batch runs on; the store timer starts again when it has been handed over.
+    m_setSizeBatch = setSizeFirst;
+    setScanning(true);
+}
+
+void ScanControl::scannerFailed(bool setSizeFirst, const QString& message) {
+    if (setSizeFirst) m_station.LogEvent(QStringLiteral("Scanner Problem ") + message);
+    m_scanner.selectSource();
+    m_scanner.closeScanner();
+    m_station.LogEvent(QStringLiteral("Problem with Scanner"));
+}
+
+void ScanControl::onScanDone() {
+    ScanControlScanDone();
+    if (!m_scanning) return;
+    setScanning(false);
+    if (m_setSizeBatch) setStoreTimer(true);
+}
+
+void ScanControl::onScanFailed(const QString& message) {
+    const bool setSize = m_setSizeBatch;
+    scannerFailed(setSize, message);
+    setScanning(false);
+    if (setSize) setStoreTimer(true);
+}
+
+void ScanControl::TWAIN2Click() {
+    const ScanStatus chosen = m_scanner.selectSource();
+    if (!chosen.ok) m_station.LogEvent(QStringLiteral("Problem with TWAIN Interface"));
+}
+
+void ScanControl::ScanControlScanDone() {
+    if (m_decode) m_decode();
+}
+
+void ScanControl::setScanning(bool on) {
+    if (m_scanning == on) return;
+    m_scanning = on;
+    emit scanningChanged(on);
+}
+
+void ScanControl::setStoreTimer(bool on) {
+    m_station.StoreFileTimerEnabled = on;
+    m_station.notify();
+}
+
+} // namespace kestrova
