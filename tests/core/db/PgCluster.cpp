@@ -133,12 +133,16 @@ PgCluster::~PgCluster() {
     if (m_running) {
         QStringList args{QStringLiteral("-D"), m_dir + QStringLiteral("/data"), QStringLiteral("-m"),
                          QStringLiteral("immediate"), QStringLiteral("stop")};
-        const QString pgCtl = m_binDir + QStringLiteral("/pg_ctl");
-        if (m_runAs.isEmpty())
-            QProcess::execute(pgCtl, args);
-        else
-            QProcess::execute(QStringLiteral("runuser"),
-                              QStringList{QStringLiteral("-u"), m_runAs, QStringLiteral("--"), pgCtl} + args);
+        QString program = m_binDir + QStringLiteral("/pg_ctl");
+        if (!m_runAs.isEmpty()) {
+            args = QStringList{QStringLiteral("-u"), m_runAs, QStringLiteral("--"), program} + args;
+            program = QStringLiteral("runuser");
+        }
+        QProcess p;
+        p.setStandardOutputFile(QProcess::nullDevice());
+        p.setStandardErrorFile(QProcess::nullDevice());
+        p.start(program, args);
+        p.waitForFinished(60000);
     }
     if (!m_dir.isEmpty()) QDir(m_dir).removeRecursively();
 }
