@@ -40,7 +40,11 @@ std::string BarcodeResultField(const QVCodabar& reader, int entry, int slot, std
         if (kind == 5) return e;
     } else if (slot == 5) {
         if (kind == 1) return WithoutCaret(e);
-        if (kind == 4) return "*" + WithoutCaret(e) + "*";
+        if (kind == 4) {
+            std::string starred(1, '*');
+            starred.append(WithoutCaret(e)).push_back('*');
+            return starred;
+        }
     } else {
         const std::string data = WithoutCaret(e);
         if (kind == 1) return data.size() >= 2 ? data.substr(1, data.size() - 2) : std::string{};

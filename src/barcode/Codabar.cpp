@@ -1,5 +1,7 @@
 #include "barcode/Codabar.h"
 
+#include <cstring>
+#include <string>
 #include <string_view>
 
 namespace kestrova::barcode {
@@ -39,8 +41,43 @@ void Codabar::beginRow() {
     m_searched = {};
 }
 
+// One pass over the forward letters finds where each enabled start character first occurs in
+// both lanes: an occurrence in the reversed letters is the reversed pattern in the forward ones.
+void Codabar::findStarts(std::string_view fwd, std::uint32_t flags) {
+    std::array<std::uint64_t, 4> forward{};
+    std::array<std::uint64_t, 4> backward{};
+    for (std::size_t k = 0; k < 4; ++k) {
+        const std::string_view pattern = CODABAR[StartIndex + k].pattern;
+        const std::string reversed(pattern.rbegin(), pattern.rend());
+        std::memcpy(&forward[k], pattern.data(), 7);
+        std::memcpy(&backward[k], reversed.data(), 7);
+        m_found[k] = {std::string_view::npos, std::string_view::npos};
+    }
+    // A one-word filter of the enabled patterns passes few of the windows to the comparisons.
+    constexpr std::uint64_t Spread = 0x9E3779B97F4A7C15ull;
+    const auto bucket = [](std::uint64_t w) { return (w * Spread) >> 58; };
+    std::uint64_t filter = 0;
+    for (std::size_t k = 0; k < 4; ++k)
+        if (flags & START_FLAGS[k])
+            filter |= (std::uint64_t{1} << bucket(forward[k])) | (std::uint64_t{1} << bucket(backward[k]));
+    const std::uint64_t mask = (std::uint64_t{1} << 56) - 1;
+    for (std::size_t i = 0; i + 7 <= fwd.size(); ++i) {
+        std::uint64_t window = 0;
+        std::memcpy(&window, fwd.data() + i, i + 8 <= fwd.size() ? 8 : 7);
+        window &= mask;
+        if (!((filter >> bucket(window)) & 1)) continue;
+        for (std::size_t k = 0; k < 4; ++k) {
+            if (!(flags & START_FLAGS[k])) continue;
+            if (window == forward[k] && m_found[k][0] == std::string_view::npos) m_found[k][0] = i;
+            if (window == backward[k]) m_found[k][1] = fwd.size() - 7 - i;
+        }
+    }
+    for (auto& searched : m_searched) searched = {true, true};
+}
+
 std::optional<Candidate> Codabar::startSearch(Lane& fwd, Lane& rev, QVCodabar& reader) {
     reader.Reversed = false;
+    if (!m_searched[0][0]) findStarts(fwd.text, reader.ActiveFlags);
     // Enough letters for the start character, the data, a check digit when it is in use, and
     // the stop character.
     const std::size_t groups = reader.DigitsTo + 2u + ((reader.ActiveFlags & FlagCodabarCheckDigit) ? 1u : 0u);
@@ -51,10 +88,8 @@ std::optional<Candidate> Codabar::startSearch(Lane& fwd, Lane& rev, QVCodabar& r
             Lane& lane = dir == 0 ? fwd : rev;
             if (lane.empty()) continue;
             std::size_t& found = m_found[k][dir];
-            if (!m_searched[k][dir] || (found != std::string_view::npos && found < lane.start)) {
-                found = lane.text.find(pattern, lane.start);
-                m_searched[k][dir] = true;
-            }
+            if (found != std::string_view::npos && found < lane.start)
+                found = FindLetters(lane.text, pattern, lane.start);
             if (found == std::string_view::npos) continue;
             Candidate c{Prefix(lane.text.substr(found), Group * groups)};
             lane.keepFrom(found + Group);
@@ -71,7 +106,7 @@ std::optional<std::string_view> Codabar::stopSearch(const Candidate& c, const QV
     for (std::size_t k = 0; k < 4; ++k) {
         if (!(reader.ActiveFlags & START_FLAGS[k])) continue;
         const std::size_t p =
-            c.letters.size() > 6 ? c.letters.find(CODABAR[StartIndex + k].pattern, 6) : std::string_view::npos;
+            c.letters.size() > 6 ? FindLetters(c.letters, CODABAR[StartIndex + k].pattern, 6) : std::string_view::npos;
         // Through the stop character, its gap and two letters more.
         if (p != std::string_view::npos) return Prefix(c.letters, p + 10);
     }

@@ -16,6 +16,8 @@ public:
     std::string postProcess(std::string v, const QVCodabar& reader) const override;
 
 private:
+    void findStarts(std::string_view fwd, std::uint32_t flags);
+
     // Where each start character was last found in each lane; the lanes only lose letters at
     // the front, so a position at or after the lane's start is still the first occurrence.
     std::array<std::array<std::size_t, 2>, 4> m_found{};

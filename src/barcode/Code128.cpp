@@ -62,7 +62,7 @@ std::optional<Candidate> Code128::startSearch(Lane& fwd, Lane& rev, QVCodabar& r
         Lane& lane = dir == 0 ? fwd : rev;
         if (lane.empty()) continue;
         for (int start : {StartA, StartB, StartC}) {
-            const std::size_t p = lane.text.find(Code128Pattern(start), lane.start);
+            const std::size_t p = FindLetters(lane.text, Code128Pattern(start), lane.start);
             if (p == std::string_view::npos) continue;
             Candidate c{lane.text.substr(p + Group), static_cast<char>('A' + (start - StartA))};
             if (dir == 0) {

@@ -43,7 +43,7 @@ std::optional<Candidate> Code25::startSearch(Lane& fwd, Lane& rev, QVCodabar& re
     for (int dir = 0; dir < 2; ++dir) {
         Lane& lane = dir == 0 ? fwd : rev;
         if (lane.empty()) continue;
-        const std::size_t p = lane.text.find(START, lane.start);
+        const std::size_t p = FindLetters(lane.text, START, lane.start);
         if (p == std::string_view::npos) {
             lane.clear();
             continue;

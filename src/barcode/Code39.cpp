@@ -48,7 +48,7 @@ std::optional<Candidate> Code39::startSearch(Lane& fwd, Lane& rev, QVCodabar& re
     for (int dir = 0; dir < 2; ++dir) {
         Lane& lane = dir == 0 ? fwd : rev;
         if (lane.empty()) continue;
-        const std::size_t p = lane.text.find(STAR, lane.start);
+        const std::size_t p = FindLetters(lane.text, STAR, lane.start);
         if (p == std::string_view::npos) {
             lane.clear();
             continue;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace kestrova::barcode {
 
@@ -21,10 +22,9 @@ public:
     int previousLength() const { return m_previous; }
 
 private:
-    void emit(bool white, int length, QVCodabar& reader, bool& first);
-
-    std::array<char, 256> m_barLetter{};
-    std::array<char, 256> m_spaceLetter{};
+    // Letter by run length (0-255, 256 for anything longer): bars first, then spaces.
+    std::array<char, 2 * 257> m_letter{};
+    std::vector<char> m_letters; // the row's letters before they are copied to the reader
     int m_last;
     int m_previous;
 };

@@ -56,6 +56,9 @@ public:
 // Shared by the symbologies: the count range and the extra validation.
 bool CountAndExtraAccept(std::size_t n, const std::string& v, const QVCodabar& reader);
 
+// First position at or after `from` where `pattern` occurs in `text`, or npos.
+std::size_t FindLetters(std::string_view text, std::string_view pattern, std::size_t from = 0);
+
 // A prefix of at most `count` letters of `s`.
 inline std::string_view Prefix(std::string_view s, std::size_t count) {
     return s.substr(0, count);
