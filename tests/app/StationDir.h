@@ -24,6 +24,9 @@ struct StationDir {
             QFile out(path(QStringLiteral("kestrova.inf")));
             if (out.open(QIODevice::WriteOnly)) out.write(text);
         }
+        QDir().mkpath(path(QStringLiteral("ImageDatabase")));
+        QFile::copy(QStringLiteral(KESTROVA_BIN_DIR "/ImageDatabase/KestrovaImageDataBlank.mdb"),
+                    path(QStringLiteral("ImageDatabase/KestrovaImageDataBlank.mdb")));
         for (const char* d : {"scan", "problems", "decoded", "store", "local", "local/ZipFiles", "backup"})
             QDir().mkpath(path(QString::fromLatin1(d)));
     }

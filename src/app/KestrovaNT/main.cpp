@@ -1,5 +1,7 @@
 #include "app/common/Headless.h"
 #include "core/config/SetupFile.h"
+#include "core/db/TImageDataModule.h"
+#include "core/scan/BarcodeProfiles.h"
 #include "core/ports/ConsolePrompter.h"
 #include "core/station/Station.h"
 #include "gui/forms/TAdminForm.h"
@@ -51,14 +53,21 @@ int main(int argc, char** argv) {
 
     TMainForm mainForm(station);
     widgetPrompter.setParent(&mainForm);
+    ImageDataModuleCreation data = TImageDataModule::Create(station);
+    if (!data.module) return data.exitCode;
+    station.DataModule = data.module.get();
     TAdminForm adminForm(station);
     mainForm.setAdminForm(&adminForm);
     TFileStoreForm storeForm(station);
     TBarcodeListDlg barcodeListDlg(station, &mainForm);
     TImgViewForm imgViewForm(station);
 
-    const SetupOutcome setup = ReadSetupFile(station, SetupFileName, SetupFileHooks{});
+    SetupFileHooks hooks;
+    hooks.UpgradeDatabaseSchema = [&data] { data.module->UpgradeDatabaseSchema(); };
+    const SetupOutcome setup = ReadSetupFile(station, SetupFileName, hooks);
     if (setup == SetupOutcome::EndNow) return 1;
+    LoadDefaultBarcodeType(station);
+    station.RefreshStatus();
 
     QObject::connect(&guard, &SingleInstance::activationRequested, &mainForm, [&mainForm] {
         std::fprintf(stderr, "KestrovaNT: activated by a second start\n");

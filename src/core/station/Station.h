@@ -12,6 +12,8 @@
 
 namespace kestrova {
 
+class TImageDataModule;
+
 // Text colours of the status display: the window's text colour, or a signal colour.
 enum class LabelColour { WindowText, Red, Blue };
 
@@ -135,6 +137,9 @@ public:
     int ProblemSkipCount = 0;
 
     MainWindowState ui;
+
+    // The data module of the station's image database; set once it has been created.
+    TImageDataModule* DataModule = nullptr;
 
 signals:
     void stateChanged();
