@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <optional>
+
+namespace kestrova {
+
+class Station;
+class TImageDataModule;
+class Volumes;
+
+// The status monitor of the main window: counts the images waiting at every stage, measures the
+// three drives, names the backup medium and stops the operator when the backup device is missing
+// or unnamed. It writes what it finds into the station (ui, SetupInfo.FreeSpace/TotalSpace,
+// MediaLabel) and the windows render it.
+class StatusMonitor {
+public:
+    // data may be null: the database counters are then left alone.
+    StatusMonitor(Station& station, const Volumes& volumes, TImageDataModule* data = nullptr);
+
+    // Makes Station::RefreshStatus run this monitor.
+    void install();
+
+    void RefreshStatus();
+    void CountScanned();
+    void CountProblems();
+    void CountDecoded();
+    void CountAwaitingBackup();
+    void UpdateDriveStatus();
+    void CountAwaitingLIS();
+
+    // Free part in per mille of drive 1 (scan), 2 (image store) or 3 (backup) at its last
+    // measurement; nothing when it has not been measured.
+    std::optional<int> freePerMille(int drive) const { return m_perMille.at(drive); }
+
+private:
+    void updateImagesDrive();
+    void updateBackupDrive();
+    void nameBackupMedium();
+    void showDeviceBox(const QString& caption, const QString& text);
+
+    Station& m_station;
+    const Volumes& m_volumes;
+    TImageDataModule* m_data;
+    std::array<std::optional<int>, 4> m_perMille{};
+    bool m_deviceBoxOpen = false;
+};
+
+// The number of plain files in dir that match the wildcard, read from the file listing; nothing
+// when the listing cannot be read.
+std::optional<int> CountFiles(const QString& dir, const QString& wildcard);
+
+} // namespace kestrova

@@ -1,0 +1,163 @@
+#include "core/ports/Volumes.h"
+#include "core/station/Station.h"
+#include "core/station/StatusMonitor.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace kestrova {
+
+namespace {
+
+const QString BackupDisabledNote =
+    QStringLiteral("Note: Backup Task has been disabled.  You will need to \"Reset Tasks\" if you correct the problem "
+                   "without restarting Kestrova.");
+
+bool MediaProcessCaptionOn(const MainWindowState& ui) {
+    return ui.AutoProcess1Caption.toLower().contains(QLatin1String("process on"));
+}
+
+int BarFor(int perMille) {
+    return std::clamp(1000 - perMille, 0, 1000);
+}
+
+// Floppy drives A and B are the devices fd0 and fd1.
+QChar FloppyLetter(const QString& device) {
+    if (device == QLatin1String("/dev/fd0")) return QLatin1Char('A');
+    if (device == QLatin1String("/dev/fd1")) return QLatin1Char('B');
+    return {};
+}
+
+} // namespace
+
+void StatusMonitor::UpdateDriveStatus() {
+    setupinformation& s = m_station.SetupInfo;
+    const int scan = DriveFreeSpace(m_volumes, s.Directories[SlotScan], s.FreeSpace[1], s.TotalSpace[1]);
+    m_perMille[1] = scan;
+    m_station.ui.KestrovaBarPosition = BarFor(scan);
+    updateImagesDrive();
+    updateBackupDrive();
+}
+
+void StatusMonitor::updateImagesDrive() {
+    setupinformation& s = m_station.SetupInfo;
+    MainWindowState& ui = m_station.ui;
+    const QString& dir = s.Directories[SlotImageStore];
+    if (dir == DriveDisabled) {
+        ui.ImagesBarVisible = false;
+        ui.ImagesDrivelabelVisible = true;
+        ui.ImagesDrivelabel = QStringLiteral("Feature Disabled");
+        return;
+    }
+    if (s.StationMode == ModeRemote) ui.ImagesDrvGrpCaption = QStringLiteral("Local Image Server");
+    const int p = DriveFreeSpace(m_volumes, dir, s.FreeSpace[2], s.TotalSpace[2]);
+    m_perMille[2] = p;
+    if (s.FreeSpace[2] == -1 || s.TotalSpace[2] == -1) {
+        ui.ImagesBarVisible = false;
+        ui.ImagesDrivelabelVisible = true;
+        const bool exists = !dir.isEmpty() && QFileInfo(dir).isDir();
+        ui.ImagesDrivelabel = exists ? QStringLiteral("CONNECTED") : QStringLiteral("DISCONNECTED");
+        ui.ImagesDrivelabelColour = exists ? LabelColour::Blue : LabelColour::Red;
+        return;
+    }
+    ui.ImagesBarVisible = true;
+    ui.ImagesBarPosition = BarFor(p);
+    ui.ImagesDrivelabelVisible = false;
+}
+
+void StatusMonitor::updateBackupDrive() {
+    setupinformation& s = m_station.SetupInfo;
+    MainWindowState& ui = m_station.ui;
+    const QString& dir = s.Directories[SlotBackup];
+    const bool remote = s.StationMode == ModeRemote;
+    if (dir == DriveDisabled) {
+        ui.CDWriterGrpCaption = QStringLiteral("Backup Device");
+        ui.CDWriterBarVisible = false;
+        ui.CdwriterlabelVisible = true;
+        ui.Cdwriterlabel = QStringLiteral("Feature Disabled");
+        return;
+    }
+    const int p = DriveFreeSpace(m_volumes, dir, s.FreeSpace[3], s.TotalSpace[3]);
+    m_perMille[3] = p;
+    const bool unreachable = s.TotalSpace[3] == -1;
+    if (MediaProcessCaptionOn(ui)) {
+        if (unreachable) {
+            if (remote) {
+                // Shown in place of the bar: a full bar alone would hide that the server is gone.
+                ui.Cdwriterlabel = QStringLiteral("DISCONNECTED");
+                ui.CdwriterlabelColour = LabelColour::Red;
+                ui.CdwriterlabelVisible = true;
+                ui.CDWriterBarVisible = false;
+            } else if (ui.AutoProcess1Checked) {
+                showDeviceBox(QStringLiteral("Disc Error"),
+                              QStringLiteral("The Disc Recorder IS NOT WORKING.\n"
+                                             "You must correct this problem before more images can be backed up.\n"
+                                             "IT IS VERY STRONGLY RECOMMENDED THAT YOU CORRECT THIS PROBLEM NOW.\n") +
+                                  BackupDisabledNote);
+            } else {
+                m_station.LogEvent(QStringLiteral("Disc Recorder is not working. You should fix this problem now."));
+            }
+        }
+        if (p < 300) {
+            m_station.LogEvent(remote ? QStringLiteral("WARNING!! Remote Server Disk Space Low!")
+                                      : QStringLiteral("WARNING!! Media needs changing!"));
+        }
+    }
+    ui.CDWriterBarPosition = BarFor(p);
+    if (!unreachable) {
+        ui.CDWriterBarVisible = true;
+        ui.CdwriterlabelVisible = false;
+    }
+    nameBackupMedium();
+}
+
+void StatusMonitor::nameBackupMedium() {
+    setupinformation& s = m_station.SetupInfo;
+    MainWindowState& ui = m_station.ui;
+    const VolumeInfo volume = m_volumes.volumeOf(s.Directories[SlotBackup]);
+    m_station.MediaLabel = volume.label;
+    const QChar floppy = FloppyLetter(volume.device);
+    if (m_station.MediaLabel.isEmpty()) {
+        if (!floppy.isNull()) {
+            m_station.MediaLabel = QStringLiteral("Floppy Drive");
+        } else {
+            m_station.MediaLabel =
+                m_station.LocalImagesFlag ? QStringLiteral("Local Images") : QStringLiteral("UNKNOWN");
+            if (s.StationMode == ModeRemote) {
+                m_station.MediaLabel = QStringLiteral("Scan Server");
+            } else if (MediaProcessCaptionOn(ui)) {
+                if (s.TotalSpace[3] != -1 && ui.AutoProcess1Checked && !m_station.LocalImagesFlag) {
+                    ui.AutoProcess1Checked = false;
+                    ui.AutoProcess1Caption = QStringLiteral("Me&dia Process OFF");
+                    showDeviceBox(QStringLiteral("Disc Name Missing"),
+                                  QStringLiteral("The Disc inserted is not named.\n"
+                                                 "You must correct this problem before more images can be backed up.\n"
+                                                 "You probably did not give the disk a name after changing disks.\n") +
+                                      BackupDisabledNote);
+                } else if (m_station.MediaLabel == QLatin1String("UNKNOWN")) {
+                    m_station.LogEvent(
+                        QStringLiteral("Disc does not have a name. Please reformat the Disc to give it a name."));
+                }
+            }
+        }
+    }
+    if (m_station.MediaLabel == QLatin1String("Floppy Drive"))
+        ui.CDWriterGrpCaption = QStringLiteral("Floppy Drive - ") + (floppy.isNull() ? QString() : QString(floppy));
+    else if (m_station.MediaLabel == QLatin1String("Scan Server"))
+        ui.CDWriterGrpCaption = QStringLiteral("Remote Scan Server");
+    else
+        ui.CDWriterGrpCaption = QStringLiteral("Disc Media - ") + m_station.MediaLabel;
+}
+
+void StatusMonitor::showDeviceBox(const QString& caption, const QString& text) {
+    // Timers still fire while the box is open; a refresh run from one of them must not stack a
+    // second box on top of the first.
+    if (m_deviceBoxOpen) return;
+    m_deviceBoxOpen = true;
+    m_station.notify();
+    m_station.prompter().message(caption, text, MessageIcon::Error);
+    m_deviceBoxOpen = false;
+}
+
+} // namespace kestrova
