@@ -22,6 +22,17 @@ bool DataField::asBoolean() const {
     return VariantAsBoolean(m_value);
 }
 
+namespace {
+
+bool IsPreparable(const QString& sql) {
+    const QString first = sql.trimmed().section(QLatin1Char(' '), 0, 0).section(QLatin1Char('('), 0, 0).toLower();
+    for (const char* word : {"select", "insert", "update", "delete", "values", "with"})
+        if (first == QLatin1String(word)) return true;
+    return false;
+}
+
+} // namespace
+
 DataQuery::DataQuery(TImageDataModule& module, const QStringList& sql) : m_module(module), m_sql(sql) {}
 
 void DataQuery::setSQL(const QStringList& lines) {
@@ -106,7 +117,11 @@ bool DataQuery::prepare() {
     }
     QSqlQuery q(m_module.Database1());
     q.setForwardOnly(true);
-    if (!q.prepare(m_translation.sql)) {
+    // A server prepares only queries and row changes; other statements (ALTER, CREATE) go as
+    // they stand when they run.
+    m_direct = m_module.engine() == DbEngine::PostgreSQL && m_translation.parameters.isEmpty() &&
+               !IsPreparable(m_translation.sql);
+    if (!m_direct && !q.prepare(m_translation.sql)) {
         fail(q.lastError());
         return false;
     }
@@ -138,7 +153,7 @@ bool DataQuery::bindAndExec() {
         if (m_translation.likePatterns.at(k) && v.typeId() == QMetaType::QString) v = AccessLikePattern(v.toString());
         q.bindValue(k, v);
     }
-    if (q.exec()) return true;
+    if (m_direct ? q.exec(m_translation.sql) : q.exec()) return true;
     fail(q.lastError());
     return false;
 }

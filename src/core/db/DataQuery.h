@@ -101,6 +101,7 @@ private:
     QVector<Param> m_params;
     DialectTranslation m_translation;
     std::optional<QSqlQuery> m_query;
+    bool m_direct = false; // sent as it stands, without preparing (DDL on a server)
     quint64 m_generation = 0;
     QSqlRecord m_record;
     QVector<QVector<QVariant>> m_rows;

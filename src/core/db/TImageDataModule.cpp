@@ -126,7 +126,8 @@ bool TImageDataModule::openPostgres(QSqlDatabase& db, QString& error) {
     // A row another holder keeps locked fails after a few seconds with a lock error instead of
     // blocking the station's window.
     return RunSetting(db, QStringLiteral("SET lock_timeout = %1").arg(LockTimeoutMs), m_engine, error) &&
-           RunSetting(db, QStringLiteral("SET standard_conforming_strings = on"), m_engine, error);
+           RunSetting(db, QStringLiteral("SET standard_conforming_strings = on"), m_engine, error) &&
+           RunSetting(db, QStringLiteral("SET client_min_messages = warning"), m_engine, error);
 }
 
 void TImageDataModule::SetGeneralSQL(const QString& statement) {

@@ -11,10 +11,32 @@ QString BlankTemplatePath() {
     return QStringLiteral(KESTROVA_BIN_DIR "/ImageDatabase/KestrovaImageDataBlank.mdb");
 }
 
-DbStation::DbStation(DbEngine engine) : m_engine(engine) {
+namespace {
+
+// The tables as an older template had them, in the Access dialect.
+void MakeOlderTables(TImageDataModule& db) {
+    if (db.engine() == DbEngine::PostgreSQL) Exec(db, QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext"));
+    for (const char* table : {"ImageData", "ImageArchive"})
+        Exec(db,
+             QStringLiteral("Create Table %1 (SeqNumber Long, ReqID Text (50), DocDefn Text (50), ScanTime DateTime, "
+                            "ViewTime DateTime, CDWriteTime DateTime, CDLabel Text (50), SentToSystem YesNo)")
+                 .arg(QLatin1String(table)));
+    Exec(db, QStringLiteral("Create View NextSeq as select max(SeqNumber) + 1 as NextSeqNum from ImageData"));
+}
+
+} // namespace
+
+DbStation::DbStation(DbEngine engine, Template made) : m_engine(engine) {
     const QString folder = m_ts.path(QStringLiteral("ImageDatabase"));
     QDir().mkpath(folder);
-    if (engine == DbEngine::SQLite) {
+    if (engine == DbEngine::SQLite && made == Template::Older) {
+        m_target = folder + QStringLiteral("/KestrovaImageData.mdb");
+        QFile empty(m_target);
+        EXPECT_TRUE(empty.open(QIODevice::WriteOnly));
+        empty.close();
+        TImageDataModule maker(m_ts.station, m_target);
+        MakeOlderTables(maker);
+    } else if (engine == DbEngine::SQLite) {
         m_target = folder + QStringLiteral("/KestrovaImageData.mdb");
         if (!QFile::copy(BlankTemplatePath(), m_target)) {
             ADD_FAILURE() << "cannot copy the blank template " << BlankTemplatePath().toStdString();
@@ -38,7 +60,12 @@ DbStation::DbStation(DbEngine engine) : m_engine(engine) {
             return;
         }
         uri.close();
-        m_ts.prompter.expectMessage(QStringLiteral("Image Database Created."));
+        if (made == Template::Older) {
+            TImageDataModule maker(m_ts.station, *ParsePostgresUri(m_target));
+            MakeOlderTables(maker);
+        } else {
+            m_ts.prompter.expectMessage(QStringLiteral("Image Database Created."));
+        }
     }
     ImageDataModuleCreation created = TImageDataModule::Create(m_ts.station);
     EXPECT_EQ(created.exitCode, 0);
@@ -88,6 +115,13 @@ QString Scalar(TImageDataModule& db, const QString& statement) {
     const QString value = q.isEmpty() ? QStringLiteral("<no row>") : q.field(0).asString();
     q.close();
     return value;
+}
+
+QStringList LoggedMessages(const Station& station) {
+    QStringList messages;
+    for (const QString& line : station.eventLog().lines())
+        messages.prepend(line.mid(line.indexOf(QStringLiteral(" +")) + 2));
+    return messages;
 }
 
 std::string EngineName(const ::testing::TestParamInfo<DbEngine>& info) {

@@ -15,7 +15,10 @@ QString BlankTemplatePath();
 // the engine: a copy of the blank template, or a new database on the test cluster.
 class DbStation {
 public:
-    explicit DbStation(DbEngine engine);
+    // Current: the blank template of this build. Older: a database made from an older template,
+    // without the columns ZipName, BarcodeData, Verified, ImageInfo and Replicated.
+    enum class Template { Current, Older };
+    explicit DbStation(DbEngine engine, Template made = Template::Current);
     ~DbStation();
 
     bool ready() const { return m_module != nullptr; }
@@ -44,6 +47,9 @@ void InsertImage(TImageDataModule& db, qint32 seq, const QString& reqId, const Q
                  TDateTime scanTime = 45000.5, bool sentToSystem = false);
 // The value of the first field of the first row of a query.
 QString Scalar(TImageDataModule& db, const QString& statement);
+
+// The messages of the event log, oldest first, without their time stamps.
+QStringList LoggedMessages(const Station& station);
 
 std::string EngineName(const ::testing::TestParamInfo<DbEngine>& info);
 
