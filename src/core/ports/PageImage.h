@@ -1,0 +1,115 @@
+#pragma once
+
+#include "barcode/PageBitmap.h"
+
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <memory>
+#include <utility>
+
+namespace kestrova {
+
+// Outcome of an imaging operation: ok, or failed with a message for the event log or a message box.
+// Imaging operations never throw; every failure arrives here.
+struct ImageStatus {
+    bool ok = true;
+    QString error;
+
+    explicit operator bool() const { return ok; }
+    static ImageStatus success() { return {}; }
+    static ImageStatus failure(QString message) { return {false, std::move(message)}; }
+};
+
+// A value, or the reason there is none.
+template <typename T> struct ImageResult {
+    bool ok = false;
+    QString error;
+    T value{};
+
+    explicit operator bool() const { return ok; }
+    static ImageResult success(T v) { return {true, QString(), std::move(v)}; }
+    static ImageResult failure(QString message) { return {false, std::move(message), T{}}; }
+};
+
+// What a file says about one of its pages, without decoding the pixels.
+struct ImageFileInfo {
+    int width = 0;           // pixels
+    int height = 0;          // pixels
+    int bitsPerPixel = 0;    // as stored: 1, 4, 8, 16, 24, 32 (samples times bits per sample)
+    qint64 sizeInBytes = 0;  // size of the whole file
+    int pageCount = 0;       // pages in the file; 1 for formats without pages
+    int pageNumber = 0;      // the page described, from 0
+    QString compressionName; // TIFF: "NONE", "CCITT", "FAXCCITT3", "FAXCCITT4", "LZW", "PACKBITS",
+                             // "JPEG", "DEFLATE" or "UNKNOWN"; BMP and PNM "NONE"; else "PNG", "JPEG", ...
+    QString formatName;      // "TIFF", "PNG", "BMP", "JPEG", ...
+    int xResolution = 0;     // dots per inch, 0 when the file gives none
+    int yResolution = 0;
+};
+
+enum class TiffCompression { None, CcittG4, Lzw, PackBits };
+enum class TiffSaveMode { Replace, Append };
+enum class ImageFileFormat { Png, Bmp, Jpeg };
+
+// One page image in memory. Depths are 1 (black and white), 4 and 8 (grey levels) and 24 (colour).
+// Angles are in degrees, positive turns clockwise as the page is seen.
+class PageImage {
+public:
+    virtual ~PageImage() = default;
+
+    virtual int width() const = 0;
+    virtual int height() const = 0;
+    virtual int bitsPerPixel() const = 0;
+    virtual int xResolution() const = 0; // dots per inch, 0 when unknown
+    virtual int yResolution() const = 0;
+    virtual void setResolution(int xDpi, int yDpi) = 0;
+
+    virtual std::unique_ptr<PageImage> clone() const = 0;
+
+    // Turns the image in place on a white background. Multiples of 90 degrees are exact and swap
+    // width, height and the two resolutions; other angles grow the image to hold the whole page.
+    virtual ImageStatus turn(double degrees) = 0;
+    // Flips every bit: black and white swap on a 1-bit image, grey levels and colours are negated.
+    virtual ImageStatus invert() = 0;
+    // Copy of a rectangle (top row = top of the page), clipped to the image; fails when nothing
+    // of it lies on the image. A valid newSize different from the rectangle's scales the copy
+    // to that size (resolutions scale with it); the depth stays.
+    virtual ImageResult<std::unique_ptr<PageImage>> copyRect(const QRect& rect,
+                                                             const QSize& newSize = QSize()) const = 0;
+    // Copy at another depth (1, 4, 8 or 24). To 1 bit: grey levels below 128 become black.
+    virtual ImageResult<std::unique_ptr<PageImage>> converted(int bitsPerPixel) const = 0;
+
+    // The reader's view of a 1-bit image (bottom row first, set bit white). Fails on other depths.
+    // Reuses the storage of out.
+    virtual ImageStatus toPageBitmap(barcode::PageBitmap& out) const = 0;
+
+    // Writes the image as a TIFF page. Replace writes a new file and puts it in place of the old
+    // one only when complete; Append adds a page to an existing TIFF (or creates it), and leaves
+    // the file as it was when that fails. CCITT group 4 needs a 1-bit image.
+    virtual ImageStatus saveTiff(const QString& path, TiffCompression compression, TiffSaveMode mode) const = 0;
+    // Writes the image as a single-image file, replacing an existing one. jpegQuality 1..100.
+    virtual ImageStatus saveAs(const QString& path, ImageFileFormat format, int jpegQuality = 75) const = 0;
+};
+
+// A page loaded from a file, with what the file says about that page.
+struct LoadedPage {
+    std::unique_ptr<PageImage> image;
+    ImageFileInfo info;
+};
+
+// Reads image files: TIFF (multi-page, any common compression), PNG, BMP, JPEG.
+class ImageCodec {
+public:
+    virtual ~ImageCodec() = default;
+
+    virtual ImageResult<ImageFileInfo> fileInfo(const QString& path, int page = 0) const = 0;
+    virtual ImageResult<int> pageCount(const QString& path) const = 0;
+    // Page from 0. bitsPerPixel 1, 4, 8 or 24 (2..3 load as 4, 5..16 as 8, 17..32 as 24).
+    // To 1 bit: grey levels below 128 (colour by luminance) become black.
+    virtual ImageResult<LoadedPage> loadPage(const QString& path, int page, int bitsPerPixel) const = 0;
+    // A 1-bit page image made from the reader's view (the inverse of PageImage::toPageBitmap).
+    virtual ImageResult<std::unique_ptr<PageImage>> fromPageBitmap(const barcode::PageBitmap& bitmap, int xDpi = 0,
+                                                                   int yDpi = 0) const = 0;
+};
+
+} // namespace kestrova

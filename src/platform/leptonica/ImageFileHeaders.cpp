@@ -1,0 +1,145 @@
+#include "platform/leptonica/ImageFileHeaders.h"
+
+#include "platform/leptonica/LeptonicaMessages.h"
+#include "platform/leptonica/LeptonicaPix.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <memory>
+
+namespace kestrova::leptonica {
+
+namespace {
+
+struct FileCloser {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;
+
+struct FormatNames {
+    const char* format;
+    const char* compression;
+};
+
+// Formats read here besides TIFF; PostScript, PDF and Leptonica's own serialisation are not images
+// a scanner delivers and are refused.
+bool NamesFor(int format, FormatNames& names) {
+    switch (format) {
+    case IFF_BMP:
+        names = {"BMP", "NONE"};
+        return true;
+    case IFF_JFIF_JPEG:
+        names = {"JPEG", "JPEG"};
+        return true;
+    case IFF_PNG:
+        names = {"PNG", "PNG"};
+        return true;
+    case IFF_PNM:
+        names = {"PNM", "NONE"};
+        return true;
+    case IFF_GIF:
+        names = {"GIF", "GIF"};
+        return true;
+    case IFF_JP2:
+        names = {"JP2", "JPEG2000"};
+        return true;
+    case IFF_WEBP:
+        names = {"WEBP", "WEBP"};
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A BMP stores pixels per metre at offsets 38 and 42 of the file.
+void BmpResolution(FILE* f, int& x, int& y) {
+    unsigned char header[46];
+    if (std::fseek(f, 0, SEEK_SET) != 0 || std::fread(header, 1, sizeof header, f) != sizeof header) return;
+    auto le32 = [&header](int at) {
+        return static_cast<qint32>(quint32(header[at]) | quint32(header[at + 1]) << 8 | quint32(header[at + 2]) << 16 |
+                                   quint32(header[at + 3]) << 24);
+    };
+    const qint32 xppm = le32(38);
+    const qint32 yppm = le32(42);
+    if (xppm > 0 && xppm < 4000000) x = static_cast<int>(xppm / 39.37 + 0.5);
+    if (yppm > 0 && yppm < 4000000) y = static_cast<int>(yppm / 39.37 + 0.5);
+}
+
+} // namespace
+
+ImageResult<ImageFileKind> IdentifyImageFile(const QString& path) {
+    using Result = ImageResult<ImageFileKind>;
+    const QFileInfo fileInfo(path);
+    if (!fileInfo.exists()) return Result::failure(QStringLiteral("the file does not exist"));
+    if (!fileInfo.isFile()) return Result::failure(QStringLiteral("not a regular file"));
+    ImageFileKind kind;
+    kind.sizeInBytes = fileInfo.size();
+    if (kind.sizeInBytes == 0) return Result::failure(QStringLiteral("the file is empty"));
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Result::failure(QStringLiteral("the file cannot be opened: ") + file.errorString());
+    l_uint8 magic[16] = {};
+    if (file.read(reinterpret_cast<char*>(magic), sizeof magic) < 0) {
+        return Result::failure(QStringLiteral("the file cannot be read: ") + file.errorString());
+    }
+    MessageCapture capture;
+    l_int32 format = IFF_UNKNOWN;
+    if (findFileFormatBuffer(magic, &format) != 0 || format == IFF_UNKNOWN) {
+        return Result::failure(QStringLiteral("not an image file"));
+    }
+    kind.format = format;
+    kind.isTiff = L_FORMAT_IS_TIFF(format);
+    FormatNames names{};
+    if (!kind.isTiff && !NamesFor(format, names)) return Result::failure(QStringLiteral("not an image file"));
+    return Result::success(kind);
+}
+
+ImageResult<ImageFileInfo> ReadSingleImageInfo(const QString& path, const ImageFileKind& kind, int page) {
+    using Result = ImageResult<ImageFileInfo>;
+    if (page != 0)
+        return Result::failure(QStringLiteral("page %1 does not exist, the file has 1 page(s)").arg(page + 1));
+    MessageCapture capture;
+    const QByteArray name = NativePath(path);
+    l_int32 format = 0, w = 0, h = 0, bps = 0, spp = 0, colourMap = 0;
+    l_int32 x = 0, y = 0;
+    bool readable = false;
+    {
+        StandardErrorGuard quiet;
+        readable = pixReadHeader(name.constData(), &format, &w, &h, &bps, &spp, &colourMap) == 0 && w > 0 && h > 0;
+        FilePtr f(readable ? std::fopen(name.constData(), "rb") : nullptr);
+        if (f) {
+            switch (kind.format) {
+            case IFF_PNG:
+                fgetPngResolution(f.get(), &x, &y);
+                break;
+            case IFF_JFIF_JPEG:
+                fgetJpegResolution(f.get(), &x, &y);
+                break;
+            case IFF_BMP:
+                BmpResolution(f.get(), x, y);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    if (!readable) return Result::failure(capture.describe(QStringLiteral("the image header is damaged")));
+    FormatNames names{};
+    NamesFor(kind.format, names);
+    ImageFileInfo info;
+    info.width = w;
+    info.height = h;
+    info.bitsPerPixel = bps * spp;
+    info.pageCount = 1;
+    info.formatName = QString::fromLatin1(names.format);
+    info.compressionName = QString::fromLatin1(names.compression);
+
+    info.xResolution = x > 0 ? x : 0;
+    info.yResolution = y > 0 ? y : 0;
+    return Result::success(info);
+}
+
+} // namespace kestrova::leptonica

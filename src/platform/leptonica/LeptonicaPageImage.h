@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/ports/PageImage.h"
+#include "platform/leptonica/LeptonicaPix.h"
+
+namespace kestrova {
+
+// A page image held as a Leptonica pix: normalised (no colour map, no alpha), 1, 4, 8 or 32 bits
+// deep (32 holds 24-bit colour).
+class LeptonicaPageImage : public PageImage {
+public:
+    explicit LeptonicaPageImage(leptonica::PixPtr pix);
+
+    int width() const override;
+    int height() const override;
+    int bitsPerPixel() const override;
+    int xResolution() const override;
+    int yResolution() const override;
+    void setResolution(int xDpi, int yDpi) override;
+
+    std::unique_ptr<PageImage> clone() const override;
+    ImageStatus turn(double degrees) override;
+    ImageStatus invert() override;
+    ImageResult<std::unique_ptr<PageImage>> copyRect(const QRect& rect, const QSize& newSize = QSize()) const override;
+    ImageResult<std::unique_ptr<PageImage>> converted(int bitsPerPixel) const override;
+    ImageStatus toPageBitmap(barcode::PageBitmap& out) const override;
+    ImageStatus saveTiff(const QString& path, TiffCompression compression, TiffSaveMode mode) const override;
+    ImageStatus saveAs(const QString& path, ImageFileFormat format, int jpegQuality = 75) const override;
+
+    PIX* pix() const { return m_pix.get(); }
+
+private:
+    leptonica::PixPtr m_pix;
+};
+
+} // namespace kestrova
