@@ -1,0 +1,55 @@
+#include "core/scan/ScanControlSetup.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace kestrova;
+
+namespace {
+
+QString ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+TEST(ScannerConf, ReadsKeysAndSectionsAndWritesBackOnlyWhatChanged) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("scanner.conf"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("# the demo station\nsource = Folder\nfolder = feeder   # beside the program\n\n"
+                "[sane]\nMode = Lineart\noptions = test-picture=Grid; depth=1\n");
+    }
+    ScannerConf conf;
+    ASSERT_TRUE(conf.load(path));
+    EXPECT_EQ(conf.source(), "folder");
+    EXPECT_EQ(conf.value("folder"), "feeder");
+    EXPECT_EQ(conf.value("sane/mode"), "Lineart");
+    EXPECT_EQ(conf.value("sane/options"), "test-picture=Grid; depth=1");
+    EXPECT_EQ(conf.value("device", "none"), "none");
+    EXPECT_EQ(conf.feederFolder("/srv/station/"), "/srv/station/feeder/");
+
+    conf.setValue("device", "test:1");
+    conf.setValue("sane/resolution", "200");
+    conf.setValue("sane/mode", "Gray");
+    conf.setValue("extra/key", "x");
+    ASSERT_TRUE(conf.save());
+    EXPECT_EQ(ReadAll(path), "# the demo station\nsource = Folder\nfolder = feeder   # beside the program\n"
+                             "device = test:1\n\n[sane]\nmode = Gray\noptions = test-picture=Grid; depth=1\n"
+                             "resolution = 200\n[extra]\nkey = x\n");
+}
+
+TEST(ScannerConf, AMissingFileIsTheDefaultStationAndAnUnwritableOneSaysWhy) {
+    QTemporaryDir dir;
+    ScannerConf conf;
+    EXPECT_TRUE(conf.load(dir.filePath(QStringLiteral("none/scanner.conf"))));
+    EXPECT_EQ(conf.source(), "sane");
+    EXPECT_EQ(conf.feederFolder("/srv/station/"), "/srv/station/feeder/");
+    conf.setValue("device", "test:0");
+    EXPECT_FALSE(conf.save());
+    EXPECT_TRUE(conf.error().startsWith("Cannot write "));
+}
+
+} // namespace
