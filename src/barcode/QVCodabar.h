@@ -76,8 +76,9 @@ bool InitBarcodeReader(QVCodabar& reader, std::uint8_t narrowFrom, std::uint8_t 
                        std::int32_t minPageHeightMm, std::uint32_t flags);
 
 // Reads the top `depth` percent of the page (0 reads no row, above 100 reads the whole page).
-// `page` is null when the imaging component holds no bitmap; an empty or inconsistent bitmap
-// is one without a readable header; `bitsPerPixel` is the depth of the page it holds.
+// `page` is null when the imaging component holds no bitmap. `bitsPerPixel` is the depth of the
+// image it holds (0 when its header cannot be read); for a depth other than 1 the bitmap is not
+// looked at. An empty or inconsistent 1-bit bitmap counts as one without a readable header.
 // Returns the summary text; Results and the page measurements are updated.
 std::string ReadBarcodes(QVCodabar& reader, const PageBitmap* page, int depth, int bitsPerPixel = 1);
 

@@ -49,8 +49,11 @@ std::string ReadBarcodes(QVCodabar& reader, const PageBitmap* page, int depth, i
     reader.FirstInkedRow = -1;
     reader.ContentStartRow = 0;
     ClearBarcodeResults(reader);
-    if (!HasReadableHeader(*page)) return "0:No Image defined";
+    // A page of another depth has no 1-bit view to check; a depth of 0 or less means the image
+    // has no readable header.
+    if (bitsPerPixel <= 0) return "0:No Image defined";
     if (bitsPerPixel != 1) return "0:Not a monochrome Image";
+    if (!HasReadableHeader(*page)) return "0:No Image defined";
 
     const int height = page->height;
     const int stride = PageBitmap::strideFor(page->width);

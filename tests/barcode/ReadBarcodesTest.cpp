@@ -41,6 +41,8 @@ TEST(ReadBarcodes, RefusalsAndMissingPages) {
     EXPECT_EQ(ReadBarcodes(reader, &narrowRows, 100), "0:No Image defined");
 
     EXPECT_EQ(ReadBarcodes(reader, &page.bitmap(), 100, 8), "0:Not a monochrome Image");
+    EXPECT_EQ(ReadBarcodes(reader, &empty, 100, 24), "0:Not a monochrome Image");
+    EXPECT_EQ(ReadBarcodes(reader, &page.bitmap(), 100, 0), "0:No Image defined");
 }
 
 TEST(ReadBarcodes, PageMeasurements) {
