@@ -2,8 +2,7 @@
 
 #include <QString>
 #include <cstdint>
-#include <memory>
-#include <vector>
+#include <deque>
 
 namespace kestrova {
 
@@ -100,19 +99,20 @@ struct TKestrovaBarcodeProfile {
     QString ProfileName;
 };
 
-// An owned, ordered list of T: add() appends an empty item and returns its index.
+// An owned, ordered list of T: add() appends an empty item and returns its index. Items keep their
+// place in memory while the list grows.
 template <typename T> class TKestrovaList {
 public:
     int add() {
-        m_items.push_back(std::make_unique<T>());
+        m_items.emplace_back();
         return static_cast<int>(m_items.size()) - 1;
     }
     int count() const { return static_cast<int>(m_items.size()); }
-    T& item(int index) { return *m_items.at(static_cast<std::size_t>(index)); }
-    const T& item(int index) const { return *m_items.at(static_cast<std::size_t>(index)); }
+    T& item(int index) { return m_items.at(static_cast<std::size_t>(index)); }
+    const T& item(int index) const { return m_items.at(static_cast<std::size_t>(index)); }
 
 private:
-    std::vector<std::unique_ptr<T>> m_items;
+    std::deque<T> m_items;
 };
 
 using TKestrovaDocuments = TKestrovaList<TKestrovaDocument>;
