@@ -46,12 +46,17 @@ TDateTime TakeTimeOfDay(QString& s) {
     }
     const qsizetype q = t.indexOf(QLatin1Char(' ')) + 1;
     const QString before = Copy(s, 1, p - 3);
+    // The text after the time token (which ends at the first blank after the colon).
+    const qsizetype blank = s.indexOf(QLatin1Char(' '), p);
+    const QString after = blank < 0 ? QString() : s.mid(blank + 1).trimmed();
     if (ContainsDigit(before.trimmed())) {
-        s = before; // the date stands before the time
+        // The date stands before the time. A year after the time ("NOV 17 14:30:00 2009 GMT", as
+        // certificate tools print it) is kept with the date.
+        s = !after.isEmpty() && after.at(0).isDigit() ? before + after : before;
     } else {
         // The time stands first: keep what came before it (a weekday, say) and what follows the
         // time token, without an AM/PM marker.
-        QString rest = q > 0 ? t.mid(q).trimmed() : QString();
+        QString rest = after;
         if (rest == QLatin1String("AM") || rest == QLatin1String("PM")) {
             rest.clear();
         } else if (rest.startsWith(QLatin1String("AM ")) || rest.startsWith(QLatin1String("PM "))) {

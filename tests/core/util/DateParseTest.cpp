@@ -62,6 +62,9 @@ const DateCase DATE_CASES[] = {
     {"2009-11-05", &DayFirst, 2009, 11, 5, 0, 0, 0},
     {"2009-11-05", &MonthFirst, 2009, 11, 5, 0, 0, 0},
     {"2009-11-05 08:00:00", &MonthFirst, 2009, 11, 5, 8, 0, 0},
+    {"NOV 17 14:30:05 2009 GMT", &DayFirst, 2009, 11, 17, 14, 30, 5}, // year after the time
+    {"Tue Nov 17 14:30:05 2009", &MonthFirst, 2009, 11, 17, 14, 30, 5},
+    {"17/11/2009 14:30 GMT", &DayFirst, 2009, 11, 17, 14, 30, 0},
     {"14:30 17 NOV 2009", &DayFirst, 2009, 11, 17, 14, 30, 0}, // the time before the date
     {"12:15 PM Tuesday 17/11/2009", &DayFirst, 2009, 11, 17, 12, 15, 0},
     // Nothing readable gives 0.
