@@ -16,7 +16,8 @@ class Volumes;
 // MediaLabel) and the windows render it.
 class StatusMonitor {
 public:
-    // data may be null: the database counters are then left alone.
+    // Without data the monitor counts on the station's DataModule; while there is none the
+    // database counters are left alone.
     StatusMonitor(Station& station, const Volumes& volumes, TImageDataModule* data = nullptr);
 
     // Makes Station::RefreshStatus run this monitor.
@@ -39,6 +40,7 @@ private:
     void updateBackupDrive();
     void nameBackupMedium();
     void showDeviceBox(const QString& caption, const QString& text);
+    TImageDataModule* data() const;
 
     Station& m_station;
     const Volumes& m_volumes;

@@ -4,17 +4,22 @@
 
 namespace kestrova {
 
+TImageDataModule* StatusMonitor::data() const {
+    return m_data ? m_data : m_station.DataModule;
+}
+
 void StatusMonitor::CountAwaitingBackup() {
-    if (!m_data) return;
+    TImageDataModule* const db = data();
+    if (!db) return;
     int count = 0;
     // A remote station copies images to its scan server without zipping them: a row with a zip
     // name still waits there.
-    m_data->SetGeneralSQL(
+    db->SetGeneralSQL(
         m_station.SetupInfo.StationMode == ModeRemote
             ? QStringLiteral("select count(SeqNumber) as BKPCount from ImageData where CdwriteTime is null")
             : QStringLiteral("select count(SeqNumber) as BKPCount from ImageData where CdwriteTime is null and "
                              "ZipName is null"));
-    DataQuery& query = m_data->FileImageDataQuery;
+    DataQuery& query = db->FileImageDataQuery;
     if (!query.prepare()) {
         m_station.prompter().message(QString(), QStringLiteral("Database Open prepare Error -") + query.errorText());
     } else if (!query.open()) {
@@ -29,8 +34,9 @@ void StatusMonitor::CountAwaitingBackup() {
 
 void StatusMonitor::CountAwaitingLIS() {
     MainWindowState& ui = m_station.ui;
-    if (!m_data || !ui.ServerGroupVisible) return;
-    DataQuery& query = m_data->LISinfoQuery;
+    TImageDataModule* const db = data();
+    if (!db || !ui.ServerGroupVisible) return;
+    DataQuery& query = db->LISinfoQuery;
     if (query.isActive()) query.close();
     int count = -1;
     if (query.open()) {

@@ -73,7 +73,7 @@ VolumeInfo SystemVolumes::volumeOf(const QString& path) const {
     VolumeInfo info;
     const QString canonical = path.isEmpty() ? QString() : QFileInfo(path).canonicalFilePath();
     if (canonical.isEmpty()) return info;
-    QFile file(QStringLiteral("/proc/self/mountinfo"));
+    QFile file(m_mountInfo);
     if (!file.open(QIODevice::ReadOnly)) return info;
     // The file is generated as it is read: read to the end rather than trusting its size.
     const QString text = QString::fromUtf8(file.readAll());
