@@ -3,8 +3,36 @@
 namespace kestrova::leptonica {
 
 namespace {
+
 constexpr int BLACK_BELOW = 128;
+
+PixPtr ToDepth(PIX* source, int depth) {
+    const int d = pixGetDepth(source);
+    switch (depth) {
+    case 1:
+        return PixPtr(pixConvertTo1(source, BLACK_BELOW));
+    case 4:
+        if (PixPtr grey{d == 8 ? pixClone(source) : pixConvertTo8(source, 0)}) {
+            return PixPtr(pixThresholdTo4bpp(grey.get(), 16, 0));
+        }
+        return nullptr;
+    case 8:
+        return PixPtr(pixConvertTo8(source, 0));
+    case 24: {
+        PixPtr colour(pixConvertTo32(source));
+        if (colour) pixSetSpp(colour.get(), 3);
+        return colour;
+    }
+    default:
+        return nullptr;
+    }
 }
+
+int LeptonicaDepth(int depth) {
+    return depth == 24 ? 32 : depth;
+}
+
+} // namespace
 
 int SupportedDepth(int requested) {
     if (requested == 1) return 1;
@@ -14,47 +42,38 @@ int SupportedDepth(int requested) {
     return 0;
 }
 
-PixPtr Normalized(PIX* pix) {
-    PixPtr out(pixGetColormap(pix) ? pixRemoveColormap(pix, REMOVE_CMAP_BASED_ON_SRC) : pixCopy(nullptr, pix));
-    if (!out) return out;
-    if (pixGetDepth(out.get()) == 32) {
-        if (pixGetSpp(out.get()) == 4) {
-            PixPtr blended(pixAlphaBlendUniform(out.get(), 0xffffff00));
-            if (!blended) return blended;
-            out = std::move(blended);
-        }
-        pixSetSpp(out.get(), 3);
+PixPtr Normalized(PixPtr pix) {
+    if (!pix) return pix;
+    if (pixGetColormap(pix.get())) {
+        PixPtr plain(pixRemoveColormap(pix.get(), REMOVE_CMAP_BASED_ON_SRC));
+        if (!plain) return plain;
+        pixCopyResolution(plain.get(), pix.get());
+        pix = std::move(plain);
     }
-    return out;
+    if (pixGetDepth(pix.get()) == 32) {
+        if (pixGetSpp(pix.get()) == 4) {
+            PixPtr blended(pixAlphaBlendUniform(pix.get(), 0xffffff00));
+            if (!blended) return blended;
+            pixCopyResolution(blended.get(), pix.get());
+            pix = std::move(blended);
+        }
+        pixSetSpp(pix.get(), 3);
+    }
+    return pix;
 }
 
-PixPtr ConvertedToDepth(PIX* pix, int depth) {
-    PixPtr source = Normalized(pix);
+PixPtr ConvertedToDepth(PixPtr pix, int depth) {
+    if (!pix) return pix;
+    // A clone shares the pixels; a conversion must not change the caller's image.
+    const bool shared = pixGetRefcount(pix.get()) > 1;
+    PixPtr source = Normalized(std::move(pix));
     if (!source) return source;
-    const int d = pixGetDepth(source.get());
-    PixPtr out;
-    switch (depth) {
-    case 1:
-        out.reset(d == 1 ? pixCopy(nullptr, source.get()) : pixConvertTo1(source.get(), BLACK_BELOW));
-        break;
-    case 4:
-        if (d == 4) {
-            out.reset(pixCopy(nullptr, source.get()));
-        } else if (PixPtr grey{pixConvertTo8(source.get(), 0)}) {
-            out.reset(pixThresholdTo4bpp(grey.get(), 16, 0));
-        }
-        break;
-    case 8:
-        out.reset(d == 8 ? pixCopy(nullptr, source.get()) : pixConvertTo8(source.get(), 0));
-        break;
-    case 24:
-        out.reset(d == 32 ? pixCopy(nullptr, source.get()) : pixConvertTo32(source.get()));
-        if (out) pixSetSpp(out.get(), 3);
-        break;
-    default:
-        break;
+    if (pixGetDepth(source.get()) == LeptonicaDepth(depth)) {
+        if (shared && pixGetRefcount(source.get()) > 1) return PixPtr(pixCopy(nullptr, source.get()));
+        return source;
     }
-    if (out) pixCopyResolution(out.get(), pix);
+    PixPtr out = ToDepth(source.get(), depth);
+    if (out) pixCopyResolution(out.get(), source.get());
     return out;
 }
 

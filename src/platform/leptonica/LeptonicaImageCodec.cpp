@@ -84,7 +84,7 @@ ImageResult<LoadedPage> LeptonicaImageCodec::loadPage(const QString& path, int p
     if (pixGetWidth(pix.get()) != info.value.width || pixGetHeight(pix.get()) != info.value.height) {
         return Result::failure(CannotRead(path, QStringLiteral("the image data does not match its header")));
     }
-    PixPtr converted = leptonica::ConvertedToDepth(pix.get(), depth);
+    PixPtr converted = leptonica::ConvertedToDepth(std::move(pix), depth);
     if (!converted) {
         return Result::failure(
             CannotRead(path, capture.describe(QStringLiteral("cannot convert to %1 bits per pixel").arg(depth))));

@@ -76,7 +76,7 @@ ImageStatus LeptonicaPageImage::turn(double degrees) {
         turned.reset(pixRotate(m_pix.get(), static_cast<float>(angle * std::numbers::pi / 180.0), type,
                                L_BRING_IN_WHITE, width(), height()));
         if (turned && pixGetDepth(turned.get()) != depth) {
-            turned = leptonica::ConvertedToDepth(turned.get(), bitsPerPixel());
+            turned = leptonica::ConvertedToDepth(std::move(turned), bitsPerPixel());
         }
     }
     if (!turned) return ImageStatus::failure(capture.describe(QStringLiteral("Cannot turn the image")));
@@ -107,7 +107,7 @@ ImageResult<std::unique_ptr<PageImage>> LeptonicaPageImage::copyRect(const QRect
     if (copy && newSize.isValid() && !newSize.isEmpty() && newSize != clipped.size()) {
         PixPtr scaled(pixScaleToSize(copy.get(), newSize.width(), newSize.height()));
         if (scaled && pixGetDepth(scaled.get()) != pixGetDepth(m_pix.get())) {
-            scaled = leptonica::ConvertedToDepth(scaled.get(), bitsPerPixel());
+            scaled = leptonica::ConvertedToDepth(std::move(scaled), bitsPerPixel());
         }
         copy = std::move(scaled);
     }
@@ -120,7 +120,7 @@ ImageResult<std::unique_ptr<PageImage>> LeptonicaPageImage::converted(int bitsPe
     if (depth == 0)
         return ImageCopy::failure(QStringLiteral("Unsupported depth of %1 bits per pixel").arg(bitsPerPixel));
     MessageCapture capture;
-    PixPtr copy = leptonica::ConvertedToDepth(m_pix.get(), depth);
+    PixPtr copy = leptonica::ConvertedCopy(m_pix.get(), depth);
     if (!copy) return ImageCopy::failure(capture.describe(QStringLiteral("Cannot convert the image")));
     return Wrap(std::move(copy));
 }

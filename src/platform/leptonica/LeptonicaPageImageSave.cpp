@@ -82,7 +82,7 @@ ImageStatus LeptonicaPageImage::saveAs(const QString& path, ImageFileFormat form
     PIX* pix = m_pix.get();
     if (format == ImageFileFormat::Jpeg && pixGetDepth(pix) < 8) {
         MessageCapture capture;
-        toWrite = leptonica::ConvertedToDepth(pix, 8);
+        toWrite = leptonica::ConvertedCopy(pix, 8);
         if (!toWrite) return ImageStatus::failure(capture.describe(QStringLiteral("Cannot write %1").arg(Shown(path))));
         pix = toWrite.get();
     }

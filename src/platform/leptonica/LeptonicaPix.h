@@ -34,10 +34,16 @@ inline int ReportedDepth(const PIX* pix) {
 }
 
 // Without a colour map and without alpha (blended onto white): 1 bit with a set bit black, grey
-// levels with 0 black, or 32-bit colour with three samples.
-PixPtr Normalized(PIX* pix);
+// levels with 0 black, or 32-bit colour with three samples. Returns pix itself when it already is.
+PixPtr Normalized(PixPtr pix);
 
-// A normalised copy at depth 1, 4, 8 or 24, resolutions kept. To 1 bit: below 128 is black.
-PixPtr ConvertedToDepth(PIX* pix, int depth);
+// pix normalised at depth 1, 4, 8 or 24, resolutions kept; pix itself when nothing needs doing.
+// To 1 bit: below 128 is black. Null on failure.
+PixPtr ConvertedToDepth(PixPtr pix, int depth);
+
+// The same, leaving pix as it is.
+inline PixPtr ConvertedCopy(PIX* pix, int depth) {
+    return ConvertedToDepth(PixPtr(pixClone(pix)), depth);
+}
 
 } // namespace kestrova::leptonica

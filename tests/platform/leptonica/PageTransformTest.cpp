@@ -155,6 +155,12 @@ TEST(PageTransform, ConversionThresholdsAtHalfGrey) {
     ASSERT_TRUE(four);
     EXPECT_EQ(PixelAt(*four.value, 0, 0), 0u);
     EXPECT_EQ(PixelAt(*four.value, 3, 0), 15u);
+    // A conversion to the same depth is a copy of its own.
+    auto same = bits.value->converted(1);
+    ASSERT_TRUE(same);
+    ASSERT_TRUE(same.value->invert());
+    EXPECT_EQ(PixelAt(*bits.value, 0, 0), 1u);
+    EXPECT_EQ(PixelAt(*same.value, 0, 0), 0u);
     EXPECT_FALSE(bits.value->converted(0).ok);
     EXPECT_FALSE(bits.value->converted(48).ok);
 }
