@@ -36,7 +36,6 @@ TImageDataModule::TImageDataModule(Station& station, const QString& sqliteFile)
     : TImageDataModule(station, DbEngine::SQLite) {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     db.setDatabaseName(sqliteFile);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
     m_location = QFileInfo(sqliteFile).absoluteFilePath();
 }
 
@@ -61,10 +60,13 @@ TImageDataModule::~TImageDataModule() {
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
+std::array<DataQuery*, 10> TImageDataModule::queries() {
+    return {&ImageDataQuery, &FileImageDataQuery, &BackupImageDataQuery, &BackupImageWriteQuery, &AdminQuery,
+            &LISinfoQuery,   &imageQuery,         &VerfifedImageQuery,   &ColumnCheckQuery,      &VerifyZipFileQuery};
+}
+
 void TImageDataModule::releaseQueries() {
-    for (DataQuery* q :
-         {&ImageDataQuery, &FileImageDataQuery, &BackupImageDataQuery, &BackupImageWriteQuery, &AdminQuery,
-          &LISinfoQuery, &imageQuery, &VerfifedImageQuery, &ColumnCheckQuery, &VerifyZipFileQuery}) {
+    for (DataQuery* q : queries()) {
         q->close();
         q->unprepare();
     }
@@ -87,7 +89,11 @@ bool TImageDataModule::ensureOpen(QString* error) {
         return false;
     }
     if (db.isOpen() && !m_lost) return true;
-    if (db.isOpen()) db.close();
+    if (db.isOpen()) {
+        // Statements prepared on the old connection go with it.
+        for (DataQuery* q : queries()) q->unprepare();
+        db.close();
+    }
     m_lost = false;
     QString why;
     const bool ok = m_engine == DbEngine::SQLite ? openSqlite(db, why) : openPostgres(db, why);
@@ -106,6 +112,7 @@ bool TImageDataModule::openSqlite(QSqlDatabase& db, QString& error) {
         error = QStringLiteral("The database file %1 does not exist.").arg(db.databaseName());
         return false;
     }
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_lockWaitMs));
     if (!db.open()) {
         error = DbErrorText(db.lastError(), m_engine);
         return false;
@@ -113,7 +120,7 @@ bool TImageDataModule::openSqlite(QSqlDatabase& db, QString& error) {
     // WAL lets the LIS read while the station writes; the busy timeout makes writers wait for
     // each other instead of failing at once. Either failing here means the file is no database.
     QString mode;
-    return RunSetting(db, QStringLiteral("PRAGMA busy_timeout = %1").arg(BusyTimeoutMs), m_engine, error) &&
+    return RunSetting(db, QStringLiteral("PRAGMA busy_timeout = %1").arg(m_lockWaitMs), m_engine, error) &&
            RunSetting(db, QStringLiteral("PRAGMA journal_mode = WAL"), m_engine, error, &mode) &&
            RunSetting(db, QStringLiteral("SELECT count(*) FROM sqlite_master"), m_engine, error);
 }
@@ -125,7 +132,7 @@ bool TImageDataModule::openPostgres(QSqlDatabase& db, QString& error) {
     }
     // A row another holder keeps locked fails after a few seconds with a lock error instead of
     // blocking the station's window.
-    return RunSetting(db, QStringLiteral("SET lock_timeout = %1").arg(LockTimeoutMs), m_engine, error) &&
+    return RunSetting(db, QStringLiteral("SET lock_timeout = %1").arg(m_lockWaitMs), m_engine, error) &&
            RunSetting(db, QStringLiteral("SET standard_conforming_strings = on"), m_engine, error) &&
            RunSetting(db, QStringLiteral("SET client_min_messages = warning"), m_engine, error);
 }

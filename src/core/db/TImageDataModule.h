@@ -6,6 +6,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <array>
 #include <memory>
 
 namespace kestrova {
@@ -25,8 +26,9 @@ struct ImageDataModuleCreation {
 // side (as several stations and the LIS do on one database).
 class TImageDataModule {
 public:
-    static constexpr int BusyTimeoutMs = 5000;
-    static constexpr int LockTimeoutMs = 5000;
+    // How long a statement waits for a row or file another holder has locked before it fails with
+    // a "locked by" error.
+    static constexpr int DefaultLockWaitMs = 5000;
 
     // Finds the database below the station's program directory, recreating the embedded file from
     // the blank template when it is missing (with the operator's messages), or uses the PostgreSQL
@@ -53,6 +55,9 @@ public:
     quint64 generation() const { return m_generation; }
     // A statement found the connection gone: the next statement opens it again.
     void connectionLost();
+    // Takes effect when the connection is next opened.
+    void setLockWaitMs(int ms) { m_lockWaitMs = ms; }
+    int lockWaitMs() const { return m_lockWaitMs; }
 
     // Replace the statement of FileImageDataQuery / BackupImageWriteQuery (close, unprepare, set).
     void SetGeneralSQL(const QString& statement);
@@ -87,12 +92,14 @@ private:
     bool openSqlite(QSqlDatabase& db, QString& error);
     bool openPostgres(QSqlDatabase& db, QString& error);
     void releaseQueries();
+    std::array<DataQuery*, 10> queries();
 
     Station& m_station;
     DbEngine m_engine;
     QString m_connectionName;
     QString m_location;
     bool m_lost = false;
+    int m_lockWaitMs = DefaultLockWaitMs;
     quint64 m_generation = 0;
 };
 
