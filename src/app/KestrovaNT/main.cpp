@@ -1,9 +1,10 @@
 #include "app/common/Headless.h"
 #include "core/config/SetupFile.h"
 #include "core/db/TImageDataModule.h"
-#include "core/scan/BarcodeProfiles.h"
 #include "core/ports/ConsolePrompter.h"
+#include "core/scan/BarcodeProfiles.h"
 #include "core/station/Station.h"
+#include "core/station/StatusMonitor.h"
 #include "gui/forms/TAdminForm.h"
 #include "gui/forms/TBarcodeListDlg.h"
 #include "gui/forms/TFileStoreForm.h"
@@ -11,6 +12,7 @@
 #include "gui/forms/TMainForm.h"
 #include "gui/widgets/WidgetPrompter.h"
 #include "platform/instance/SingleInstance.h"
+#include "platform/volumes/SystemVolumes.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -62,7 +64,12 @@ int main(int argc, char** argv) {
     TBarcodeListDlg barcodeListDlg(station, &mainForm);
     TImgViewForm imgViewForm(station);
 
+    SystemVolumes volumes;
+    StatusMonitor monitor(station, volumes);
+    monitor.install();
+
     SetupFileHooks hooks;
+    hooks.UpdateDriveStatus = [&monitor] { monitor.UpdateDriveStatus(); };
     hooks.UpgradeDatabaseSchema = [&data] { data.module->UpgradeDatabaseSchema(); };
     const SetupOutcome setup = ReadSetupFile(station, SetupFileName, hooks);
     if (setup == SetupOutcome::EndNow) return 1;
@@ -74,9 +81,17 @@ int main(int argc, char** argv) {
         mainForm.activateFromSecondStart();
     });
 
-    if (headless) return setup == SetupOutcome::Ok ? 0 : 1;
+    if (headless) {
+        const MainWindowState& ui = station.ui;
+        std::printf(
+            "%s\nImages Scanned %s | Images Decoded %s | Awaiting BackUp %s | Problems %s | Awaiting Lab IS %s\n",
+            qPrintable(ui.Caption), qPrintable(ui.ScannedWaitingLabel), qPrintable(ui.DecodedWaitingLabel),
+            qPrintable(ui.CDGroupLabel), qPrintable(ui.ProblemGrpLabel), qPrintable(ui.SystemLabel));
+        return setup == SetupOutcome::Ok ? 0 : 1;
+    }
 
     mainForm.showMaximized();
+    mainForm.Timer1->start();
     if (setup == SetupOutcome::EndAfterStartup) QTimer::singleShot(0, &app, [] { QCoreApplication::exit(1); });
     const int rc = app.exec();
     guard.release();

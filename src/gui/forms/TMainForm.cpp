@@ -2,6 +2,7 @@
 
 #include "core/config/SetupInfo.h"
 #include "core/station/Station.h"
+#include "core/station/TaskControl.h"
 #include "gui/forms/TAdminForm.h"
 #include "gui/widgets/ClickableLabel.h"
 #include "gui/widgets/DocumentImageView.h"
@@ -14,8 +15,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -40,6 +43,15 @@ TMainForm::TMainForm(Station& station, QWidget* parent) : QMainWindow(parent), m
     connect(ADMIN1, &QAction::triggered, this, &TMainForm::ADMIN1Click);
     connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
     connect(CDGroupLabel, &ClickableLabel::clicked, this, &TMainForm::CDGroupLabelClick);
+    connect(ResetTasks1, &QAction::triggered, this, [this] { ResetTasks1Click(m_station); });
+    connect(AutoProcess1, &QAction::triggered, this, [this] {
+        AutoProcess1Click(m_station);
+        renderState();
+    });
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(20000);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(m_station); });
     connect(&m_station, &Station::stateChanged, this, &TMainForm::renderState);
     m_station.setCursorHook([this](int number) {
         if (number == 0)
@@ -70,6 +82,26 @@ void TMainForm::connectLog() {
     });
 }
 
+namespace {
+
+void setLabelColour(QLabel* label, LabelColour colour) {
+    QPalette pal = label->palette();
+    switch (colour) {
+    case LabelColour::WindowText:
+        pal.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
+        break;
+    case LabelColour::Red:
+        pal.setColor(QPalette::WindowText, Qt::red);
+        break;
+    case LabelColour::Blue:
+        pal.setColor(QPalette::WindowText, Qt::blue);
+        break;
+    }
+    label->setPalette(pal);
+}
+
+} // namespace
+
 void TMainForm::renderState() {
     const MainWindowState& ui = m_station.ui;
     setWindowTitle(ui.Caption);
@@ -89,6 +121,22 @@ void TMainForm::renderState() {
     ProblemGrpLabel->setText(ui.ProblemGrpLabel);
     SystemLabel->setText(ui.SystemLabel);
     ScannerDocLabel->setText(ui.ScannerDocLabel);
+
+    setLabelColour(ProblemGrpLabel, ui.ProblemGrpLabelColour);
+    setLabelColour(SystemLabel, ui.SystemLabelColour);
+    KestrovaBar->setValue(qBound(0, ui.KestrovaBarPosition, 1000));
+    ImagesDrvGrp->setTitle(ui.ImagesDrvGrpCaption);
+    ImagesBar->setVisible(ui.ImagesBarVisible);
+    ImagesBar->setValue(qBound(0, ui.ImagesBarPosition, 1000));
+    ImagesDrivelabel->setVisible(ui.ImagesDrivelabelVisible);
+    ImagesDrivelabel->setText(ui.ImagesDrivelabel);
+    setLabelColour(ImagesDrivelabel, ui.ImagesDrivelabelColour);
+    CDWriterGrp->setTitle(ui.CDWriterGrpCaption);
+    CDWriterBar->setVisible(ui.CDWriterBarVisible);
+    CDWriterBar->setValue(qBound(0, ui.CDWriterBarPosition, 1000));
+    Cdwriterlabel->setVisible(ui.CdwriterlabelVisible);
+    Cdwriterlabel->setText(ui.Cdwriterlabel);
+    setLabelColour(Cdwriterlabel, ui.CdwriterlabelColour);
 }
 
 void TMainForm::ShowStatusView() {

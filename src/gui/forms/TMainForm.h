@@ -16,6 +16,7 @@ class QPushButton;
 class QSplitter;
 class QToolBar;
 class QToolButton;
+class QTimer;
 
 namespace kestrova {
 
@@ -104,6 +105,8 @@ public:
     QAction* AutoProcess1 = nullptr;
     QAction* DecodeProblems1 = nullptr;
     QAction* About1 = nullptr;
+    // Status refresh every 20 seconds; started once the start-up is done.
+    QTimer* Timer1 = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
