@@ -35,6 +35,7 @@ inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 60000) 
 // What a scanner reported, in order: "done", "failed: <message>", "notice: <message>".
 struct ScannerSignals {
     QStringList seen;
+    QObject context; // the connections end with the watcher
     bool ended() const {
         for (const QString& s : seen) {
             if (s == QLatin1String("done") || s.startsWith(QLatin1String("failed: "))) return true;
@@ -42,10 +43,10 @@ struct ScannerSignals {
         return false;
     }
     void watch(Scanner& scanner) {
-        QObject::connect(&scanner, &Scanner::scanDone, [this] { seen.append(QStringLiteral("done")); });
-        QObject::connect(&scanner, &Scanner::scanFailed,
+        QObject::connect(&scanner, &Scanner::scanDone, &context, [this] { seen.append(QStringLiteral("done")); });
+        QObject::connect(&scanner, &Scanner::scanFailed, &context,
                          [this](const QString& m) { seen.append(QStringLiteral("failed: ") + m); });
-        QObject::connect(&scanner, &Scanner::scanNotice,
+        QObject::connect(&scanner, &Scanner::scanNotice, &context,
                          [this](const QString& m) { seen.append(QStringLiteral("notice: ") + m); });
     }
 };
