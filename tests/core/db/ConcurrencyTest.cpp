@@ -214,4 +214,36 @@ TEST_P(Concurrency, AnotherHoldersLockReachesTheCallerAsALockedByError) {
     EXPECT_EQ(Scalar(s.db(), "select ZipName from ImageData"), "12~1");
 }
 
+TEST_P(Concurrency, APassUpdatesTheRowsItWalksWhileTheLisCommitsBetweenThem) {
+    DbStation s(GetParam());
+    KESTROVA_NEED_DB(s);
+    TImageDataModule& db = s.db();
+    for (int seq = 1; seq <= 5; ++seq) InsertImage(db, seq, QString::number(seq), "D");
+    db.setLockWaitMs(300);
+    db.connectionLost();
+    {
+        QSqlDatabase lis = RawConnection(GetParam(), s.target(), "lis-between");
+        QSqlQuery l(lis);
+        DataQuery& walk = db.BackupImageDataQuery;
+        walk.setSQL({"Select SeqNumber, ReqID, DocDefn, ScanTime from ImageData", "where CDWriteTime is null"});
+        ASSERT_TRUE(walk.open()) << walk.errorText().toStdString();
+        int updated = 0;
+        for (walk.first(); !walk.eof(); walk.next()) {
+            ASSERT_TRUE(l.exec(QStringLiteral("UPDATE ImageData SET ImageInfo = 'seen' WHERE SeqNumber = %1")
+                                   .arg(walk.fieldByName("SeqNumber").asInteger())));
+            db.SetBackupWriteSQL("Update ImageData Set ZipName = :QZipname where SeqNumber = :QSeqNum");
+            db.BackupImageWriteQuery.setParamText("QZipname", "1~1");
+            db.BackupImageWriteQuery.setParamInteger("QSeqNum", walk.fieldByName("SeqNumber").asInteger());
+            EXPECT_TRUE(db.BackupImageWriteQuery.execSQL()) << db.BackupImageWriteQuery.errorText().toStdString();
+            updated += db.BackupImageWriteQuery.rowsAffected();
+        }
+        walk.close();
+        EXPECT_EQ(updated, 5);
+        l.finish();
+        lis.close();
+    }
+    QSqlDatabase::removeDatabase("lis-between");
+    EXPECT_EQ(Scalar(db, "select count(*) from ImageData where ZipName = \"1~1\" and ImageInfo = \"SEEN\""), "5");
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, Concurrency, ::testing::Values(DbEngine::SQLite, DbEngine::PostgreSQL), EngineName);
