@@ -1,0 +1,139 @@
+#include "app/kestrova/Command.h"
+#include "core/config/SetupFile.h"
+#include "core/db/PostgresConfig.h"
+#include "core/db/TImageDataModule.h"
+#include "core/ports/ConsolePrompter.h"
+#include "core/station/Station.h"
+#include "core/station/StatusMonitor.h"
+#include "platform/volumes/SystemVolumes.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+
+namespace kestrova::cli {
+
+namespace {
+
+// Prints every message box to standard error and keeps a copy for the report.
+class RecordingPrompter : public ConsolePrompter {
+public:
+    MessageResult message(const QString& caption, const QString& text, MessageIcon icon,
+                          MessageButtons buttons) override {
+        m_shown.append(QJsonObject{{QStringLiteral("caption"), caption}, {QStringLiteral("text"), text}});
+        return ConsolePrompter::message(caption, text, icon, buttons);
+    }
+    const QJsonArray& shown() const { return m_shown; }
+
+private:
+    QJsonArray m_shown;
+};
+
+QString ColourName(LabelColour colour) {
+    switch (colour) {
+    case LabelColour::Red:
+        return QStringLiteral("red");
+    case LabelColour::Blue:
+        return QStringLiteral("blue");
+    case LabelColour::WindowText:
+        break;
+    }
+    return QStringLiteral("windowText");
+}
+
+QJsonObject Counter(const QString& text, LabelColour colour = LabelColour::WindowText) {
+    return {{QStringLiteral("text"), text}, {QStringLiteral("colour"), ColourName(colour)}};
+}
+
+QJsonValue Amount(std::int64_t amount) {
+    return static_cast<qint64>(amount);
+}
+
+QJsonObject Drive(const Station& station, const StatusMonitor& monitor, int drive, int slot, const QString& group) {
+    const std::optional<int> perMille = monitor.freePerMille(drive);
+    return {{QStringLiteral("group"), group},
+            {QStringLiteral("path"), station.SetupInfo.Directories[slot]},
+            {QStringLiteral("FreeSpace"), Amount(station.SetupInfo.FreeSpace[drive])},
+            {QStringLiteral("TotalSpace"), Amount(station.SetupInfo.TotalSpace[drive])},
+            {QStringLiteral("freePerMille"), perMille ? QJsonValue(*perMille) : QJsonValue()}};
+}
+
+QJsonObject Report(const Station& station, const StatusMonitor& monitor) {
+    const MainWindowState& ui = station.ui;
+    QJsonObject counters{{QStringLiteral("ScannedWaitingLabel"), Counter(ui.ScannedWaitingLabel)},
+                         {QStringLiteral("DecodedWaitingLabel"), Counter(ui.DecodedWaitingLabel)},
+                         {QStringLiteral("ProblemGrpLabel"), Counter(ui.ProblemGrpLabel, ui.ProblemGrpLabelColour)}};
+    if (ui.CDGroupLabelVisible) counters.insert(QStringLiteral("CDGroupLabel"), Counter(ui.CDGroupLabel));
+    if (ui.ServerGroupVisible)
+        counters.insert(QStringLiteral("SystemLabel"), Counter(ui.SystemLabel, ui.SystemLabelColour));
+
+    QJsonObject images = Drive(station, monitor, 2, SlotImageStore, ui.ImagesDrvGrpCaption);
+    if (ui.ImagesDrivelabelVisible)
+        images.insert(QStringLiteral("label"), Counter(ui.ImagesDrivelabel, ui.ImagesDrivelabelColour));
+    QJsonObject backup = Drive(station, monitor, 3, SlotBackup, ui.CDWriterGrpCaption);
+    if (ui.CdwriterlabelVisible)
+        backup.insert(QStringLiteral("label"), Counter(ui.Cdwriterlabel, ui.CdwriterlabelColour));
+
+    return {{QStringLiteral("counters"), counters},
+            {QStringLiteral("drives"), QJsonObject{{QStringLiteral("scan"), Drive(station, monitor, 1, SlotScan,
+                                                                                  QStringLiteral("Kestrova Drive"))},
+                                                   {QStringLiteral("images"), images},
+                                                   {QStringLiteral("backup"), backup}}},
+            {QStringLiteral("MediaLabel"), station.MediaLabel},
+            {QStringLiteral("mediaProcess"), ui.AutoProcess1Checked},
+            {QStringLiteral("log"), QJsonArray::fromStringList(station.eventLog().lines())}};
+}
+
+int Status(const QStringList& args) {
+    if (args.size() > 1) {
+        Err(QStringLiteral("usage: kestrova status [FILE]"));
+        return 2;
+    }
+    const QString path = args.isEmpty() ? SetupFileName : args.front();
+    RecordingPrompter prompter;
+    SystemClock clock;
+    Station station(prompter, clock);
+    const SetupOutcome outcome = ReadSetupFile(station, path);
+    if (outcome == SetupOutcome::EndNow) return 1;
+
+    // A dashboard reads: it neither creates a missing database nor upgrades an old one.
+    const QString folder = station.ProgramDir + QStringLiteral("ImageDatabase/");
+    std::unique_ptr<TImageDataModule> data;
+    QString databaseError;
+    if (QFileInfo::exists(folder + QLatin1String(PostgresUriFileName)) ||
+        QFileInfo::exists(folder + QStringLiteral("KestrovaImageData.mdb"))) {
+        ImageDataModuleCreation created = TImageDataModule::Create(station);
+        data = std::move(created.module);
+    } else {
+        databaseError = QStringLiteral("no image database in ") + folder;
+        Err(QStringLiteral("kestrova status: ") + databaseError);
+    }
+    station.DataModule = data.get();
+
+    SystemVolumes volumes;
+    StatusMonitor monitor(station, volumes);
+    monitor.install();
+    station.RefreshStatus();
+
+    QJsonObject report = Report(station, monitor);
+    report.insert(QStringLiteral("file"), path);
+    report.insert(QStringLiteral("database"), data ? QJsonValue(data->location()) : QJsonValue());
+    if (!databaseError.isEmpty()) report.insert(QStringLiteral("databaseError"), databaseError);
+    report.insert(QStringLiteral("messages"), prompter.shown());
+    const QByteArray json = QJsonDocument(report).toJson(QJsonDocument::Indented);
+    std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
+    std::fflush(stdout);
+    return outcome == SetupOutcome::Ok && data ? 0 : 1;
+}
+
+const CommandRegistration registration{
+    {QStringLiteral("status"), QStringLiteral("[FILE]"),
+     QStringLiteral("Read a setup file (default: kestrova.inf here), refresh the status as the main window does and "
+                    "print the counters, the three drives (amounts in 10,000 bytes, free per mille), the backup "
+                    "medium's name and the event log lines as JSON; message boxes go to standard error."),
+     Status}};
+
+} // namespace
+} // namespace kestrova::cli
