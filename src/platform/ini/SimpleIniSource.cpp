@@ -38,11 +38,16 @@ bool SimpleIniSource::readEntries(const QString& path, std::vector<IniEntry>& en
         error = QStringLiteral("the file is larger than %1 bytes").arg(MaxFileSize);
         return false;
     }
-    QByteArray data = file.read(MaxFileSize + 1);
+    const QByteArray data = file.read(MaxFileSize + 1);
     if (data.size() > MaxFileSize) {
         error = QStringLiteral("the file is larger than %1 bytes").arg(MaxFileSize);
         return false;
     }
+    return parse(data, entries, error);
+}
+
+bool SimpleIniSource::parse(QByteArray data, std::vector<IniEntry>& entries, QString& error) {
+    entries.clear();
     data.replace('\0', ' ');
 
     try {

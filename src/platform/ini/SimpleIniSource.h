@@ -2,6 +2,8 @@
 
 #include "core/ports/IniSource.h"
 
+#include <QByteArray>
+
 namespace kestrova {
 
 // Reads configuration files with SimpleIni: "key=value" lines split at the first "=", names and
@@ -14,6 +16,9 @@ public:
     static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
 
     bool readEntries(const QString& path, std::vector<IniEntry>& entries, QString& error) const override;
+
+    // The entries of a file's contents.
+    static bool parse(QByteArray data, std::vector<IniEntry>& entries, QString& error);
 };
 
 } // namespace kestrova
