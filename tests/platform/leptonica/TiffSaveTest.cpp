@@ -166,7 +166,9 @@ TEST_F(TiffSave, OtherFormatsRoundTripWithResolutions) {
         const auto loaded = codec.loadPage(file, 0, c.depth);
         ASSERT_TRUE(loaded) << c.name << loaded.error.toStdString();
         EXPECT_EQ(loaded.value.image->xResolution(), 200) << c.name;
-        if (c.lossless) EXPECT_EQ(DifferentPixels(PixOf(*loaded.value.image), pix.get()), 0) << c.name;
+        if (c.lossless) {
+            EXPECT_EQ(DifferentPixels(PixOf(*loaded.value.image), pix.get()), 0) << c.name;
+        }
     }
 }
 
