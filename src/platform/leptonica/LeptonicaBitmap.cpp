@@ -1,6 +1,8 @@
 #include "platform/leptonica/LeptonicaBitmap.h"
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace kestrova::leptonica {
 
@@ -10,6 +12,19 @@ namespace {
 std::uint32_t LastWordMask(int width) {
     const int used = width % 32;
     return used == 0 ? 0xffffffffu : ~(0xffffffffu >> used);
+}
+
+// Writes v with its most significant byte first, whatever the machine's byte order.
+inline void StoreBigEndian(std::uint8_t* out, std::uint32_t v) {
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap32(v);
+    std::memcpy(out, &v, sizeof v);
+}
+
+inline std::uint32_t LoadBigEndian(const std::uint8_t* in) {
+    std::uint32_t v;
+    std::memcpy(&v, in, sizeof v);
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap32(v);
+    return v;
 }
 
 } // namespace
@@ -30,14 +45,8 @@ void PixToPageBitmap(PIX* pix, barcode::PageBitmap& out) {
     for (int y = 0; y < height; ++y) {
         const std::uint32_t* src = data + static_cast<std::size_t>(y) * wpl;
         std::uint8_t* dst = out.row(height - 1 - y);
-        for (int i = 0; i < wordsPerRow; ++i) {
-            std::uint32_t v = ~src[i];
-            if (i == wordsPerRow - 1) v &= lastMask;
-            dst[4 * i] = static_cast<std::uint8_t>(v >> 24);
-            dst[4 * i + 1] = static_cast<std::uint8_t>(v >> 16);
-            dst[4 * i + 2] = static_cast<std::uint8_t>(v >> 8);
-            dst[4 * i + 3] = static_cast<std::uint8_t>(v);
-        }
+        for (int i = 0; i < wordsPerRow - 1; ++i) StoreBigEndian(dst + 4 * i, ~src[i]);
+        StoreBigEndian(dst + 4 * (wordsPerRow - 1), ~src[wordsPerRow - 1] & lastMask);
     }
 }
 
@@ -58,13 +67,8 @@ PixPtr PageBitmapToPix(const barcode::PageBitmap& bitmap) {
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* src = bitmap.row(height - 1 - y);
         std::uint32_t* dst = data + static_cast<std::size_t>(y) * wpl;
-        for (int i = 0; i < wordsPerRow; ++i) {
-            std::uint32_t v = (std::uint32_t{src[4 * i]} << 24) | (std::uint32_t{src[4 * i + 1]} << 16) |
-                              (std::uint32_t{src[4 * i + 2]} << 8) | std::uint32_t{src[4 * i + 3]};
-            v = ~v;
-            if (i == wordsPerRow - 1) v &= lastMask;
-            dst[i] = v;
-        }
+        for (int i = 0; i < wordsPerRow - 1; ++i) dst[i] = ~LoadBigEndian(src + 4 * i);
+        dst[wordsPerRow - 1] = ~LoadBigEndian(src + 4 * (wordsPerRow - 1)) & lastMask;
     }
     return pix;
 }
