@@ -65,7 +65,7 @@ ImageResult<LoadedPage> LeptonicaImageCodec::loadPage(const QString& path, int p
     if (!info) return Result::failure(info.error);
     // A damaged or hostile header must not make us claim gigabytes.
     const qint64 bytesPerPixel = std::max(info.value.bitsPerPixel, depth) > 8 ? 4 : 1;
-    if (qint64{info.value.width} * info.value.height * bytesPerPixel > MAX_PAGE_BYTES) {
+    if (qint64{info.value.width} * bytesPerPixel > MAX_PAGE_BYTES / info.value.height) {
         return Result::failure(CannotRead(path, QStringLiteral("the page is too large to load (%1 x %2 pixels)")
                                                     .arg(info.value.width)
                                                     .arg(info.value.height)));

@@ -139,6 +139,12 @@ ImageResult<ImageFileInfo> ReadTiffPageInfo(const QString& path, int page) {
     TIFFGetField(tif.get(), TIFFTAG_XRESOLUTION, &xres);
     TIFFGetField(tif.get(), TIFFTAG_YRESOLUTION, &yres);
 
+    if (bitsPerSample == 0 || bitsPerSample > 32 || samples == 0 || samples > 8) {
+        return Result::failure(QStringLiteral("page %1 has an unsupported pixel layout (%2 samples of %3 bits)")
+                                   .arg(page + 1)
+                                   .arg(samples)
+                                   .arg(bitsPerSample));
+    }
     info.width = static_cast<int>(width);
     info.height = static_cast<int>(height);
     info.bitsPerPixel = bitsPerSample * samples;

@@ -4,6 +4,7 @@
 
 #include <tiffio.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <unistd.h>
 
@@ -98,6 +99,38 @@ TEST_F(PageLoad, OneBitFilesOfEitherPolarityReadBlackAsBlack) {
         EXPECT_EQ(bitmap.bits[0], 0x80) << file.toStdString(); // set bit = white
     }
     EXPECT_EQ(codec.fileInfo(minIsBlack).value.compressionName, QLatin1String("PACKBITS"));
+}
+
+TEST_F(PageLoad, SixteenBitGreyLoadsAtEveryDepth) {
+    const QString file = path(QStringLiteral("grey16.tif"));
+    TIFF* tif = TIFFOpen(leptonica::NativePath(file).constData(), "w");
+    ASSERT_NE(tif, nullptr);
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 2);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 1);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+    TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_CENTIMETER);
+    TIFFSetField(tif, TIFFTAG_XRESOLUTION, 118.11f);
+    TIFFSetField(tif, TIFFTAG_YRESOLUTION, 118.11f);
+    std::uint16_t row[2] = {0x1000, 0xF000}; // dark, light
+    TIFFWriteScanline(tif, row, 0, 0);
+    TIFFClose(tif);
+
+    const auto info = codec.fileInfo(file);
+    ASSERT_TRUE(info) << info.error.toStdString();
+    EXPECT_EQ(info.value.bitsPerPixel, 16);
+    EXPECT_EQ(info.value.xResolution, 300); // 118.11 per centimetre
+    for (int depth : {1, 4, 8, 24}) {
+        const auto page = codec.loadPage(file, 0, depth);
+        ASSERT_TRUE(page) << depth << page.error.toStdString();
+        EXPECT_EQ(page.value.image->bitsPerPixel(), depth);
+        EXPECT_EQ(page.value.image->xResolution(), 300);
+    }
+    const auto bits = codec.loadPage(file, 0, 1);
+    EXPECT_EQ(PixelAt(*bits.value.image, 0, 0), 1u);
+    EXPECT_EQ(PixelAt(*bits.value.image, 1, 0), 0u);
 }
 
 TEST_F(PageLoad, PagesOutsideTheFileAreErrors) {
