@@ -29,7 +29,8 @@ std::optional<QString> ScriptedPrompter::inputBox(const QString& caption, const 
                                                   const QString&) {
     m_shown.push_back({caption, prompt, MessageIcon::Question});
     if (!m_script.empty() && m_script.front().input && m_script.front().caption == caption) {
-        auto r = m_script.front().text;
+        std::optional<QString> r;
+        r.swap(m_script.front().text);
         m_script.pop_front();
         return r;
     }
