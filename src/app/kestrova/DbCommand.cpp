@@ -1,0 +1,72 @@
+// kestrova db upgrade / kestrova db query: the station's image database from the command line.
+#include "app/kestrova/Command.h"
+#include "core/db/QueryText.h"
+#include "core/db/TImageDataModule.h"
+#include "core/ports/ConsolePrompter.h"
+#include "core/station/Station.h"
+
+#include <QObject>
+#include <cstdio>
+
+namespace kestrova::cli {
+
+namespace {
+
+// Opens the station's database as the workstation does (recreating it from the blank template
+// when it is missing) and runs body on it; the event log goes to standard error.
+int WithDatabase(const std::function<int(TImageDataModule&)>& body) {
+    ConsolePrompter prompter;
+    SystemClock clock;
+    Station station(prompter, clock);
+    QObject::connect(&station.eventLog(), &EventLog::lineAdded, [](const QString& line) { Err(line); });
+    ImageDataModuleCreation data = TImageDataModule::Create(station);
+    if (!data.module) return data.exitCode == 0 ? 1 : data.exitCode;
+    return body(*data.module);
+}
+
+int Upgrade(const QStringList& args) {
+    if (!args.isEmpty()) {
+        Err(QStringLiteral("usage: kestrova db upgrade"));
+        return 2;
+    }
+    return WithDatabase([](TImageDataModule& db) {
+        db.UpgradeDatabaseSchema();
+        QString error;
+        if (!db.ensureOpen(&error)) {
+            Err(QStringLiteral("kestrova: the image database at %1 cannot be used: %2").arg(db.location(), error));
+            return 1;
+        }
+        Out(QStringLiteral("Image database at %1 is up to date.").arg(db.location()));
+        return 0;
+    });
+}
+
+int Query(const QStringList& args) {
+    if (args.size() != 1 || args.front().trimmed().isEmpty()) {
+        Err(QStringLiteral("usage: kestrova db query \"STATEMENT\""));
+        return 2;
+    }
+    return WithDatabase([&args](TImageDataModule& db) {
+        const QueryTextResult r = RunQueryText(db, args.front());
+        if (!r.ok) {
+            Err(QStringLiteral("kestrova: ") + r.error);
+            return 1;
+        }
+        std::fputs(qPrintable(r.text), stdout);
+        if (!r.text.endsWith(QLatin1Char('\n'))) std::fputs("\n", stdout);
+        return 0;
+    });
+}
+
+const CommandRegistration upgradeCommand({QStringLiteral("db upgrade"), QString(),
+                                          QStringLiteral("open the station's image database and add the columns an "
+                                                         "older database lacks"),
+                                          Upgrade});
+
+const CommandRegistration queryCommand({QStringLiteral("db query"), QStringLiteral("\"STATEMENT\""),
+                                        QStringLiteral("run one statement in the Access dialect; rows as "
+                                                       "tab-separated text with a header line"),
+                                        Query});
+
+} // namespace
+} // namespace kestrova::cli
