@@ -11,6 +11,7 @@
 #include "gui/forms/TImgViewForm.h"
 #include "gui/forms/TMainForm.h"
 #include "gui/widgets/WidgetPrompter.h"
+#include "platform/ini/SimpleIniSource.h"
 #include "platform/instance/SingleInstance.h"
 #include "platform/volumes/SystemVolumes.h"
 
@@ -53,7 +54,9 @@ int main(int argc, char** argv) {
         });
     }
 
+    SimpleIniSource profileSource;
     TMainForm mainForm(station);
+    mainForm.setProfileSource(&profileSource);
     widgetPrompter.setParent(&mainForm);
     ImageDataModuleCreation data = TImageDataModule::Create(station);
     if (!data.module) return data.exitCode;

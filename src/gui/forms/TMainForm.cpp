@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -42,7 +43,9 @@ TMainForm::TMainForm(Station& station, QWidget* parent) : QMainWindow(parent), m
 
     connect(ADMIN1, &QAction::triggered, this, &TMainForm::ADMIN1Click);
     connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
+    connect(Default1, &QAction::triggered, this, [this] { BarcodeItemClick(0); });
     connect(CDGroupLabel, &ClickableLabel::clicked, this, &TMainForm::CDGroupLabelClick);
+    connect(itmBarcodes, &QMenu::aboutToShow, this, &TMainForm::itmBarcodesClick);
     connect(ResetTasks1, &QAction::triggered, this, [this] { ResetTasks1Click(m_station); });
     connect(AutoProcess1, &QAction::triggered, this, [this] {
         AutoProcess1Click(m_station);
@@ -62,6 +65,7 @@ TMainForm::TMainForm(Station& station, QWidget* parent) : QMainWindow(parent), m
 
     FormCreate();
     renderState();
+    renderBarcodesMenu();
 }
 
 void TMainForm::FormCreate() {
@@ -195,6 +199,33 @@ void TMainForm::About1Click() {
 void TMainForm::CDGroupLabelClick() {
     if (!m_station.ui.CDGroupLabelHint.isEmpty())
         m_station.prompter().message(QStringLiteral("KestrovaNT"), m_station.ui.CDGroupLabelHint);
+}
+
+void TMainForm::itmBarcodesClick() {
+    kestrova::itmBarcodesClick(m_barcodesMenu, m_station.ProgramDir);
+    renderBarcodesMenu();
+}
+
+void TMainForm::BarcodeItemClick(int index) {
+    if (m_profileSource) Default1Click(m_station, *m_profileSource, m_barcodesMenu, index);
+    renderBarcodesMenu();
+}
+
+void TMainForm::renderBarcodesMenu() {
+    for (QAction* a : itmBarcodes->actions())
+        if (a != Default1) {
+            itmBarcodes->removeAction(a);
+            a->deleteLater();
+        }
+    for (int i = 0; i < m_barcodesMenu.Items.size(); ++i) {
+        const BarcodeMenuItem& item = m_barcodesMenu.Items[i];
+        QAction* a = i == 0 ? Default1 : itmBarcodes->addAction(item.Caption);
+        a->setCheckable(true);
+        a->setChecked(item.Checked);
+        if (i == 0) continue;
+        a->setObjectName(QStringLiteral("itmBarcode%1").arg(i));
+        connect(a, &QAction::triggered, this, [this, i] { BarcodeItemClick(i); });
+    }
 }
 
 bool TMainForm::FormCloseQuery() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/scan/BarcodesMenu.h"
 #include "gui/widgets/BusyCursors.h"
 
 #include <QMainWindow>
@@ -21,6 +22,7 @@ class QTimer;
 namespace kestrova {
 
 class ClickableLabel;
+class IniSource;
 class DocumentImageView;
 class Station;
 class TAdminForm;
@@ -33,6 +35,8 @@ public:
     explicit TMainForm(Station& station, QWidget* parent = nullptr);
 
     void setAdminForm(TAdminForm* admin) { m_adminForm = admin; }
+    // Where barcode profile files are read from; without it the "Barcodes" menu lists nothing.
+    void setProfileSource(const IniSource* source) { m_profileSource = source; }
     const BusyCursors& busyCursors() const { return m_cursors; }
 
     // Brings the window back when a second start of the program asks for it.
@@ -48,6 +52,9 @@ public:
     void ADMIN1Click();
     void About1Click();
     void CDGroupLabelClick();
+    // The "Barcodes" menu opens: its profile items are rebuilt from the program directory.
+    void itmBarcodesClick();
+    void BarcodeItemClick(int index);
 
     // Controls, named as operators and the rest of the station know them.
     QFrame* TopPanel = nullptr;
@@ -122,7 +129,11 @@ private:
     void connectLog();
 
     Station& m_station;
+    void renderBarcodesMenu();
+
     TAdminForm* m_adminForm = nullptr;
+    const IniSource* m_profileSource = nullptr;
+    BarcodesMenu m_barcodesMenu;
     BusyCursors m_cursors;
 };
 

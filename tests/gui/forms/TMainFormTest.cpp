@@ -107,7 +107,7 @@ TEST(TMainForm, MenusCarryTheirCaptionsShortcutsAndTicks) {
         {"TWAIN2", "Set Interface", "", false, false},
         {"SetPaper", "Set Size and Scan", "Ctrl+P", false, false},
         {"ReviewLastBatch1", "&Review Last Batch", "Ctrl+R", false, false},
-        {"Default1", "(default)", "", true, false},
+        {"Default1", "(default)", "", true, true},
         {"AutoProcess1", "Me&dia Process ON", "", true, true},
         {"DecodeProblems1", "&Decode Problems ON", "", true, true},
         {"About1", "Abou&t", "", false, false},
