@@ -3,6 +3,7 @@
 #include "core/db/TImageDataModule.h"
 #include "core/ports/ConsolePrompter.h"
 #include "core/scan/BarcodeProfiles.h"
+#include "core/scan/ScanControl.h"
 #include "core/station/Station.h"
 #include "core/station/StatusMonitor.h"
 #include "gui/forms/TAdminForm.h"
@@ -10,9 +11,12 @@
 #include "gui/forms/TFileStoreForm.h"
 #include "gui/forms/TImgViewForm.h"
 #include "gui/forms/TMainForm.h"
+#include "gui/widgets/ScannerDialogs.h"
 #include "gui/widgets/WidgetPrompter.h"
 #include "platform/ini/SimpleIniSource.h"
 #include "platform/instance/SingleInstance.h"
+#include "platform/leptonica/LeptonicaImageCodec.h"
+#include "platform/sane/StationScanner.h"
 #include "platform/volumes/SystemVolumes.h"
 
 #include <QApplication>
@@ -78,6 +82,14 @@ int main(int argc, char** argv) {
     if (setup == SetupOutcome::EndNow) return 1;
     LoadDefaultBarcodeType(station);
     station.RefreshStatus();
+
+    LeptonicaImageCodec codec;
+    QString scannerProblem;
+    std::unique_ptr<Scanner> scanner =
+        CreateStationScanner(station.ProgramDir, codec, WidgetScannerDialogs(&mainForm), &scannerProblem);
+    if (!scannerProblem.isEmpty()) station.LogEvent(scannerProblem);
+    ScanControl scanControl(station, *scanner, codec);
+    mainForm.setScanControl(&scanControl);
 
     QObject::connect(&guard, &SingleInstance::activationRequested, &mainForm, [&mainForm] {
         std::fprintf(stderr, "KestrovaNT: activated by a second start\n");

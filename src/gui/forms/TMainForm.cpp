@@ -1,6 +1,7 @@
 #include "gui/forms/TMainForm.h"
 
 #include "core/config/SetupInfo.h"
+#include "core/scan/ScanControl.h"
 #include "core/station/Station.h"
 #include "core/station/TaskControl.h"
 #include "gui/forms/TAdminForm.h"
@@ -199,6 +200,22 @@ void TMainForm::About1Click() {
 void TMainForm::CDGroupLabelClick() {
     if (!m_station.ui.CDGroupLabelHint.isEmpty())
         m_station.prompter().message(QStringLiteral("KestrovaNT"), m_station.ui.CDGroupLabelHint);
+}
+
+void TMainForm::setScanControl(ScanControl* control) {
+    if (!control) return;
+    connect(Scanbutton, &QToolButton::clicked, control, &ScanControl::ScanbuttonClick);
+    connect(SetPaper, &QAction::triggered, control, &ScanControl::ScanbuttonClick);
+    connect(ScanMoreButton, &QToolButton::clicked, control, &ScanControl::ScanMoreButtonClick);
+    connect(TWAIN2, &QAction::triggered, control, &ScanControl::TWAIN2Click);
+    connect(ScannedWaitingLabel, &ClickableLabel::clicked, control, &ScanControl::SystemLabelClick);
+    connect(control, &ScanControl::scanningChanged, this, [this](bool scanning) {
+        Scanbutton->setEnabled(!scanning);
+        ScanMoreButton->setEnabled(!scanning);
+        SetPaper->setEnabled(!scanning);
+    });
+    control->setView({[this] { return DecodeImageDoc->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff; },
+                      [this] { ShowStatusView(); }});
 }
 
 void TMainForm::itmBarcodesClick() {

@@ -22,6 +22,7 @@ class QTimer;
 namespace kestrova {
 
 class ClickableLabel;
+class ScanControl;
 class IniSource;
 class DocumentImageView;
 class Station;
@@ -37,6 +38,9 @@ public:
     void setAdminForm(TAdminForm* admin) { m_adminForm = admin; }
     // Where barcode profile files are read from; without it the "Barcodes" menu lists nothing.
     void setProfileSource(const IniSource* source) { m_profileSource = source; }
+    // Connects the scan buttons, "Set Size and Scan", "Set Interface" and the "Images Scanned "
+    // counter to the station's scan control.
+    void setScanControl(ScanControl* control);
     const BusyCursors& busyCursors() const { return m_cursors; }
 
     // Brings the window back when a second start of the program asks for it.
