@@ -64,6 +64,7 @@ public:
     virtual int yResolution() const = 0;
     virtual void setResolution(int xDpi, int yDpi) = 0;
 
+    // An independent copy; null only when memory runs out.
     virtual std::unique_ptr<PageImage> clone() const = 0;
 
     // Turns the image in place on a white background. Multiples of 90 degrees are exact and swap
