@@ -12,8 +12,7 @@ void ScriptedPrompter::expectInput(const QString& caption, std::optional<QString
     m_script.push_back({true, caption, MessageResult::Ok, std::move(answer)});
 }
 
-MessageResult ScriptedPrompter::message(const QString& caption, const QString& text, MessageIcon icon,
-                                        MessageButtons) {
+MessageResult ScriptedPrompter::message(const QString& caption, const QString& text, MessageIcon icon, MessageButtons) {
     m_shown.push_back({caption, text, icon});
     if (!m_script.empty() && !m_script.front().input && m_script.front().caption == caption) {
         const MessageResult r = m_script.front().answer;
@@ -25,8 +24,7 @@ MessageResult ScriptedPrompter::message(const QString& caption, const QString& t
     return MessageResult::Cancel;
 }
 
-std::optional<QString> ScriptedPrompter::inputBox(const QString& caption, const QString& prompt,
-                                                  const QString&) {
+std::optional<QString> ScriptedPrompter::inputBox(const QString& caption, const QString& prompt, const QString&) {
     m_shown.push_back({caption, prompt, MessageIcon::Question});
     if (!m_script.empty() && m_script.front().input && m_script.front().caption == caption) {
         std::optional<QString> r;

@@ -5,7 +5,9 @@
 
 namespace kestrova {
 
-QDate DateTimeEpoch() { return QDate(1899, 12, 30); }
+QDate DateTimeEpoch() {
+    return QDate(1899, 12, 30);
+}
 
 TDateTime ToTDateTime(const QDateTime& local) {
     if (!local.isValid()) return EmptyDateTime;
