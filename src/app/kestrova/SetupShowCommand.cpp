@@ -1,4 +1,5 @@
 #include "app/kestrova/Command.h"
+#include "app/kestrova/RecordingPrompter.h"
 #include "core/config/SetupFile.h"
 #include "core/config/SetupJson.h"
 #include "core/ports/ConsolePrompter.h"
@@ -13,21 +14,6 @@
 namespace kestrova::cli {
 
 namespace {
-
-// Prints every message box to standard error, as the station would show it, and keeps a copy
-// for the JSON report.
-class RecordingPrompter : public ConsolePrompter {
-public:
-    MessageResult message(const QString& caption, const QString& text, MessageIcon icon,
-                          MessageButtons buttons) override {
-        m_shown.append(QJsonObject{{QStringLiteral("caption"), caption}, {QStringLiteral("text"), text}});
-        return ConsolePrompter::message(caption, text, icon, buttons);
-    }
-    const QJsonArray& shown() const { return m_shown; }
-
-private:
-    QJsonArray m_shown;
-};
 
 QString OutcomeName(SetupOutcome outcome) {
     switch (outcome) {
