@@ -1,17 +1,148 @@
 #include "core/scan/DecodeImages.h"
 
 #include "core/config/SetupInfo.h"
+#include "core/scan/BatchDecodeNames.h"
+#include "core/scan/BatchDecodePage.h"
+#include "core/scan/BatchDecoder.h"
 #include "core/scan/ScanControl.h"
+#include "core/station/ScreenCursors.h"
 #include "core/station/Station.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cmath>
 
 namespace kestrova {
 
-void PlaceholderDecodeImages(Station& station, const ImageCodec& codec, const std::function<void()>& showStatusView) {
-    const QString imageSet = ImageSetFile(station.SetupInfo.Directories[SlotScan]);
-    const ImageResult<int> pages = codec.pageCount(imageSet);
-    station.ui.ScannerDocLabel = pages ? QStringLiteral("Last scan batch: %1 page(s)").arg(pages.value) : pages.error;
-    if (showStatusView) showStatusView();
-    station.notify();
+namespace {
+
+const QString ScanJobFailed = QStringLiteral("The Scan job failed.  You must re-scan the last batch.");
+
+QString Trunc(double value) {
+    return QString::number(static_cast<qint64>(std::trunc(value)));
+}
+
+} // namespace
+
+QString KeptImageSetDir(const QString& scanDir) {
+    return scanDir + QStringLiteral("kept/");
+}
+
+void DecodeImages(Station& station, const ImageCodec& codec, const QString& imageSetFile,
+                  const DecodeImagesView& view) {
+    BatchDecoder(station, codec, imageSetFile, view).run();
+}
+
+void DecodeImageDocInfo(TImageInfo& info, const ImageFileInfo& reported, const QString& fileName, bool byFile) {
+    info.Width = reported.width;
+    info.Height = reported.height;
+    info.BitsPerPixel = static_cast<qint16>(reported.bitsPerPixel);
+    info.Size = reported.sizeInBytes;
+    info.PageCount = reported.pageCount;
+    info.PageNumber = reported.pageNumber;
+    info.CompressionName = reported.compressionName;
+    info.ByFile = byFile;
+    info.FileName = fileName;
+    info.CompressionCode = CompressionCodeFor(reported.compressionName);
+}
+
+BatchDecoder::BatchDecoder(Station& station, const ImageCodec& codec, QString imageSetFile,
+                           const DecodeImagesView& view)
+    : m_station(station), m_codec(codec), m_imageSet(std::move(imageSetFile)), m_view(view) {}
+
+void BatchDecoder::run() {
+    m_station.ui.ScannerDocLabel = QStringLiteral("Sorting..");
+    m_station.notify();
+    if (m_view.Repaint) m_view.Repaint();
+    if (!loadBatch()) return;
+    if (scanSizeTooSmall()) return;
+    for (int p = 0; p < m_pageCount && !m_stopped; ++p) {
+        m_station.SetScreenCursor(p % 2 == 0 ? crBCodeA : crBCodeB);
+        m_station.processMessages();
+        decodePage(p);
+    }
+    finish();
+}
+
+bool BatchDecoder::loadBatch() {
+    const ImageResult<ImageFileInfo> info = m_codec.fileInfo(m_imageSet);
+    bool loaded = false;
+    if (info && info.value.formatName == QLatin1String("TIFF") && info.value.pageCount > 0) {
+        DecodeImageDocInfo(m_station.TilInfo, info.value, m_imageSet, true);
+        m_station.ImageSetDepth = std::min(info.value.bitsPerPixel, int(m_station.ColourDepth));
+        if (m_station.ImageSetDepth < 1) m_station.ImageSetDepth = 1;
+        ImageResult<LoadedPage> first = m_codec.loadPage(m_imageSet, 0, m_station.ImageSetDepth);
+        if (first && first.value.image) {
+            DecodeImageDocInfo(m_station.TilInfo, first.value.info, m_imageSet, true);
+            m_first = std::move(first.value.image);
+            m_pageCount = info.value.pageCount;
+            loaded = true;
+        } else {
+            m_station.LogEvent(first.error);
+        }
+    } else if (!info) {
+        m_station.LogEvent(info.error);
+    }
+    if (!loaded) {
+        m_station.prompter().message(QStringLiteral("KestrovaNT"), ScanJobFailed, MessageIcon::Error);
+        return false;
+    }
+    m_yDpi = m_first->yResolution();
+    m_resolutionText = QString::number(m_yDpi);
+    m_scanHeightMm = m_yDpi > 0 ? double(m_first->height()) / m_yDpi * 25.4 : 0.0;
+    return true;
+}
+
+bool BatchDecoder::scanSizeTooSmall() {
+    if ((m_station.MainReader.Flags & PageMeasuringFlag) == 0 || m_yDpi <= 0) return false;
+    const int minimum = m_station.SetupInfo.MinPageHeight;
+    if (!(minimum > m_scanHeightMm)) return false;
+    if (m_first->width() != 0 && m_view.FitBatchImageWidth) m_view.FitBatchImageWidth(m_first->width());
+    m_station.prompter().message(
+        QStringLiteral("SCANNER SIZE PROBLEM"),
+        QStringLiteral("WARNING!!!! SCAN SIZE IS SMALLER THAN MINIMUM.\nScan height on this scan was ") +
+            Trunc(m_scanHeightMm / 10) +
+            QStringLiteral("cm.\nPages longer than this might have been truncated.Please change the scan size "
+                           "back to ") +
+            Trunc(minimum / 10.0) + QStringLiteral("cm and then re-scan these documents"),
+        MessageIcon::Error);
+    m_station.ui.ScannerDocLabel = QStringLiteral("Reset Scanner height to ") + Trunc(minimum / 10.0) +
+                                   QStringLiteral("cm before scanning again.");
+    m_station.notify();
+    return true;
+}
+
+void BatchDecoder::keepImageSet() {
+    if (!m_keptAs.isEmpty()) return;
+    const QString dir = KeptImageSetDir(QFileInfo(m_imageSet).path() + QLatin1Char('/'));
+    QString target;
+    if (QDir().mkpath(dir)) {
+        const QString stamp = FreeProblemStamp(dir, m_station.clock().now());
+        target = dir + stamp + QStringLiteral(".tif");
+        if (!QFile::copy(m_imageSet, target)) target.clear();
+    }
+    if (target.isEmpty()) {
+        m_keptAs = QStringLiteral("-");
+        m_station.LogEvent(QStringLiteral("The batch could not be kept in ") + dir);
+        return;
+    }
+    m_keptAs = target;
+    m_station.LogEvent(QStringLiteral("The batch has been kept as ") + target);
+}
+
+void BatchDecoder::finish() {
+    m_station.SetScreenCursor(crDefault);
+    m_station.ui.ScannerDocLabel = BatchSummaryText(m_scanHeightMm, m_resolutionText, m_pageCount, m_lengths);
+    m_station.notify();
+    if (m_unsaved > 0) {
+        QString text =
+            QStringLiteral("%1 page(s) of the last batch could not be saved (see the event log).").arg(m_unsaved);
+        if (m_keptAs != QLatin1String("-"))
+            text += QStringLiteral("\nThe whole batch has been kept as ") + m_keptAs + QLatin1Char('.');
+        m_station.prompter().message(QStringLiteral("KestrovaNT"), text, MessageIcon::Warning);
+    }
+    m_station.RefreshStatus();
 }
 
 } // namespace kestrova

@@ -2,15 +2,35 @@
 
 #include "core/ports/PageImage.h"
 
+#include <QString>
 #include <functional>
 
 namespace kestrova {
 
 class Station;
+struct TImageInfo;
 
-// Stands in for batch decoding until it is wired: it only shows the batch that was scanned (the
-// page count under the batch image and the first page in the status view) and leaves the
-// image-set file as it is. Batch decoding replaces this call in ScanControl::setDecodeImages.
-void PlaceholderDecodeImages(Station& station, const ImageCodec& codec, const std::function<void()>& showStatusView);
+// The pieces of the main window batch decoding reaches.
+struct DecodeImagesView {
+    // Repaints the main window (after "Sorting.." is shown).
+    std::function<void()> Repaint;
+    // Fits a page of bitmapWidth pixels to the width of the batch image's panel (the scan size
+    // warning shows the short page whole).
+    std::function<void(int bitmapWidth)> FitBatchImageWidth;
+};
+
+// The directory under the scan directory that keeps copies of image-set files whose pages could
+// not all be saved, so that the next scan cannot overwrite them.
+QString KeptImageSetDir(const QString& scanDir);
+
+// Takes the image-set file apart page by page: reads each page's barcodes, retries on the whole
+// page and sideways, turns upside-down pages, and writes every page to the decoded directory under
+// its request number, to the problems directory with a ".scn" reason file, or drops it as blank.
+// Ends with the batch summary under the batch image and refreshes the status counters.
+void DecodeImages(Station& station, const ImageCodec& codec, const QString& imageSetFile,
+                  const DecodeImagesView& view = {});
+
+// Copies what the imaging side reports about a loaded image into info, with its compression code.
+void DecodeImageDocInfo(TImageInfo& info, const ImageFileInfo& reported, const QString& fileName, bool byFile);
 
 } // namespace kestrova

@@ -40,7 +40,9 @@ QString ImageSetFile(const QString& scanDir) {
 
 ScanControl::ScanControl(Station& station, Scanner& scanner, const ImageCodec& codec, QObject* parent)
     : QObject(parent), m_station(station), m_scanner(scanner), m_codec(codec) {
-    m_decode = [this] { PlaceholderDecodeImages(m_station, m_codec, m_view.ShowStatusView); };
+    m_decode = [this] {
+        DecodeImages(m_station, m_codec, ImageSetFile(m_station.SetupInfo.Directories[SlotScan]), m_decodeView);
+    };
     connect(&m_scanner, &Scanner::scanDone, this, &ScanControl::onScanDone);
     connect(&m_scanner, &Scanner::scanFailed, this, &ScanControl::onScanFailed);
     connect(&m_scanner, &Scanner::scanNotice, this,
@@ -135,7 +137,11 @@ void ScanControl::TWAIN2Click() {
 }
 
 void ScanControl::ScanControlScanDone() {
-    if (m_decode) m_decode();
+    // Decoding lets the message loop run between pages; a second hand-over waits for the first.
+    if (m_decoding || !m_decode) return;
+    m_decoding = true;
+    m_decode();
+    m_decoding = false;
 }
 
 void ScanControl::setScanning(bool on) {

@@ -2,6 +2,7 @@
 
 #include "core/ports/PageImage.h"
 #include "core/ports/Scanner.h"
+#include "core/scan/DecodeImages.h"
 
 #include <QObject>
 #include <QString>
@@ -32,7 +33,9 @@ public:
     ScanControl(Station& station, Scanner& scanner, const ImageCodec& codec, QObject* parent = nullptr);
 
     void setView(ScanControlView view) { m_view = std::move(view); }
-    // What the end of a batch runs; until batch decoding is wired, a placeholder that shows the batch.
+    // What batch decoding reaches of the window.
+    void setDecodeView(DecodeImagesView view) { m_decodeView = std::move(view); }
+    // What the end of a batch runs instead of batch decoding (tests, a station that only scans).
     void setDecodeImages(std::function<void()> decode) { m_decode = std::move(decode); }
 
     Scanner& scanner() const { return m_scanner; }
@@ -66,9 +69,11 @@ private:
     Scanner& m_scanner;
     const ImageCodec& m_codec;
     ScanControlView m_view;
+    DecodeImagesView m_decodeView;
     std::function<void()> m_decode;
     bool m_scanning = false;
     bool m_setSizeBatch = false; // the running batch came from "Set Size and Scan"
+    bool m_decoding = false;     // a batch is being decoded (the counter click waits for it)
 };
 
 } // namespace kestrova

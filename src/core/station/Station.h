@@ -4,6 +4,7 @@
 #include "core/config/SetupInfo.h"
 #include "core/ports/Clock.h"
 #include "core/ports/Prompter.h"
+#include "core/station/ImageInfo.h"
 #include "core/util/EventLog.h"
 
 #include <QObject>
@@ -133,6 +134,8 @@ public:
 
     // Colour depth used to load an image set.
     int ImageSetDepth = 4;
+    // What the imaging side last reported about an image it loaded.
+    TImageInfo TilInfo;
     // Pages skipped while resolving problems.
     int ProblemSkipCount = 0;
 

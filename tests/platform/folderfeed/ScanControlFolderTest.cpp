@@ -1,5 +1,5 @@
 // The scan handlers with the real folder feeder and image codec: from an empty scan directory to
-// a decoded-looking batch.
+// a decoded batch.
 #include "core/config/SetupInfo.h"
 #include "core/scan/ScanControl.h"
 #include "platform/folderfeed/FolderFeeder.h"
@@ -23,6 +23,10 @@ TEST(ScanControlWithFolderFeeder, FirstScanMakesTheImageSetFromTheTemplateThenRe
         QFile::copy(QStringLiteral(KESTROVA_SOURCE_DIR "/data/qvimageset.tif"), station.ProgramDir + "qvimageset.tif"));
     const QString scanDir = temp.path(QStringLiteral("station/scan/"));
     station.SetupInfo.Directories[SlotScan] = scanDir;
+    const QString problemsDir = temp.path(QStringLiteral("station/problems/"));
+    station.SetupInfo.Directories[SlotProblems] = problemsDir;
+    station.SetupInfo.Directories[SlotDecoded] = temp.path(QStringLiteral("station/decoded/"));
+    QDir().mkpath(problemsDir);
     const QString feeder = temp.path(QStringLiteral("feeder/"));
     QDir().mkpath(feeder);
 
@@ -41,7 +45,7 @@ TEST(ScanControlWithFolderFeeder, FirstScanMakesTheImageSetFromTheTemplateThenRe
     EXPECT_EQ(made.value.width, 1654);
     EXPECT_EQ(made.value.height, 2339);
 
-    // A batch of two pages replaces it and is shown.
+    // A batch of two pages replaces it and is decoded: two pages without a barcode.
     ImageResult<LoadedPage> page = codec.loadPage(station.ProgramDir + "qvimageset.tif", 0, 1);
     ASSERT_TRUE(page.ok);
     ASSERT_TRUE(page.value.image->saveAs(feeder + "1.png", ImageFileFormat::Png).ok);
@@ -52,8 +56,10 @@ TEST(ScanControlWithFolderFeeder, FirstScanMakesTheImageSetFromTheTemplateThenRe
     EXPECT_FALSE(station.StoreFileTimerEnabled);
     ASSERT_TRUE(test::WaitUntil([&] { return !control.scanning(); }));
     EXPECT_EQ(codec.pageCount(scanDir + "qvimageset.tif").value, 2);
-    EXPECT_EQ(station.ui.ScannerDocLabel, "Last scan batch: 2 page(s)");
-    EXPECT_EQ(statusViews, 1);
+    EXPECT_TRUE(station.ui.ScannerDocLabel.contains("Total Pages :2\n")) << station.ui.ScannerDocLabel.toStdString();
+    EXPECT_EQ(QDir(problemsDir).entryList({"*.tif"}, QDir::Files).size(), 2);
+    EXPECT_EQ(QDir(problemsDir).entryList({"*.scn"}, QDir::Files).size(), 2);
+    EXPECT_EQ(statusViews, 0);
     EXPECT_TRUE(station.StoreFileTimerEnabled);
     EXPECT_TRUE(station.ConvertStop && station.BackupStop);
 

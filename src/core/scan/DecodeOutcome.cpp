@@ -1,0 +1,145 @@
+// Batch decoding: where a page goes once it has been read.
+#include "core/config/SetupFile.h"
+#include "core/config/SetupInfo.h"
+#include "core/scan/BatchDecodeNames.h"
+#include "core/scan/BatchDecoder.h"
+#include "core/scan/SaveRegion.h"
+#include "core/station/Station.h"
+#include "core/util/DateTime.h"
+#include "core/util/FileUtil.h"
+
+#include <QFile>
+#include <QSet>
+#include <cmath>
+
+namespace kestrova {
+
+namespace {
+
+// The barcodes of a page in order (slots 1 to 6, within a slot as recorded).
+QStringList BarcodeTexts(const barcode::QVCodabar& reader) {
+    const std::string all = barcode::BarcodeResultsText(reader);
+    QString text = QString::fromLatin1(all.data(), static_cast<qsizetype>(all.size()));
+    text.replace(QLatin1Char(':'), QLatin1Char('\n'));
+    text.remove(QLatin1Char('\r'));
+    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+QString BatchDecoder::documentPart(const Page& page) const {
+    const setupinformation& setup = m_station.SetupInfo;
+    const int dpi = page.image->yResolution();
+    QString code;
+    if (!setup.DocDefs.isEmpty() && dpi > 0) {
+        const double rows = double(page.image->height()) - (page.TopCut + m_station.MainReader.FirstInkedRow);
+        const auto length = static_cast<qint64>(std::trunc(rows / dpi * 250.4));
+        code = setup.DocDefs[NearestDocDefinition(setup, length)].DocCode;
+    } else if (!setup.DocDefs.isEmpty()) {
+        code = setup.DocDefs.first().DocCode;
+    }
+    return code + setup.ScannerId;
+}
+
+void BatchDecoder::saveDecoded(Page& page, int count) {
+    barcode::QVCodabar& main = m_station.MainReader;
+    const QStringList barcodes =
+        count == 1 ? QStringList{DecodedBarcodeText(QString::fromLatin1(barcode::BarcodeResultsText(main)))}
+                   : BarcodeTexts(main);
+    const QString part = documentPart(page);
+    const QString first = barcodes.value(0);
+    const QString unsafe = UnsafeBarcodeNameReason(first, part);
+    if (!unsafe.isEmpty()) {
+        page.ProblemText = page.ProblemText.isEmpty() ? unsafe : page.ProblemText + QLatin1Char('\n') + unsafe;
+        saveProblem(page, count);
+        return;
+    }
+    const QString decodedDir = m_station.SetupInfo.Directories[SlotDecoded];
+    const QString suffix = UniqueNameSuffix(decodedDir, first + part + QStringLiteral(".tif"),
+                                            ToTDateTime(m_station.clock().now()), m_station.clock());
+    const QString fileName = DecodedFileName(decodedDir, first, part, suffix);
+    const int storageDpi = m_station.StorageResolution > 0 ? m_station.StorageResolution : 0;
+    const QString error =
+        SaveDecodedPage(page.image.get(), fileName, page.TopCut, page.UpsideDownAngle, main, storageDpi);
+    if (!error.isEmpty()) {
+        pageNotSaved(m_currentPage, fileName, error);
+        return;
+    }
+    QSet<QString> written{first};
+    for (qsizetype i = 1; i < barcodes.size(); ++i) {
+        const QString& other = barcodes[i];
+        if (written.contains(other)) continue; // the same number twice names one file
+        written.insert(other);
+        const QString reason = UnsafeBarcodeNameReason(other, part);
+        if (!reason.isEmpty()) {
+            m_station.LogEvent(QStringLiteral("No copy of ") + fileName + QStringLiteral(" for \"") + other +
+                               QStringLiteral("\". ") + reason);
+            continue;
+        }
+        copyForBarcode(fileName, DecodedFileName(decodedDir, other, part, suffix));
+    }
+}
+
+bool BatchDecoder::copyForBarcode(const QString& source, const QString& target) {
+    // Copied beside the target first, so that an existing file is replaced only by a whole copy.
+    const QString partial = target + QStringLiteral(".part");
+    QFile::remove(partial);
+    QFile in(source);
+    bool copied = in.copy(partial);
+    QString error = copied ? QString() : in.errorString();
+    if (copied) {
+        QFile::remove(target);
+        QFile out(partial);
+        copied = out.rename(target);
+        if (!copied) error = out.errorString();
+    }
+    if (!copied) {
+        QFile::remove(partial);
+        pageNotSaved(m_currentPage, target, error);
+    }
+    return copied;
+}
+
+void BatchDecoder::saveProblem(Page& page, int count) {
+    barcode::QVCodabar& main = m_station.MainReader;
+    if (main.FirstInkedRow < 1) {
+        page.ProblemText = QStringLiteral("Blank Document");
+        main.FirstInkedRow = 1;
+        main.RightMargin = 0;
+        main.LeftMargin = 0;
+        m_station.LogEvent(QStringLiteral("Page %1: Blank Document").arg(m_currentPage + 1));
+        return;
+    }
+    // A reason given earlier (an upside-down page, a barcode that cannot name a file) is kept.
+    if (page.ProblemText.isEmpty())
+        page.ProblemText = count == 0 ? QStringLiteral("No acceptable barcodes found.")
+                                      : QString::number(count) + QStringLiteral(" barcodes found");
+    const QString problemsDir = m_station.SetupInfo.Directories[SlotProblems];
+    const QString stamp = FreeProblemStamp(problemsDir, m_station.clock().now());
+    const QString textFile = problemsDir + stamp + QStringLiteral(".scn");
+    const QString imageFile = problemsDir + stamp + QStringLiteral(".tif");
+    const QString written = WriteReasonFile(textFile, page.slotLines, page.ProblemText);
+    if (!written.isEmpty()) {
+        // Without its reason file a problem page cannot be resolved: the batch ends here.
+        pageNotSaved(m_currentPage, textFile, written);
+        m_stopped = true;
+        return;
+    }
+    QString error;
+    const int saved =
+        SaveRegionAsTiff(page.image.get(), imageFile, page.UpsideDownAngle, page.image->width(), page.image->height(),
+                         page.TopCut, main.FirstInkedRow, main.LeftMargin, main.RightMargin, 0, &error);
+    if (saved != RegionSaved) {
+        QFile::remove(textFile);
+        pageNotSaved(m_currentPage, imageFile, error);
+    }
+}
+
+void BatchDecoder::pageNotSaved(int pageIndex, const QString& what, const QString& error) {
+    ++m_unsaved;
+    m_station.LogEvent(
+        QStringLiteral("Page %1 of the batch was not saved (%2): %3").arg(pageIndex + 1).arg(what, error));
+    keepImageSet();
+}
+
+} // namespace kestrova

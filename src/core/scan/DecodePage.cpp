@@ -1,0 +1,129 @@
+// Batch decoding of one page: the working image, the reads with their retries, the upside-down
+// decision and the outcome.
+#include "core/config/SetupInfo.h"
+#include "core/scan/BatchDecodePage.h"
+#include "core/scan/BatchDecoder.h"
+#include "core/scan/DecodeImages.h"
+#include "core/station/Station.h"
+
+namespace kestrova {
+
+namespace {
+
+QString Latin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+void BatchDecoder::decodePage(int pageIndex) {
+    m_currentPage = pageIndex;
+    Page page;
+    if (pageIndex == 0) {
+        page.image = std::move(m_first);
+    } else {
+        ImageResult<LoadedPage> loaded = m_codec.loadPage(m_imageSet, pageIndex, m_station.ImageSetDepth);
+        if (!loaded || !loaded.value.image) {
+            pageNotSaved(pageIndex, QStringLiteral("it could not be read"), loaded.error);
+            return;
+        }
+        DecodeImageDocInfo(m_station.TilInfo, loaded.value.info, m_imageSet, true);
+        page.image = std::move(loaded.value.image);
+    }
+    if (page.image->bitsPerPixel() != 1) {
+        ImageResult<std::unique_ptr<PageImage>> working = page.image->converted(1);
+        if (!working || !working.value) {
+            pageNotSaved(pageIndex, QStringLiteral("no black and white copy could be made"), working.error);
+            return;
+        }
+        page.temp = std::move(working.value);
+    }
+
+    readPage(page);
+    decideUpsideDown(page);
+
+    barcode::QVCodabar& main = m_station.MainReader;
+    const std::uint32_t flags = main.Flags;
+    if (!((flags & PageMeasuringFlag) != 0 && (flags & StopAfterFirstFlag) == 0)) {
+        main.FirstInkedRow = 1;
+        main.ContentStartRow = 1;
+        main.LeftMargin = 0;
+        main.RightMargin = 0;
+    }
+
+    const int count = barcode::BarcodeCount(main);
+    if (count == 1 || (count > 1 && m_station.ImagePerBarcode)) {
+        if (count > 1) page.ProblemText = QString::number(count) + QStringLiteral(" barcodes found");
+        saveDecoded(page, count);
+    } else {
+        if (count > 1) page.ProblemText = QString::number(count) + QStringLiteral(" barcodes found");
+        saveProblem(page, count);
+    }
+    m_lengths.append(ContentLengthCm(page.image->height(), page.TopCut, main.FirstInkedRow, page.image->yResolution()));
+}
+
+QString BatchDecoder::readWorking(Page& page, bool rotated, int depth) {
+    barcode::QVCodabar& reader = rotated ? m_station.RotatedReader : m_station.MainReader;
+    const bool viewed = page.work()->toPageBitmap(m_bitmap).ok;
+    return Latin1(barcode::ReadBarcodes(reader, viewed ? &m_bitmap : nullptr, depth, viewed ? 1 : 0));
+}
+
+void BatchDecoder::readPage(Page& page) {
+    barcode::QVCodabar& main = m_station.MainReader;
+    const std::uint32_t flags = main.Flags;
+    const bool retries = (flags & NoRetryFlag) == 0;
+    const int depth = PageSearchDepth(flags, m_station.SetupInfo, page.work()->height(), page.work()->yResolution());
+
+    QString log = readWorking(page, false, depth);
+    if (barcode::BarcodeCount(main) == 0 && depth != 100 && retries) log = readWorking(page, false, 100);
+
+    if (barcode::BarcodeCount(main) == 0 && retries) {
+        log += QStringLiteral(" as scanned. Rotate..");
+        const ImageStatus turned = page.work()->turn(-90);
+        if (!turned) {
+            log += QStringLiteral(" ") + turned.error;
+        } else {
+            page.TopCut = main.LeftMargin;
+            log += readWorking(page, true, 100);
+        }
+        barcode::QVCodabar& rotated = m_station.RotatedReader;
+        if (turned && barcode::BarcodeCount(rotated) > 0) {
+            log += QStringLiteral(" Image assumed to be sideways.");
+            for (int slot = 1; slot <= 6; ++slot) main.Results[std::size_t(slot)] = rotated.Results[std::size_t(slot)];
+            main.LeftMargin = rotated.LeftMargin;
+            main.RightMargin = rotated.RightMargin;
+            main.FirstInkedRow = rotated.FirstInkedRow;
+            main.ContentStartRow = rotated.ContentStartRow;
+            // A deeper batch page is read through its black and white copy; it is turned as well,
+            // so that a sideways page is stored upright at every colour depth.
+            if (page.temp) {
+                const ImageStatus upright = page.image->turn(-90);
+                if (!upright) log += QStringLiteral(" ") + upright.error;
+            }
+        } else {
+            if (turned && !page.temp) page.image->turn(90);
+            log += QStringLiteral(" in image.");
+            page.TopCut = 0;
+        }
+    }
+    m_station.LogEvent(log);
+}
+
+void BatchDecoder::decideUpsideDown(Page& page) {
+    barcode::QVCodabar& main = m_station.MainReader;
+    for (int slot = 1; slot <= 6; ++slot) {
+        const std::string& list = main.Results[std::size_t(slot)];
+        page.slotLines[std::size_t(slot - 1)] = Latin1(list);
+        if (!list.empty()) page.UpsideDownAngle = barcode::BarcodeResultField(main, 1, slot, 6) == "Y" ? 180 : 0;
+    }
+    if (page.UpsideDownAngle == 180 && (main.Flags & AutomaticallyInvertFlag) == 0) {
+        QString found = Latin1(barcode::BarcodeResultsText(main));
+        found.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        page.ProblemText = found + QStringLiteral("\nImage Inverted.");
+        page.slotLines = {};
+        barcode::ClearBarcodeResults(main);
+        page.UpsideDownAngle = 0;
+    }
+}
+
+} // namespace kestrova
