@@ -22,22 +22,11 @@ const std::vector<BenchPage>& Pages(int dpi) {
     return list;
 }
 
-QVCodabar Reader(int dpi) {
-    QVCodabar reader;
-    const std::uint32_t flags =
-        FlagCodabar | FlagCodabarStartA | FlagCodabarStartB | FlagCodabarStartC | FlagCodabarStartD | FlagCode39;
-    if (dpi == 200)
-        InitBarcodeReader(reader, 1, 4, 5, 10, 11, 13, 14, 17, 4, 20, 250, flags);
-    else
-        InitBarcodeReader(reader, 2, 6, 7, 15, 16, 20, 21, 26, 4, 20, 250, flags);
-    return reader;
-}
-
 // range(0): dots per inch; range(1): search depth in percent.
 void BM_ReadBarcodes(benchmark::State& state) {
     const int dpi = static_cast<int>(state.range(0));
     const auto& pages = Pages(dpi);
-    QVCodabar reader = Reader(dpi);
+    QVCodabar reader = FormReader(dpi);
     std::size_t i = 0;
     int found = 0;
     int pagesRead = 0;

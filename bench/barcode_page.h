@@ -4,6 +4,7 @@
 // text-like print over the rest of the page, at a given resolution.
 
 #include "barcode/PageBitmap.h"
+#include "barcode/QVCodabar.h"
 
 #include <cstdio>
 #include <random>
@@ -91,6 +92,11 @@ private:
     PageBitmap m_page;
 };
 
+// The text of the symbol on request form `seed`.
+inline std::string RequestFormText(unsigned seed) {
+    return "REQ" + std::to_string(10000000 + seed);
+}
+
 // An A4 request form at `dpi`: title lines, the symbol, then the body of the form.
 inline BenchPage RequestForm(int dpi, unsigned seed) {
     const int width = dpi * 827 / 100;
@@ -100,10 +106,21 @@ inline BenchPage RequestForm(int dpi, unsigned seed) {
     const int stroke = dpi / 70;
     page.text(dpi / 3, dpi * 4 / 5, letter, stroke, seed);
     const int narrow = dpi / 67; // 0.38 mm
-    page.bars(Code39Modules("REQ" + std::to_string(10000000 + seed)), narrow, narrow * 5 / 2, width / 2, dpi,
-              dpi * 3 / 5);
+    page.bars(Code39Modules(RequestFormText(seed)), narrow, narrow * 5 / 2, width / 2, dpi, dpi * 3 / 5);
     page.text(dpi * 2, height - dpi / 2, letter, stroke, seed + 1);
     return page;
+}
+
+// A reader for the forms at 200 or 300 dpi: Codabar (any start) and Code 39, 4 to 20 characters.
+inline QVCodabar FormReader(int dpi) {
+    QVCodabar reader;
+    const std::uint32_t flags =
+        FlagCodabar | FlagCodabarStartA | FlagCodabarStartB | FlagCodabarStartC | FlagCodabarStartD | FlagCode39;
+    if (dpi == 200)
+        InitBarcodeReader(reader, 1, 4, 5, 10, 11, 13, 14, 17, 4, 20, 250, flags);
+    else
+        InitBarcodeReader(reader, 2, 6, 7, 15, 16, 20, 21, 26, 4, 20, 250, flags);
+    return reader;
 }
 
 } // namespace kestrova::barcode::bench
