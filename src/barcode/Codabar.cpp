@@ -41,37 +41,60 @@ void Codabar::beginRow() {
     m_searched = {};
 }
 
+constexpr bool OneWideBarInEachStart() {
+    for (std::size_t k = StartIndex; k < CODABAR.size(); ++k) {
+        int wide = 0;
+        for (char c : CODABAR[k].pattern) wide += c == 'B' ? 1 : 0;
+        if (wide != 1) return false;
+    }
+    return true;
+}
+// findStarts looks only at the letters around a wide bar.
+static_assert(OneWideBarInEachStart());
+
 // One pass over the forward letters finds where each enabled start character first occurs in
 // both lanes: an occurrence in the reversed letters is the reversed pattern in the forward ones.
+// Every start character has one wide bar, so only the windows that put a 'B' where the pattern
+// has it are compared.
 void Codabar::findStarts(std::string_view fwd, std::uint32_t flags) {
+    constexpr std::size_t Npos = std::string_view::npos;
     std::array<std::uint64_t, 4> forward{};
     std::array<std::uint64_t, 4> backward{};
+    std::array<bool, 7> anchorAt{}; // offsets of the wide bar in the enabled patterns
     for (std::size_t k = 0; k < 4; ++k) {
         const std::string_view pattern = CODABAR[StartIndex + k].pattern;
         const std::string reversed(pattern.rbegin(), pattern.rend());
         std::memcpy(&forward[k], pattern.data(), 7);
         std::memcpy(&backward[k], reversed.data(), 7);
-        m_found[k] = {std::string_view::npos, std::string_view::npos};
-    }
-    // A one-word filter of the enabled patterns passes few of the windows to the comparisons.
-    constexpr std::uint64_t Spread = 0x9E3779B97F4A7C15ull;
-    const auto bucket = [](std::uint64_t w) { return (w * Spread) >> 58; };
-    std::uint64_t filter = 0;
-    for (std::size_t k = 0; k < 4; ++k)
-        if (flags & START_FLAGS[k])
-            filter |= (std::uint64_t{1} << bucket(forward[k])) | (std::uint64_t{1} << bucket(backward[k]));
-    const std::uint64_t mask = (std::uint64_t{1} << 56) - 1;
-    for (std::size_t i = 0; i + 7 <= fwd.size(); ++i) {
-        std::uint64_t window = 0;
-        std::memcpy(&window, fwd.data() + i, i + 8 <= fwd.size() ? 8 : 7);
-        window &= mask;
-        if (!((filter >> bucket(window)) & 1)) continue;
-        for (std::size_t k = 0; k < 4; ++k) {
-            if (!(flags & START_FLAGS[k])) continue;
-            if (window == forward[k] && m_found[k][0] == std::string_view::npos) m_found[k][0] = i;
-            if (window == backward[k]) m_found[k][1] = fwd.size() - 7 - i;
+        m_found[k] = {Npos, Npos};
+        if (flags & START_FLAGS[k]) {
+            anchorAt[pattern.find('B')] = true;
+            anchorAt[reversed.find('B')] = true;
         }
     }
+    std::array<std::size_t, 4> lastBackward{Npos, Npos, Npos, Npos};
+    const std::uint64_t mask = (std::uint64_t{1} << 56) - 1;
+    const std::size_t n = fwd.size();
+    const char* letters = fwd.data();
+    const char* end = letters + n;
+    for (const char* b = n >= 7 ? static_cast<const char*>(std::memchr(letters, 'B', n)) : nullptr; b;
+         b = static_cast<const char*>(std::memchr(b + 1, 'B', static_cast<std::size_t>(end - b - 1)))) {
+        const std::size_t at = static_cast<std::size_t>(b - letters);
+        for (std::size_t offset = 0; offset < 7; ++offset) {
+            if (!anchorAt[offset] || at < offset || at - offset + 7 > n) continue;
+            const std::size_t i = at - offset;
+            std::uint64_t window = 0;
+            std::memcpy(&window, letters + i, i + 8 <= n ? 8 : 7);
+            window &= mask;
+            for (std::size_t k = 0; k < 4; ++k) {
+                if (!(flags & START_FLAGS[k])) continue;
+                if (window == forward[k] && i < m_found[k][0]) m_found[k][0] = i;
+                if (window == backward[k] && (lastBackward[k] == Npos || i > lastBackward[k])) lastBackward[k] = i;
+            }
+        }
+    }
+    for (std::size_t k = 0; k < 4; ++k)
+        if (lastBackward[k] != Npos) m_found[k][1] = n - 7 - lastBackward[k];
     for (auto& searched : m_searched) searched = {true, true};
 }
 

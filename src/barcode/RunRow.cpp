@@ -34,6 +34,10 @@ RunRow::RunRow(const QVCodabar& reader) : m_last(0), m_previous(0) {
 
 namespace {
 
+constexpr std::uint64_t Ones = ~std::uint64_t{0};
+constexpr std::uint64_t Low7 = 0x7F7F7F7F7F7F7F7Full;
+constexpr std::uint64_t LowBytes = 0x00FF00FF00FF00FFull;
+
 std::uint64_t LoadBigEndian(const std::uint8_t* bytes, int available) {
     std::uint64_t word = 0;
     if (available >= 8) {
@@ -46,6 +50,17 @@ std::uint64_t LoadBigEndian(const std::uint8_t* bytes, int available) {
     return __builtin_bswap64(word);
 }
 
+// Sum of the eight bytes of `word` other than 0xFF, without a branch per byte: the sum of all
+// bytes less 255 for every byte that is 0xFF.
+std::int64_t WordInk(std::uint64_t word) {
+    const std::uint64_t pairs = (word & LowBytes) + ((word >> 8) & LowBytes); // four 16-bit sums
+    const std::uint64_t sum = (pairs * 0x0001000100010001ull) >> 48;
+    const std::uint64_t inverse = ~word;                                      // 0xFF bytes become zero bytes
+    const std::uint64_t zero = ~(((inverse & Low7) + Low7) | inverse | Low7); // high bit of each zero byte
+    const std::uint64_t full = ((zero >> 7) * 0x0101010101010101ull) >> 56;
+    return static_cast<std::int64_t>(sum) - 255 * static_cast<std::int64_t>(full);
+}
+
 // Sum of the bytes other than 0xFF.
 std::int64_t ByteSum(const std::uint8_t* row, int bytes) {
     std::int64_t sum = 0;
@@ -53,8 +68,7 @@ std::int64_t ByteSum(const std::uint8_t* row, int bytes) {
     for (; i + 8 <= bytes; i += 8) {
         std::uint64_t word;
         std::memcpy(&word, row + i, 8);
-        if (word == ~std::uint64_t{0}) continue;
-        for (int k = 0; k < 8; ++k) sum += row[i + k] == 0xFF ? 0 : row[i + k];
+        sum += WordInk(word);
     }
     for (; i < bytes; ++i) sum += row[i] == 0xFF ? 0 : row[i];
     return sum;
@@ -74,46 +88,47 @@ std::int64_t RunRow::scan(const std::uint8_t* row, int bytes, QVCodabar& reader)
     int last = m_last;
     int previous = m_previous;
 
-    // The first pixel only sets the colour; `flip` turns the run's colour into clear bits.
-    std::uint64_t flip = (row[0] & 0x80) ? ~std::uint64_t{0} : 0;
+    // The first pixel only sets the colour; `flip` turns the run's colour into clear bits, and
+    // `pending` holds the bits of the current word after the last change looked at that differ
+    // from the run's colour (bits past the row's end cleared).
+    std::uint64_t flip = (row[0] & 0x80) ? Ones : 0;
+    const char* letter = m_letter.data() + (flip & 257);
     int runStart = 0;
-    int pos = 1;
-    int wordBase = -64;
-    int wordBits = 0;
-    std::uint64_t word = 0;
+    int base = 0;
+    const auto validBits = [bits](int wordBase) {
+        const int n = bits - wordBase;
+        return n >= 64 ? Ones : ~(Ones >> n);
+    };
+    std::uint64_t word = LoadBigEndian(row, std::min(8, bytes));
+    std::uint64_t valid = validBits(0);
+    std::uint64_t pending = (word ^ flip) & valid & (Ones >> 1);
     for (;;) {
         // The next pixel whose colour is not the run's.
-        int change = bits;
-        while (pos < bits) {
-            const int base = pos & ~63;
-            if (base != wordBase) {
-                wordBase = base;
-                wordBits = std::min(64, bits - base);
-                word = LoadBigEndian(row + base / 8, wordBits / 8);
-            }
-            const int skip = pos - base;
-            const std::uint64_t differs = (word ^ flip) << skip;
-            if (differs != 0) {
-                const int offset = __builtin_clzll(differs);
-                if (offset < wordBits - skip) {
-                    change = pos + offset;
-                    break;
-                }
-            }
-            pos = base + 64;
+        while (pending == 0) {
+            base += 64;
+            if (base >= bits) break;
+            word = LoadBigEndian(row + base / 8, std::min(8, bytes - base / 8));
+            valid = validBits(base);
+            pending = (word ^ flip) & valid;
         }
-        if (change >= bits) break; // the last run of the row is not emitted
-        if ((change & 7) == 7 && row[change >> 3] != 0xFF) ink -= row[change >> 3];
+        if (pending == 0) break; // the last run of the row is not emitted
+        const int offset = __builtin_clzll(pending);
+        const int change = base + offset;
+        const unsigned byte = row[change >> 3];
+        ink -= static_cast<std::int64_t>(byte & (0u - static_cast<unsigned>(((change & 7) == 7) & (byte != 0xFF))));
+        // Bits of the word after the change.
+        const std::uint64_t after = (Ones >> offset) >> 1;
         const int length = change - runStart;
         if (length >= 2) {
-            letters[count++] = m_letter[(flip & 1) * 257 + static_cast<std::size_t>(std::min(length, 256))];
+            letters[count++] = letter[std::min(length, 256)];
             if (firstLength < 0) firstLength = length;
             previous = last;
             last = length;
             flip = ~flip;
+            letter = m_letter.data() + (flip & 257);
             runStart = change;
         } // else a lone pixel joins the run before it
-        pos = change + 1;
+        pending = (word ^ flip) & valid & after;
     }
 
     if (firstLength >= 0 && firstLength < reader.LeftMargin) reader.LeftMargin = firstLength;
