@@ -1,6 +1,7 @@
 #include "barcode/RunRow.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace kestrova::barcode {
@@ -34,110 +35,140 @@ RunRow::RunRow(const QVCodabar& reader) : m_last(0), m_previous(0) {
 
 namespace {
 
-constexpr std::uint64_t Ones = ~std::uint64_t{0};
 constexpr std::uint64_t Low7 = 0x7F7F7F7F7F7F7F7Full;
 constexpr std::uint64_t LowBytes = 0x00FF00FF00FF00FFull;
+constexpr std::uint64_t HighBits = 0x8080808080808080ull;
 
-std::uint64_t LoadBigEndian(const std::uint8_t* bytes, int available) {
-    std::uint64_t word = 0;
-    if (available >= 8) {
-        std::memcpy(&word, bytes, 8);
-    } else {
-        std::uint8_t tail[8] = {};
-        std::memcpy(tail, bytes, static_cast<std::size_t>(available));
-        std::memcpy(&word, tail, 8);
-    }
-    return __builtin_bswap64(word);
+// Pixel i of a word at bit i: the first byte lowest, the bits of each byte reversed (its most
+// significant bit is its leftmost pixel).
+std::uint64_t ReverseBitsInBytes(std::uint64_t v) {
+    v = ((v >> 1) & 0x5555555555555555ull) | ((v & 0x5555555555555555ull) << 1);
+    v = ((v >> 2) & 0x3333333333333333ull) | ((v & 0x3333333333333333ull) << 2);
+    return ((v >> 4) & 0x0F0F0F0F0F0F0F0Full) | ((v & 0x0F0F0F0F0F0F0F0Full) << 4);
 }
 
-// Sum of the eight bytes of `word` other than 0xFF, without a branch per byte: the sum of all
-// bytes less 255 for every byte that is 0xFF.
-std::int64_t WordInk(std::uint64_t word) {
+// The sum of the bytes of `word` whose bit in `drop` (the high bit of each byte) is clear.
+std::uint64_t ByteSumKept(std::uint64_t word, std::uint64_t drop) {
+    word &= ~((drop >> 7) * 0xFF);
     const std::uint64_t pairs = (word & LowBytes) + ((word >> 8) & LowBytes); // four 16-bit sums
-    const std::uint64_t sum = (pairs * 0x0001000100010001ull) >> 48;
-    const std::uint64_t inverse = ~word;                                      // 0xFF bytes become zero bytes
-    const std::uint64_t zero = ~(((inverse & Low7) + Low7) | inverse | Low7); // high bit of each zero byte
-    const std::uint64_t full = ((zero >> 7) * 0x0101010101010101ull) >> 56;
-    return static_cast<std::int64_t>(sum) - 255 * static_cast<std::int64_t>(full);
+    return (pairs * 0x0001000100010001ull) >> 48;
 }
 
-// Sum of the bytes other than 0xFF.
-std::int64_t ByteSum(const std::uint8_t* row, int bytes) {
-    std::int64_t sum = 0;
-    int i = 0;
-    for (; i + 8 <= bytes; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, row + i, 8);
-        sum += WordInk(word);
+// One word of a row at a time: the pixels that differ in colour from the pixel before them, and
+// the row's ink: every byte other than 0xFF adds its value, unless its last pixel is such a change.
+class RowWords {
+public:
+    RowWords(const std::uint8_t* row, int bytes) : m_row(row), m_bytes(bytes), m_carry(row[0] >> 7) {}
+
+    // The changes of the word that starts at pixel `base` (pixel base + i at bit i), none past the
+    // row's end; adds the word's ink. Words are taken in order, each once.
+    std::uint64_t changes(int base) {
+        const int available = m_bytes - base / 8;
+        std::uint64_t raw = 0;
+        std::memcpy(&raw, m_row + base / 8, static_cast<std::size_t>(available < 8 ? available : 8));
+        // A word of one colour that goes on from the pixel before it holds no change and no ink
+        // (all white bytes are 0xFF, black ones 0).
+        if (raw == (std::uint64_t{0} - m_carry) && available >= 8) return 0;
+        if constexpr (std::endian::native == std::endian::big) raw = __builtin_bswap64(raw);
+        const std::uint64_t pixels = ReverseBitsInBytes(raw);
+        std::uint64_t changes = pixels ^ ((pixels << 1) | m_carry);
+        if (available < 8) changes &= (std::uint64_t{1} << (available * 8)) - 1;
+        m_carry = pixels >> 63;
+        // The last pixel of byte k is bit 8k + 7; a byte of 0xFF has a clear high bit in `zero`.
+        const std::uint64_t inverse = ~raw;
+        const std::uint64_t white = ~(((inverse & Low7) + Low7) | inverse | Low7);
+        m_ink += static_cast<std::int64_t>(ByteSumKept(raw, (changes | white) & HighBits));
+        return changes;
     }
-    for (; i < bytes; ++i) sum += row[i] == 0xFF ? 0 : row[i];
-    return sum;
-}
+
+    // The ink of a byte whose last pixel is `pixel`, 0 when `pixel` is not the last of its byte.
+    std::int64_t inkAt(int pixel) const {
+        const unsigned byte = m_row[pixel >> 3];
+        return byte & (0u - static_cast<unsigned>(((pixel & 7) == 7) & (byte != 0xFF)));
+    }
+    bool isWhite(int pixel) const { return (m_row[pixel >> 3] >> (7 - (pixel & 7))) & 1; }
+
+    std::int64_t m_ink = 0;
+
+private:
+    const std::uint8_t* m_row;
+    int m_bytes;
+    std::uint64_t m_carry; // the pixel before the next word
+};
 
 } // namespace
 
 std::int64_t RunRow::scan(const std::uint8_t* row, int bytes, QVCodabar& reader) {
-    // Every byte other than 0xFF adds its value, unless its last pixel changed the colour.
-    std::int64_t ink = ByteSum(row, bytes);
-
     const int bits = bytes * 8;
-    if (m_letters.size() < static_cast<std::size_t>(bits)) m_letters.resize(static_cast<std::size_t>(bits));
-    char* letters = m_letters.data();
+    // Letters go forward from the start of m_letters and backward from its end at the same time.
+    if (m_letters.size() < static_cast<std::size_t>(2 * bits)) m_letters.resize(static_cast<std::size_t>(2 * bits));
+    char* const letters = m_letters.data();
+    char* const reversedEnd = letters + 2 * bits;
     std::size_t count = 0;
     int firstLength = -1;
     int last = m_last;
     int previous = m_previous;
 
-    // The first pixel only sets the colour; `flip` turns the run's colour into clear bits, and
-    // `pending` holds the bits of the current word after the last change looked at that differ
-    // from the run's colour (bits past the row's end cleared).
-    std::uint64_t flip = (row[0] & 0x80) ? Ones : 0;
-    const char* letter = m_letter.data() + (flip & 257);
+    // The first pixel only sets the colour of the first run; letters for bars come first in the
+    // table, then those for spaces.
+    std::size_t colour = (row[0] & 0x80) ? 257 : 0;
     int runStart = 0;
     int base = 0;
-    const auto validBits = [bits](int wordBase) {
-        const int n = bits - wordBase;
-        return n >= 64 ? Ones : ~(Ones >> n);
-    };
-    std::uint64_t word = LoadBigEndian(row, std::min(8, bytes));
-    std::uint64_t valid = validBits(0);
-    std::uint64_t pending = (word ^ flip) & valid & (Ones >> 1);
-    for (;;) {
-        // The next pixel whose colour is not the run's.
+    RowWords words(row, bytes);
+    std::uint64_t pending = words.changes(0);
+    // The next pixel that differs from the one before it, or `bits` when there is none.
+    const auto next = [&]() {
         while (pending == 0) {
             base += 64;
-            if (base >= bits) break;
-            word = LoadBigEndian(row + base / 8, std::min(8, bytes - base / 8));
-            valid = validBits(base);
-            pending = (word ^ flip) & valid;
+            if (base >= bits) return bits;
+            pending = words.changes(base);
         }
-        if (pending == 0) break; // the last run of the row is not emitted
-        const int offset = __builtin_clzll(pending);
-        const int change = base + offset;
-        const unsigned byte = row[change >> 3];
-        ink -= static_cast<std::int64_t>(byte & (0u - static_cast<unsigned>(((change & 7) == 7) & (byte != 0xFF))));
-        // Bits of the word after the change.
-        const std::uint64_t after = (Ones >> offset) >> 1;
+        const int at = base + __builtin_ctzll(pending);
+        pending &= pending - 1;
+        return at;
+    };
+    for (;;) {
+        int change = next();
+        if (change >= bits) break; // the last run of the row is not emitted
+        if (change - runStart < 2) [[unlikely]] {
+            // A lone pixel joins the run before it: the run goes on to the next pixel that is not
+            // of its colour, that is the next pixel unless that one changes back.
+            const int after = change + 1;
+            if (after >= bits) break;
+            if (words.isWhite(after) == (colour != 0)) {
+                if (after == base + 64) {
+                    base += 64;
+                    pending = words.changes(base);
+                }
+                pending &= pending - 1; // the change back at `after` ends no run: its byte keeps its ink
+                words.m_ink += words.inkAt(after);
+                change = next();
+                if (change >= bits) break;
+            } else {
+                change = after; // not a change of colour, yet it ends the run
+                words.m_ink -= words.inkAt(after);
+            }
+        }
         const int length = change - runStart;
-        if (length >= 2) {
-            letters[count++] = letter[std::min(length, 256)];
-            if (firstLength < 0) firstLength = length;
-            previous = last;
-            last = length;
-            flip = ~flip;
-            letter = m_letter.data() + (flip & 257);
-            runStart = change;
-        } // else a lone pixel joins the run before it
-        pending = (word ^ flip) & valid & after;
+        const char letter = m_letter[colour + static_cast<std::size_t>(std::min(length, 256))];
+        letters[count] = letter;
+        reversedEnd[-1 - static_cast<std::ptrdiff_t>(count)] = letter;
+        ++count;
+        if (firstLength < 0) firstLength = length;
+        previous = last;
+        last = length;
+        colour ^= 257;
+        runStart = change;
     }
+    // Words after the last change still count their ink.
+    for (base += 64; base < bits; base += 64) words.changes(base);
 
     if (firstLength >= 0 && firstLength < reader.LeftMargin) reader.LeftMargin = firstLength;
     m_last = last;
     m_previous = previous;
     reader.RowRuns.assign(letters, count);
-    reader.RowRunsReversed.resize(count);
-    std::reverse_copy(letters, letters + count, reader.RowRunsReversed.begin());
-    return ink;
+    reader.RowRunsReversed.assign(reversedEnd - count, count);
+    return words.m_ink;
 }
 
 } // namespace kestrova::barcode
