@@ -56,20 +56,41 @@ static_assert(OneWideBarInEachStart());
 // both lanes: an occurrence in the reversed letters is the reversed pattern in the forward ones.
 // Every start character has one wide bar, so only the windows that put a 'B' where the pattern
 // has it are compared.
-void Codabar::findStarts(std::string_view fwd, std::uint32_t flags) {
-    constexpr std::size_t Npos = std::string_view::npos;
+// The start characters as 7-letter words, either way round, and where their wide bar stands.
+struct StartWords {
     std::array<std::uint64_t, 4> forward{};
     std::array<std::uint64_t, 4> backward{};
+    std::array<std::size_t, 4> forwardBar{};
+    std::array<std::size_t, 4> backwardBar{};
+};
+
+const StartWords& Starts() {
+    static const StartWords words = [] {
+        StartWords w;
+        for (std::size_t k = 0; k < 4; ++k) {
+            const std::string_view pattern = CODABAR[StartIndex + k].pattern;
+            const std::string reversed(pattern.rbegin(), pattern.rend());
+            std::memcpy(&w.forward[k], pattern.data(), 7);
+            std::memcpy(&w.backward[k], reversed.data(), 7);
+            w.forwardBar[k] = pattern.find('B');
+            w.backwardBar[k] = reversed.find('B');
+        }
+        return w;
+    }();
+    return words;
+}
+
+void Codabar::findStarts(std::string_view fwd, std::uint32_t flags) {
+    constexpr std::size_t Npos = std::string_view::npos;
+    const StartWords& starts = Starts();
+    const std::array<std::uint64_t, 4>& forward = starts.forward;
+    const std::array<std::uint64_t, 4>& backward = starts.backward;
     std::array<bool, 7> anchorAt{}; // offsets of the wide bar in the enabled patterns
     for (std::size_t k = 0; k < 4; ++k) {
-        const std::string_view pattern = CODABAR[StartIndex + k].pattern;
-        const std::string reversed(pattern.rbegin(), pattern.rend());
-        std::memcpy(&forward[k], pattern.data(), 7);
-        std::memcpy(&backward[k], reversed.data(), 7);
         m_found[k] = {Npos, Npos};
         if (flags & START_FLAGS[k]) {
-            anchorAt[pattern.find('B')] = true;
-            anchorAt[reversed.find('B')] = true;
+            anchorAt[starts.forwardBar[k]] = true;
+            anchorAt[starts.backwardBar[k]] = true;
         }
     }
     std::array<std::size_t, 4> lastBackward{Npos, Npos, Npos, Npos};
