@@ -20,6 +20,16 @@ inline void StoreBigEndian(std::uint8_t* out, std::uint32_t v) {
     std::memcpy(out, &v, sizeof v);
 }
 
+// Two native words as they lie in memory (the first at the lower address), each written most
+// significant byte first.
+inline void StoreBigEndianPair(std::uint8_t* out, std::uint64_t pair) {
+    if constexpr (std::endian::native == std::endian::little) {
+        pair = __builtin_bswap64(pair);
+        pair = (pair << 32) | (pair >> 32);
+    }
+    std::memcpy(out, &pair, sizeof pair);
+}
+
 inline std::uint32_t LoadBigEndian(const std::uint8_t* in) {
     std::uint32_t v;
     std::memcpy(&v, in, sizeof v);
@@ -45,7 +55,14 @@ void PixToPageBitmap(PIX* pix, barcode::PageBitmap& out) {
     for (int y = 0; y < height; ++y) {
         const std::uint32_t* src = data + static_cast<std::size_t>(y) * wpl;
         std::uint8_t* dst = out.row(height - 1 - y);
-        for (int i = 0; i < wordsPerRow - 1; ++i) StoreBigEndian(dst + 4 * i, ~src[i]);
+        int i = 0;
+        // Two words at a time: the bytes of each word in reverse order, the words in place.
+        for (; i + 2 <= wordsPerRow - 1; i += 2) {
+            std::uint64_t pair;
+            std::memcpy(&pair, src + i, sizeof pair);
+            StoreBigEndianPair(dst + 4 * i, ~pair);
+        }
+        for (; i < wordsPerRow - 1; ++i) StoreBigEndian(dst + 4 * i, ~src[i]);
         StoreBigEndian(dst + 4 * (wordsPerRow - 1), ~src[wordsPerRow - 1] & lastMask);
     }
 }
