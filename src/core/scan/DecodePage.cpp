@@ -10,6 +10,9 @@ namespace kestrova {
 
 namespace {
 
+// Degrees a page is turned for the sideways read: a quarter turn clockwise.
+constexpr int SidewaysTurn = 90;
+
 QString Latin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -79,7 +82,10 @@ void BatchDecoder::readPage(Page& page) {
 
     if (barcode::BarcodeCount(main) == 0 && retries) {
         log += QStringLiteral(" as scanned. Rotate..");
-        const ImageStatus turned = page.work()->turn(-90);
+        // The quarter turn brings the scan's left edge to the top, so that the left margin the
+        // reader measured on the scan is the blank strip cut from the top of the turned page.
+        // (Turned the other way, that cut took as many rows of print off the top of the page.)
+        const ImageStatus turned = page.work()->turn(SidewaysTurn);
         if (!turned) {
             log += QStringLiteral(" ") + turned.error;
         } else {
@@ -97,11 +103,11 @@ void BatchDecoder::readPage(Page& page) {
             // A deeper batch page is read through its black and white copy; it is turned as well,
             // so that a sideways page is stored upright at every colour depth.
             if (page.temp) {
-                const ImageStatus upright = page.image->turn(-90);
+                const ImageStatus upright = page.image->turn(SidewaysTurn);
                 if (!upright) log += QStringLiteral(" ") + upright.error;
             }
         } else {
-            if (turned && !page.temp) page.image->turn(90);
+            if (turned && !page.temp) page.image->turn(-SidewaysTurn);
             log += QStringLiteral(" in image.");
             page.TopCut = 0;
         }

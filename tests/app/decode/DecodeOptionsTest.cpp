@@ -1,0 +1,192 @@
+// Batch decoding with the options that change it: turning upside-down pages, a file per barcode,
+// the storage resolution, page measuring with blank pages and the size summary, and the scan size
+// check.
+#include "DecodeRig.h"
+#include "barcode/QVCodabar.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using namespace kestrova;
+using namespace kestrova::decodetest;
+
+namespace {
+
+const QString Codabar = QStringLiteral("CODABAR");
+const QString Code39 = QStringLiteral("CODE39");
+const QString Code128 = QStringLiteral("CODE128");
+const QString Code25 = QStringLiteral("C25INTER");
+
+QString Only(const QStringList& files, const QString& pattern) {
+    const QStringList found = files.filter(QRegularExpression(pattern));
+    return found.size() == 1 ? found.first() : QString();
+}
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST(DecodeImages, TurnsUpsideDownPagesAndStoresAFilePerBarcodeAtTheStorageResolution) {
+    DecodeRig rig(AutomaticallyInvert);
+    rig.station.ImagePerBarcode = true;
+    rig.station.StorageResolution = 200;
+    std::vector<PageSketch> pages;
+    // Elements of 4 and 8 pixels stay readable at 200 dpi.
+    pages.push_back(PageSketch(300).symbol(Codabar, "A12121212A", 30, 15, 4, 8).text(40, 250).turned(180));
+    pages.push_back(PageSketch(300).symbol(Codabar, "A34343434A", 30, 15, 4, 8).text(40, 250, 2));
+    pages.push_back(
+        PageSketch(300).symbol(Codabar, "A56565656A", 30, 15, 4, 8).symbol(Code39, "78787878", 30, 35, 4, 8));
+    pages.push_back(PageSketch(300).symbol(Code128, "K4711", 30, 15).text(90, 200));
+    ASSERT_EQ(rig.writeBatch(pages), QString());
+
+    rig.run();
+
+    const QStringList decoded = rig.decoded();
+    ASSERT_EQ(decoded.size(), 5) << decoded.join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(rig.problems().isEmpty()) << rig.problems().join(' ').toStdString();
+
+    // Every decoded page is stored at 200 dpi, scaled from 2480 x 3507 (the page less its last row).
+    for (const QString& name : decoded) {
+        const SavedPage saved = InspectPage(rig.decodedDir + name, rig.codec);
+        EXPECT_EQ(saved.xDpi, 200) << name.toStdString();
+        EXPECT_EQ(saved.yDpi, 200) << name.toStdString();
+        EXPECT_NEAR(saved.width, 1653, 1) << name.toStdString();
+        EXPECT_NEAR(saved.height, 2338, 1) << name.toStdString();
+    }
+
+    // The upside-down page is stored turned: its barcode reads left to right at the top.
+    const SavedPage turned =
+        InspectPage(rig.decodedDir + Only(decoded, "^12121212~HISTS2[0-9A-F]{5}\\.tif$"), rig.codec);
+    EXPECT_EQ(turned.barcodes, "A12121212A:");
+    EXPECT_NEAR(turned.inkTop, 118, 2);  // 15 mm at 200 dpi
+    EXPECT_NEAR(turned.inkLeft, 157, 3); // the print starts 20 mm from the left
+    // The page after it is upright and stays so.
+    const SavedPage next = InspectPage(rig.decodedDir + Only(decoded, "^34343434~HISTS2[0-9A-F]{5}\\.tif$"), rig.codec);
+    EXPECT_EQ(next.barcodes, "A34343434A:");
+    EXPECT_NEAR(next.inkTop, 118, 2);
+
+    // Two barcodes: the same page under both numbers, with one suffix.
+    const QString first = Only(decoded, "^78787878~HISTS2[0-9A-F]{5}\\.tif$");
+    const QString second = Only(decoded, "^56565656~HISTS2[0-9A-F]{5}\\.tif$");
+    ASSERT_FALSE(first.isEmpty());
+    ASSERT_FALSE(second.isEmpty());
+    EXPECT_EQ(first.right(9), second.right(9));
+    EXPECT_EQ(Bytes(rig.decodedDir + first), Bytes(rig.decodedDir + second));
+    EXPECT_FALSE(Only(decoded, "^K4711~HISTS2[0-9A-F]{5}\\.tif$").isEmpty());
+    EXPECT_EQ(rig.station.ImageSetDepth, 1);
+    EXPECT_EQ(rig.station.TilInfo.CompressionCode, 3); // FAXCCITT4
+    EXPECT_EQ(rig.station.TilInfo.PageCount, 4);
+}
+
+TEST(DecodeImages, Code25AndCode128PagesAreNamedByTheirTexts) {
+    DecodeRig rig;
+    rig.symbologies |= barcode::FlagCode25;
+    rig.digitsFrom = 6; // short Code 25 readings are found in any print
+    rig.setOptions(0);
+    ASSERT_EQ(rig.writeBatch({PageSketch(200).symbol(Code25, "12345678", 30, 15).text(40, 250),
+                              PageSketch(300).symbol(Code128, "K4711Z", 30, 15).text(40, 250, 2),
+                              PageSketch(300).symbol(Code128, "REQ~11", 30, 15).text(40, 250, 3)}),
+              QString());
+
+    rig.run();
+
+    const QStringList decoded = rig.decoded();
+    ASSERT_EQ(decoded.size(), 2) << decoded.join(QLatin1Char(' ')).toStdString();
+    EXPECT_FALSE(Only(decoded, "^12345678~HISTS2[0-9A-F]{5}\\.tif$").isEmpty());
+    EXPECT_FALSE(Only(decoded, "^K4711Z~HISTS2[0-9A-F]{5}\\.tif$").isEmpty());
+    const QStringList problems = rig.problems();
+    ASSERT_EQ(problems.size(), 2);
+    EXPECT_EQ(rig.reasonLines(problems[0]),
+              (QStringList{"", "", "REQ~11:", "", "", "", "Barcode not usable as a file name: it holds \"~\"."}));
+}
+
+TEST(DecodeImages, PageMeasuringCropsDropsBlankPagesAndGroupsTheSummary) {
+    DecodeRig rig(SearchOption3);
+    std::vector<PageSketch> pages;
+    pages.push_back(PageSketch(200).symbol(Codabar, "A10101010A", 25, 10).text(30, 293));           // 29 cm
+    pages.push_back(PageSketch(200, 210, 310).symbol(Codabar, "A20202020A", 25, 10).text(30, 306)); // 30 cm
+    pages.push_back(PageSketch(200).symbol(Codabar, "A30303030A", 25, 10).text(30, 214, 3));        // 21 cm
+    pages.push_back(PageSketch(200));                                                               // blank
+    pages.push_back(PageSketch(200).text(20, 152, 5));                                              // 15 cm
+    ASSERT_EQ(rig.writeBatch(pages), QString());
+
+    rig.run();
+
+    // The 21 cm page is the shorter document; the others the longer one.
+    const QStringList decoded = rig.decoded();
+    ASSERT_EQ(decoded.size(), 3) << decoded.join(' ').toStdString();
+    const QString a4 = Only(decoded, "^10101010~HISTS2[0-9A-F]{5}\\.tif$");
+    const QString longer = Only(decoded, "^20202020~HISTS2[0-9A-F]{5}\\.tif$");
+    const QString shorter = Only(decoded, "^30303030~REQS2[0-9A-F]{5}\\.tif$");
+    ASSERT_FALSE(a4.isEmpty());
+    ASSERT_FALSE(longer.isEmpty());
+    ASSERT_FALSE(shorter.isEmpty());
+
+    // Cropped to the content: no white columns on the left, the print reaches the bottom edge, and
+    // nothing is cut at the top.
+    for (const auto& [name, page] : {std::pair{a4, 0}, {longer, 1}, {shorter, 2}}) {
+        const SavedPage saved = InspectPage(rig.decodedDir + name, rig.codec);
+        const SavedPage scanned = InspectPage(rig.imageSet, rig.codec, page);
+        EXPECT_EQ(saved.inkLeft, 0) << name.toStdString();
+        EXPECT_EQ(saved.inkTop, 79) << name.toStdString(); // 10 mm
+        EXPECT_GE(saved.inkBottom, saved.height - 1) << name.toStdString();
+        EXPECT_NEAR(saved.height, scanned.inkBottom, 3) << name.toStdString();
+        EXPECT_EQ(saved.inkRight - saved.inkLeft, scanned.inkRight - scanned.inkLeft) << name.toStdString();
+        EXPECT_LT(saved.width, 1654 - 150) << name.toStdString();
+    }
+
+    // The blank page is dropped; the page without a barcode is a problem page.
+    const QStringList problems = rig.problems();
+    ASSERT_EQ(problems.size(), 2) << problems.join(' ').toStdString();
+    EXPECT_EQ(rig.reasonLines(problems[0]).value(6), "No acceptable barcodes found.");
+    const SavedPage problem = InspectPage(rig.problemsDir + problems[1], rig.codec);
+    EXPECT_NEAR(problem.height, InspectPage(rig.imageSet, rig.codec, 4).inkBottom, 3);
+    EXPECT_EQ(problem.inkLeft, 0);
+
+    // A blank page counts as a whole page.
+    EXPECT_EQ(rig.station.ui.ScannerDocLabel, "Scan Size   :29.71cm\nResolution  :200 dpi\nTotal Pages :5\n"
+                                              "29cm Pages  : 3\n21cm Pages  : 1\n15cm Pages  : 1\n");
+}
+
+TEST(DecodeImages, BlankPagesAreDroppedOnlyWithPageMeasuring) {
+    for (const std::uint32_t options : {0u, SearchOption3}) {
+        DecodeRig rig(options);
+        ASSERT_EQ(rig.writeBatch({PageSketch(200), PageSketch(200).symbol(Codabar, "A1234A", 25, 10)}), QString());
+        rig.run();
+        EXPECT_EQ(rig.decoded().size(), 1);
+        EXPECT_EQ(rig.problems().size(), options == 0 ? 2 : 0) << options;
+    }
+}
+
+TEST(DecodeImages, AScanShorterThanTheMinimumIsNotDecoded) {
+    DecodeRig rig(SearchOption3);
+    rig.station.SetupInfo.MinPageHeight = 280;
+    ASSERT_EQ(rig.writeBatch({PageSketch(200, 210, 200).symbol(Codabar, "A1234A", 25, 10),
+                              PageSketch(200, 210, 200).symbol(Codabar, "A5678A", 25, 10)}),
+              QString());
+    const QByteArray before = Bytes(rig.imageSet);
+    rig.prompter.expectMessage("SCANNER SIZE PROBLEM");
+
+    rig.run();
+
+    ASSERT_EQ(rig.prompter.shown().size(), 1u);
+    EXPECT_EQ(rig.prompter.shown()[0].text,
+              "WARNING!!!! SCAN SIZE IS SMALLER THAN MINIMUM.\nScan height on this scan was 20cm.\n"
+              "Pages longer than this might have been truncated.Please change the scan size back to 28cm and then "
+              "re-scan these documents");
+    EXPECT_EQ(rig.prompter.shown()[0].icon, MessageIcon::Error);
+    EXPECT_EQ(rig.station.ui.ScannerDocLabel, "Reset Scanner height to 28cm before scanning again.");
+    EXPECT_TRUE(rig.decoded().isEmpty());
+    EXPECT_TRUE(rig.problems().isEmpty());
+    EXPECT_EQ(Bytes(rig.imageSet), before);
+
+    // Without page measuring the scan size is not checked.
+    rig.setOptions(0);
+    rig.run();
+    EXPECT_EQ(rig.decoded().size(), 2);
+    EXPECT_EQ(rig.prompter.shown().size(), 1u);
+}
+
+} // namespace
