@@ -1,6 +1,7 @@
 // Batch decoding of generated batches with the plain options: every page named, set aside or
 // retried as it should be.
 #include "DecodeRig.h"
+#include "core/station/ScreenCursors.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -33,8 +34,16 @@ TEST(DecodeImages, EveryPageOfA200DpiBatchIsNamedOrSetAside) {
     pages.push_back(PageSketch(200).symbol(Code128, "..", 30, 15).text(40, 100, 8));
     pages.push_back(PageSketch(200).symbol(Codabar, "A12345678A", 30, 15).text(40, 250, 9));
     ASSERT_EQ(rig.writeBatch(pages), QString());
+    std::vector<int> cursors;
+    rig.station.setCursorHook([&cursors](int cursor) { cursors.push_back(cursor); });
+    int refreshed = 0;
+    rig.station.setRefreshStatus([&refreshed] { ++refreshed; });
 
     rig.run();
+
+    EXPECT_EQ(cursors, (std::vector<int>{crBCodeA, crBCodeB, crBCodeA, crBCodeB, crBCodeA, crBCodeB, crBCodeA, crBCodeB,
+                                         crBCodeA, crDefault}));
+    EXPECT_EQ(refreshed, 1);
 
     // Pages 1 and 9 carry the same request number on the same document: two files, two suffixes.
     const QStringList decoded = rig.decoded();

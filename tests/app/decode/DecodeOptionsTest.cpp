@@ -39,16 +39,19 @@ TEST(DecodeImages, TurnsUpsideDownPagesAndStoresAFilePerBarcodeAtTheStorageResol
     pages.push_back(
         PageSketch(300).symbol(Codabar, "A56565656A", 30, 15, 4, 8).symbol(Code39, "78787878", 30, 35, 4, 8));
     pages.push_back(PageSketch(300).symbol(Code128, "K4711", 30, 15).text(90, 200));
+    // Fed sideways with its top to the right: read upside down after the quarter turn.
+    pages.push_back(PageSketch(300).symbol(Codabar, "A90909090A", 30, 15, 4, 8).text(40, 200, 5).turned(90));
     ASSERT_EQ(rig.writeBatch(pages), QString());
 
     rig.run();
 
     const QStringList decoded = rig.decoded();
-    ASSERT_EQ(decoded.size(), 5) << decoded.join(QLatin1Char(' ')).toStdString();
+    ASSERT_EQ(decoded.size(), 6) << decoded.join(QLatin1Char(' ')).toStdString();
     EXPECT_TRUE(rig.problems().isEmpty()) << rig.problems().join(' ').toStdString();
 
     // Every decoded page is stored at 200 dpi, scaled from 2480 x 3507 (the page less its last row).
     for (const QString& name : decoded) {
+        if (name.startsWith("90909090")) continue;
         const SavedPage saved = InspectPage(rig.decodedDir + name, rig.codec);
         EXPECT_EQ(saved.xDpi, 200) << name.toStdString();
         EXPECT_EQ(saved.yDpi, 200) << name.toStdString();
@@ -75,9 +78,16 @@ TEST(DecodeImages, TurnsUpsideDownPagesAndStoresAFilePerBarcodeAtTheStorageResol
     EXPECT_EQ(first.right(9), second.right(9));
     EXPECT_EQ(Bytes(rig.decodedDir + first), Bytes(rig.decodedDir + second));
     EXPECT_FALSE(Only(decoded, "^K4711~HISTS2[0-9A-F]{5}\\.tif$").isEmpty());
+    // The page fed the other way is upright too, less the blank strip below its print (the left
+    // margin of its scan), and so measured as the shorter document.
+    const SavedPage other = InspectPage(rig.decodedDir + Only(decoded, "^90909090~REQS2[0-9A-F]{5}\\.tif$"), rig.codec);
+    EXPECT_EQ(other.barcodes, "A90909090A:");
+    EXPECT_NEAR(other.inkTop, 118, 2);
+    EXPECT_GE(other.inkBottom, other.height - 3);
+    EXPECT_NEAR(other.width, 1653, 1);
     EXPECT_EQ(rig.station.ImageSetDepth, 1);
     EXPECT_EQ(rig.station.TilInfo.CompressionCode, 3); // FAXCCITT4
-    EXPECT_EQ(rig.station.TilInfo.PageCount, 4);
+    EXPECT_EQ(rig.station.TilInfo.PageCount, 5);
 }
 
 TEST(DecodeImages, Code25AndCode128PagesAreNamedByTheirTexts) {
@@ -150,13 +160,58 @@ TEST(DecodeImages, PageMeasuringCropsDropsBlankPagesAndGroupsTheSummary) {
                                               "29cm Pages  : 3\n21cm Pages  : 1\n15cm Pages  : 1\n");
 }
 
+// "Stop Searching After First Barcode" keeps no page measurements: no blank page, no crop.
 TEST(DecodeImages, BlankPagesAreDroppedOnlyWithPageMeasuring) {
-    for (const std::uint32_t options : {0u, SearchOption3}) {
-        DecodeRig rig(options);
-        ASSERT_EQ(rig.writeBatch({PageSketch(200), PageSketch(200).symbol(Codabar, "A1234A", 25, 10)}), QString());
+    const struct {
+        std::uint32_t options;
+        int problemFiles;
+        int decodedHeight;
+    } rows[] = {{0, 2, 2338}, {SearchOption3, 0, 767}, {SearchOption3 | barcode::FlagStopAfterFirst, 2, 2338}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.options);
+        DecodeRig rig(row.options);
+        ASSERT_EQ(rig.writeBatch({PageSketch(200), PageSketch(200).symbol(Codabar, "A1234A", 25, 10).text(30, 100)}),
+                  QString());
         rig.run();
-        EXPECT_EQ(rig.decoded().size(), 1);
-        EXPECT_EQ(rig.problems().size(), options == 0 ? 2 : 0) << options;
+        ASSERT_EQ(rig.decoded().size(), 1);
+        EXPECT_EQ(rig.problems().size(), row.problemFiles);
+        EXPECT_NEAR(InspectPage(rig.decodedDir + rig.decoded()[0], rig.codec).height, row.decodedHeight, 4);
+    }
+}
+
+// A grey batch is read through a black and white copy and stored at its own depth, or at the
+// station's colour depth when that is lower.
+TEST(DecodeImages, AGreyBatchIsStoredAtItsDepth) {
+    for (const int colourDepth : {24, 1}) {
+        SCOPED_TRACE(colourDepth);
+        DecodeRig rig;
+        rig.station.ColourDepth = colourDepth;
+        QFile::remove(rig.imageSet);
+        for (const PageSketch& sketch :
+             {PageSketch(200).symbol(Codabar, "A13131313A", 30, 15).text(40, 200).turned(-90),
+              PageSketch(200).symbol(Codabar, "A24242424A", 30, 15).text(40, 250, 2)}) {
+            const auto page = sketch.image(rig.codec);
+            ASSERT_TRUE(page);
+            const auto grey = page->converted(8);
+            ASSERT_TRUE(grey);
+            ASSERT_TRUE(grey.value->saveTiff(rig.imageSet, TiffCompression::Lzw, TiffSaveMode::Append));
+        }
+
+        rig.run();
+
+        EXPECT_EQ(rig.station.ImageSetDepth, colourDepth == 1 ? 1 : 8);
+        const QStringList decoded = rig.decoded();
+        ASSERT_EQ(decoded.size(), 2) << decoded.join(QLatin1Char(' ')).toStdString();
+        for (const QString& name : decoded) {
+            const auto info = rig.codec.fileInfo(rig.decodedDir + name);
+            ASSERT_TRUE(info);
+            EXPECT_EQ(info.value.bitsPerPixel, colourDepth == 1 ? 1 : 8) << name.toStdString();
+            EXPECT_EQ(info.value.compressionName, "LZW");
+            const SavedPage saved = InspectPage(rig.decodedDir + name, rig.codec);
+            EXPECT_GT(saved.height, saved.width) << name.toStdString();
+            EXPECT_EQ(saved.barcodes, "A" + name.left(8) + "A:");
+        }
+        EXPECT_TRUE(rig.problems().isEmpty());
     }
 }
 
