@@ -163,7 +163,7 @@ std::optional<Decoded> Codabar::decode(std::string_view text, const Candidate&) 
         const std::string_view group = text.substr(at, Group);
         char found = 0;
         for (const auto& entry : CODABAR) {
-            if (group.find(entry.pattern) != std::string_view::npos) {
+            if (Contains(group, entry.pattern)) {
                 found = entry.ch;
                 break;
             }

@@ -75,7 +75,7 @@ std::optional<Decoded> Code39::decode(std::string_view text, const Candidate&) c
         const std::string_view group = text.substr(at, Group);
         const Code39Char* found = nullptr;
         for (const auto& entry : CODE39) {
-            if (group.find(entry.pattern) != std::string_view::npos) {
+            if (Contains(group, entry.pattern)) {
                 found = &entry;
                 break;
             }

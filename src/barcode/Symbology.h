@@ -59,6 +59,18 @@ bool CountAndExtraAccept(std::size_t n, const std::string& v, const QVCodabar& r
 // First position at or after `from` where `pattern` occurs in `text`, or npos.
 std::size_t FindLetters(std::string_view text, std::string_view pattern, std::size_t from = 0);
 
+// Whether `pattern` occurs in `text`; for the few letters of a character group, without the
+// library calls of a general search.
+inline bool Contains(std::string_view text, std::string_view pattern) {
+    const std::size_t n = pattern.size();
+    for (std::size_t at = 0; at + n <= text.size(); ++at) {
+        std::size_t k = 0;
+        while (k < n && text[at + k] == pattern[k]) ++k;
+        if (k == n) return true;
+    }
+    return false;
+}
+
 // A prefix of at most `count` letters of `s`.
 inline std::string_view Prefix(std::string_view s, std::size_t count) {
     return s.substr(0, count);
