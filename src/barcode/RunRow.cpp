@@ -65,10 +65,14 @@ public:
     std::uint64_t changes(int base) {
         const int available = m_bytes - base / 8;
         std::uint64_t raw = 0;
-        std::memcpy(&raw, m_row + base / 8, static_cast<std::size_t>(available < 8 ? available : 8));
-        // A word of one colour that goes on from the pixel before it holds no change and no ink
-        // (all white bytes are 0xFF, black ones 0).
-        if (raw == (std::uint64_t{0} - m_carry) && available >= 8) return 0;
+        if (available >= 8) {
+            std::memcpy(&raw, m_row + base / 8, 8);
+            // A word of one colour that goes on from the pixel before it holds no change and no
+            // ink (all white bytes are 0xFF, black ones 0).
+            if (raw == (std::uint64_t{0} - m_carry)) return 0;
+        } else {
+            std::memcpy(&raw, m_row + base / 8, static_cast<std::size_t>(available));
+        }
         if constexpr (std::endian::native == std::endian::big) raw = __builtin_bswap64(raw);
         const std::uint64_t pixels = ReverseBitsInBytes(raw);
         std::uint64_t changes = pixels ^ ((pixels << 1) | m_carry);
