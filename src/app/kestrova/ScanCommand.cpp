@@ -49,6 +49,13 @@ int Scan(const QStringList& args) {
     }
     Out(QStringLiteral("Scanning from ") + scanner->description());
     ScanControl control(station, *scanner, codec);
+    // This command only scans: the batch waits in the image-set file for kestrova decode-batch.
+    const QString imageSet = ImageSetFile(station.SetupInfo.Directories[SlotScan]);
+    control.setDecodeImages([&station, &codec, &imageSet] {
+        const ImageResult<int> pages = codec.pageCount(imageSet);
+        station.ui.ScannerDocLabel =
+            pages ? QStringLiteral("Last scan batch: %1 page(s)").arg(pages.value) : pages.error;
+    });
     bool scanned = false;
     QObject::connect(scanner.get(), &Scanner::scanDone, [&scanned] { scanned = true; });
     // "Set Size and Scan" without a settings dialog: the current settings, and the device's message in the log.
@@ -61,7 +68,6 @@ int Scan(const QStringList& args) {
         loop.exec();
     }
     if (!scanned) return 1;
-    const QString imageSet = ImageSetFile(station.SetupInfo.Directories[SlotScan]);
     Out(station.ui.ScannerDocLabel + QStringLiteral(" in ") + QDir::toNativeSeparators(imageSet));
     return 0;
 }
