@@ -216,6 +216,12 @@ void TMainForm::setScanControl(ScanControl* control) {
     });
     control->setView({[this] { return DecodeImageDoc->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff; },
                       [this] { ShowStatusView(); }});
+    control->setDecodeView({[this] { repaint(); },
+                            [this](int bitmapWidth) {
+                                if (bitmapWidth > 0)
+                                    DecodeImageDoc->setScalePercent(DecodeImageDoc->viewport()->width() * 100 /
+                                                                    bitmapWidth);
+                            }});
 }
 
 void TMainForm::itmBarcodesClick() {
