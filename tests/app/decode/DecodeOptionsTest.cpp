@@ -115,24 +115,27 @@ TEST(DecodeImages, Code25AndCode128PagesAreNamedByTheirTexts) {
 TEST(DecodeImages, PageMeasuringCropsDropsBlankPagesAndGroupsTheSummary) {
     DecodeRig rig(SearchOption3);
     std::vector<PageSketch> pages;
-    pages.push_back(PageSketch(200).symbol(Codabar, "A10101010A", 25, 10).text(30, 293));           // 29 cm
-    pages.push_back(PageSketch(200, 210, 310).symbol(Codabar, "A20202020A", 25, 10).text(30, 306)); // 30 cm
-    pages.push_back(PageSketch(200).symbol(Codabar, "A30303030A", 25, 10).text(30, 214, 3));        // 21 cm
-    pages.push_back(PageSketch(200));                                                               // blank
-    pages.push_back(PageSketch(200).text(20, 152, 5));                                              // 15 cm
+    pages.push_back(PageSketch(200).symbol(Codabar, "A10101010A", 25, 10).text(30, 293));                // 29 cm
+    pages.push_back(PageSketch(200, 210, 310).symbol(Codabar, "A20202020A", 25, 10).text(30, 306));      // 30 cm
+    pages.push_back(PageSketch(200).symbol(Codabar, "A30303030A", 25, 10).text(30, 214, 3));             // 21 cm
+    pages.push_back(PageSketch(200));                                                                    // blank
+    pages.push_back(PageSketch(200).text(20, 152, 5));                                                   // 15 cm
+    pages.push_back(PageSketch(200).symbol(Codabar, "A40404040A", 25, 10).text(30, 200, 6).turned(-90)); // 18 cm
     ASSERT_EQ(rig.writeBatch(pages), QString());
 
     rig.run();
 
     // The 21 cm page is the shorter document; the others the longer one.
     const QStringList decoded = rig.decoded();
-    ASSERT_EQ(decoded.size(), 3) << decoded.join(' ').toStdString();
+    ASSERT_EQ(decoded.size(), 4) << decoded.join(' ').toStdString();
     const QString a4 = Only(decoded, "^10101010~HISTS2[0-9A-F]{5}\\.tif$");
     const QString longer = Only(decoded, "^20202020~HISTS2[0-9A-F]{5}\\.tif$");
     const QString shorter = Only(decoded, "^30303030~REQS2[0-9A-F]{5}\\.tif$");
     ASSERT_FALSE(a4.isEmpty());
     ASSERT_FALSE(longer.isEmpty());
     ASSERT_FALSE(shorter.isEmpty());
+    const QString sideways = Only(decoded, "^40404040~REQS2[0-9A-F]{5}\\.tif$");
+    ASSERT_FALSE(sideways.isEmpty());
 
     // Cropped to the content: no white columns on the left, the print reaches the bottom edge, and
     // nothing is cut at the top.
@@ -155,9 +158,18 @@ TEST(DecodeImages, PageMeasuringCropsDropsBlankPagesAndGroupsTheSummary) {
     EXPECT_NEAR(problem.height, InspectPage(rig.imageSet, rig.codec, 4).inkBottom, 3);
     EXPECT_EQ(problem.inkLeft, 0);
 
+    // The sideways page is cropped on all four sides: the blank strip above its barcode (the left
+    // margin of the scan) and the measured margins of the turned page.
+    const SavedPage turned = InspectPage(rig.decodedDir + sideways, rig.codec);
+    EXPECT_EQ(turned.barcodes, "A40404040A:");
+    EXPECT_EQ(turned.inkTop, 0);
+    EXPECT_EQ(turned.inkLeft, 0);
+    EXPECT_GE(turned.inkBottom, turned.height - 1);
+    EXPECT_NEAR(turned.height, 1547 - 79, 3); // print from 10 mm down to 196 mm
+
     // A blank page counts as a whole page.
-    EXPECT_EQ(rig.station.ui.ScannerDocLabel, "Scan Size   :29.71cm\nResolution  :200 dpi\nTotal Pages :5\n"
-                                              "29cm Pages  : 3\n21cm Pages  : 1\n15cm Pages  : 1\n");
+    EXPECT_EQ(rig.station.ui.ScannerDocLabel, "Scan Size   :29.71cm\nResolution  :200 dpi\nTotal Pages :6\n"
+                                              "29cm Pages  : 3\n21cm Pages  : 1\n15cm Pages  : 1\n18cm Pages  : 1\n");
 }
 
 // "Stop Searching After First Barcode" keeps no page measurements: no blank page, no crop.
