@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 namespace kestrova::decodetest {
 
@@ -17,6 +18,16 @@ QStringList Files(const QString& dir) {
 }
 
 } // namespace
+
+QString OnlyMatch(const QStringList& files, const QString& pattern) {
+    const QStringList found = files.filter(QRegularExpression(pattern));
+    return found.size() == 1 ? found.first() : QString();
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 DecodeRig::DecodeRig(std::uint32_t options)
     : symbologies(barcode::FlagCodabar | barcode::FlagCode39 | barcode::FlagCode128 | barcode::FlagCodabarStartA |

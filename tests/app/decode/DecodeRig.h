@@ -7,15 +7,6 @@
 
 #include <QTemporaryDir>
 #include <cstdint>
-#include <ostream>
-
-// Readable failure messages for Qt texts.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& list, std::ostream* os) {
-    *os << '{' << ('"' + list.join(QStringLiteral("\", \"")) + '"').toStdString() << '}';
-}
 
 namespace kestrova::decodetest {
 
@@ -63,6 +54,11 @@ struct DecodeRig {
     LeptonicaImageCodec codec;
     QString scanDir, problemsDir, decodedDir, imageSet;
 };
+
+// The one file of files whose name matches pattern, or empty.
+QString OnlyMatch(const QStringList& files, const QString& pattern);
+// The contents of a file (empty when it cannot be read).
+QByteArray FileBytes(const QString& path);
 
 // The options of the readers' flags word that steer batch decoding.
 inline constexpr std::uint32_t SearchOption0 = 0x01000000;
