@@ -45,7 +45,9 @@ TEST(DecodeImages, TurnsUpsideDownPagesAndStoresAFilePerBarcodeAtTheStorageResol
         EXPECT_EQ(saved.xDpi, 200) << name.toStdString();
         EXPECT_EQ(saved.yDpi, 200) << name.toStdString();
         EXPECT_NEAR(saved.width, 1653, 1) << name.toStdString();
-        if (!name.startsWith("90909090")) EXPECT_NEAR(saved.height, 2338, 1) << name.toStdString();
+        if (!name.startsWith("90909090")) {
+            EXPECT_NEAR(saved.height, 2338, 1) << name.toStdString();
+        }
     }
 
     // The upside-down page is stored turned: its barcode reads left to right at the top.
