@@ -78,7 +78,7 @@ public:
         std::uint64_t changes = pixels ^ ((pixels << 1) | m_carry);
         if (available < 8) changes &= (std::uint64_t{1} << (available * 8)) - 1;
         m_carry = pixels >> 63;
-        // The last pixel of byte k is bit 8k + 7; a byte of 0xFF has a clear high bit in `zero`.
+        // The last pixel of byte k is bit 8k + 7; `white` has the high bit of every 0xFF byte set.
         const std::uint64_t inverse = ~raw;
         const std::uint64_t white = ~(((inverse & Low7) + Low7) | inverse | Low7);
         m_ink += static_cast<std::int64_t>(ByteSumKept(raw, (changes | white) & HighBits));
@@ -92,12 +92,14 @@ public:
     }
     bool isWhite(int pixel) const { return (m_row[pixel >> 3] >> (7 - (pixel & 7))) & 1; }
 
-    std::int64_t m_ink = 0;
+    void addInk(std::int64_t ink) { m_ink += ink; }
+    std::int64_t ink() const { return m_ink; }
 
 private:
     const std::uint8_t* m_row;
     int m_bytes;
     std::uint64_t m_carry; // the pixel before the next word
+    std::int64_t m_ink = 0;
 };
 
 } // namespace
@@ -145,12 +147,12 @@ std::int64_t RunRow::scan(const std::uint8_t* row, int bytes, QVCodabar& reader)
                     pending = words.changes(base);
                 }
                 pending &= pending - 1; // the change back at `after` ends no run: its byte keeps its ink
-                words.m_ink += words.inkAt(after);
+                words.addInk(words.inkAt(after));
                 change = next();
                 if (change >= bits) break;
             } else {
                 change = after; // not a change of colour, yet it ends the run
-                words.m_ink -= words.inkAt(after);
+                words.addInk(-words.inkAt(after));
             }
         }
         const int length = change - runStart;
@@ -172,7 +174,7 @@ std::int64_t RunRow::scan(const std::uint8_t* row, int bytes, QVCodabar& reader)
     m_previous = previous;
     reader.RowRuns.assign(letters, count);
     reader.RowRunsReversed.assign(reversedEnd - count, count);
-    return words.m_ink;
+    return words.ink();
 }
 
 } // namespace kestrova::barcode

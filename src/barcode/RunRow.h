@@ -24,7 +24,7 @@ public:
 private:
     // Letter by run length (0-255, 256 for anything longer): bars first, then spaces.
     std::array<char, 2 * 257> m_letter{};
-    std::vector<char> m_letters; // the row's letters before they are copied to the reader
+    std::vector<char> m_letters; // the row's letters from the front, reversed from the back
     int m_last;
     int m_previous;
 };
