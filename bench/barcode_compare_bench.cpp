@@ -2,8 +2,7 @@
 // process. Every figure starts from the G4 file: the page is decoded by the station's Leptonica
 // adapter, then
 //   (a) our reader: the reader's bitmap view and ReadBarcodes at the form's search depth (30) and 100;
-//   (b) ZXing-C++: 8-bit grey, then Codabar, Code 39, ITF and Code 128, no rotation, one symbol
-//       (and, for comparison, every symbol);
+//   (b) ZXing-C++: 8-bit grey, then Codabar, Code 39, ITF and Code 128, no rotation, one symbol;
 //   (c) ZBar: 8-bit grey, then the same four symbologies over the whole page;
 //   (d) the floor: one pass over every pixel row of the decoded page, counting its runs.
 // The detection rate is the share of pages whose one symbol is read with the right text (and, for
@@ -62,7 +61,8 @@ void BM_OurReader(benchmark::State& state) {
     });
 }
 
-// range(1): the most symbols ZXing-C++ looks for (1 lets it stop at the first).
+// One symbol: Debian's ZXing-C++ 1.4 stops on an internal assertion (Result::operator==, in
+// debug builds of the library) when it looks for more than one on these pages.
 void BM_ZXing(benchmark::State& state) {
     LeptonicaImageCodec codec;
     ZXing::DecodeHints hints;
@@ -70,10 +70,10 @@ void BM_ZXing(benchmark::State& state) {
                      ZXing::BarcodeFormat::Code128);
     hints.setTryHarder(true);
     hints.setTryRotate(false);
-    hints.setMaxNumberOfSymbols(static_cast<std::uint8_t>(state.range(1)));
+    hints.setMaxNumberOfSymbols(1);
     GreyPage grey;
     const auto wide = [](const std::string& s) { return std::wstring(s.begin(), s.end()); };
-    RunPages(state, "zxing/" + std::to_string(state.range(1)), true, [&](const G4Page& page) {
+    RunPages(state, "zxing", true, [&](const G4Page& page) {
         const auto loaded = codec.loadPage(page.path, 0, 1);
         if (!loaded) return false;
         PixToGrey(PixOf(loaded.value), grey);
@@ -154,7 +154,7 @@ BENCHMARK(BM_OurReader)
     ->Args({300, 30})
     ->Args({300, 100})
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ZXing)->Args({200, 1})->Args({300, 1})->Args({200, 255})->Args({300, 255})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZXing)->Arg(200)->Arg(300)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZBar)->Arg(200)->Arg(300)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Floor)->Arg(200)->Arg(300)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_G4Decode)->Arg(200)->Arg(300)->Unit(benchmark::kMillisecond);
@@ -168,9 +168,8 @@ void PrintTable(const SummaryReporter::Table& table) {
         std::string name;
     } rows[] = {{"(a) our reader, depth 30", "BM_OurReader/%d/30"},
                 {"(a) our reader, depth 100", "BM_OurReader/%d/100"},
-                {"(b) ZXing-C++", "BM_ZXing/%d/1"},
+                {"(b) ZXing-C++", "BM_ZXing/%d"},
                 {"(c) ZBar", "BM_ZBar/%d"},
-                {"    ZXing-C++, every symbol", "BM_ZXing/%d/255"},
                 {"(d) floor: decode + run count", "BM_Floor/%d"},
                 {"    G4 decode alone", "BM_G4Decode/%d"},
                 {"    G4 decode, pixReadTiff only", "BM_G4DecodeLeptonica/%d"},
@@ -201,7 +200,7 @@ void PrintTable(const SummaryReporter::Table& table) {
     }
     for (int dpi : {200, 300}) {
         const Figures* ours = find("BM_OurReader/%d/100", dpi);
-        const Figures* zxing = find("BM_ZXing/%d/1", dpi);
+        const Figures* zxing = find("BM_ZXing/%d", dpi);
         const Figures* floor = find("BM_Floor/%d", dpi);
         if (!ours || !zxing || !floor) continue;
         std::printf(
