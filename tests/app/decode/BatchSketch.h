@@ -26,8 +26,8 @@ public:
                        int wide = 7, double heightMm = 12.0);
     // Lines of text-like print (short strokes in words) from topMm down to bottomMm.
     PageSketch& text(double topMm, double bottomMm, unsigned seed = 1);
-    // The page as the scanner saw it: turned clockwise by degrees (90: fed sideways, 180: upside
-    // down).
+    // The page as the scanner saw it: turned clockwise by degrees (-90: fed sideways with its top
+    // to the left, 90: with its top to the right, 180: upside down).
     PageSketch& turned(int degrees);
 
     int dpi() const { return m_dpi; }
