@@ -98,13 +98,30 @@ QString TiffCompressionName(int scheme) {
     }
 }
 
+namespace {
+
+// The number of pages of an open TIFF. libtiff counts the directories it can reach and stops
+// quietly at one it cannot read; a chain that points on past the last readable directory means
+// a file cut short or damaged, and its later pages would be lost without a word.
+ImageResult<int> CountDirectories(TIFF* tif, MessageCapture& capture) {
+    const auto count = static_cast<int>(TIFFNumberOfDirectories(tif));
+    if (count < 1) return ImageResult<int>::failure(capture.describe(QStringLiteral("a TIFF file without pages")));
+    if (!TIFFSetDirectory(tif, static_cast<tdir_t>(count - 1)) || !TIFFLastDirectory(tif)) {
+        return ImageResult<int>::failure(
+            capture.describe(QStringLiteral("the directory of page %1 cannot be read (the file is cut short or "
+                                            "damaged)")
+                                 .arg(count + 1)));
+    }
+    return ImageResult<int>::success(count);
+}
+
+} // namespace
+
 ImageResult<int> CountTiffPages(const QString& path) {
     MessageCapture capture;
     TiffReader tif(path, capture);
     if (!tif) return ImageResult<int>::failure(capture.describe(QStringLiteral("not a readable TIFF file")));
-    const auto count = static_cast<int>(TIFFNumberOfDirectories(tif.get()));
-    if (count < 1) return ImageResult<int>::failure(capture.describe(QStringLiteral("a TIFF file without pages")));
-    return ImageResult<int>::success(count);
+    return CountDirectories(tif.get(), capture);
 }
 
 ImageResult<ImageFileInfo> ReadTiffPageInfo(const QString& path, int page) {
@@ -115,7 +132,9 @@ ImageResult<ImageFileInfo> ReadTiffPageInfo(const QString& path, int page) {
 
     ImageFileInfo info;
     info.formatName = QStringLiteral("TIFF");
-    info.pageCount = static_cast<int>(TIFFNumberOfDirectories(tif.get()));
+    const ImageResult<int> count = CountDirectories(tif.get(), capture);
+    if (!count) return Result::failure(count.error);
+    info.pageCount = count.value;
     info.pageNumber = page;
     if (page < 0 || page >= info.pageCount) {
         return Result::failure(

@@ -166,3 +166,30 @@ TEST(DamagedFiles, GiveErrorsWithMessagesAndNeverCrash) {
 
 } // namespace
 } // namespace kestrova::test
+
+namespace kestrova::test {
+namespace {
+
+TEST(DamagedFiles, AMultiPageTiffWhoseLastDirectoryIsCutOffIsRefusedNotShortened) {
+    QTemporaryDir dir;
+    const QString good = dir.path() + QStringLiteral("/three.tif");
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(Image(ScanLikePage())->saveTiff(good, TiffCompression::CcittG4, TiffSaveMode::Append));
+    }
+    LeptonicaImageCodec codec;
+    ASSERT_EQ(codec.pageCount(good).value, 3);
+    EXPECT_EQ(codec.fileInfo(good, 2).value.pageCount, 3);
+
+    // The last page's directory is written last: without its final bytes the file still claims a
+    // third page that cannot be read.
+    const QString cut = dir.path() + QStringLiteral("/cut.tif");
+    const QByteArray bytes = ReadBytes(good);
+    WriteBytes(cut, bytes.left(bytes.size() - 20));
+    const ImageResult<int> count = codec.pageCount(cut);
+    EXPECT_FALSE(count.ok) << count.value;
+    EXPECT_TRUE(count.error.contains(QStringLiteral("page 3"))) << count.error.toStdString();
+    EXPECT_FALSE(codec.fileInfo(cut).ok);
+}
+
+} // namespace
+} // namespace kestrova::test
