@@ -43,6 +43,7 @@ private:
     void saveProblem(Page& page, int count);
     bool copyForBarcode(const QString& source, const QString& target);
     QString documentPart(const Page& page) const;
+    QString freeSuffix(const QString& decodedDir, const QStringList& barcodes, const QString& part) const;
     void pageNotSaved(int pageIndex, const QString& what, const QString& error);
     void keepImageSet();
     void finish();

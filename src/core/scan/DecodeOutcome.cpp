@@ -9,6 +9,7 @@
 #include "core/util/FileUtil.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <cmath>
 
@@ -26,6 +27,14 @@ QStringList BarcodeTexts(const barcode::QVCodabar& reader) {
 }
 
 } // namespace
+
+QString BatchDecoder::freeSuffix(const QString& decodedDir, const QStringList& barcodes, const QString& part) const {
+    // One suffix names a file for every barcode of the page: one that none of those names has yet,
+    // so that a copy for another barcode never replaces an earlier page's file.
+    QStringList names;
+    for (const QString& barcode : barcodes) names << barcode + part + QStringLiteral(".tif");
+    return UniqueNameSuffix(decodedDir, names, ToTDateTime(m_station.clock().now()), m_station.clock());
+}
 
 QString BatchDecoder::documentPart(const Page& page) const {
     const setupinformation& setup = m_station.SetupInfo;
@@ -55,8 +64,7 @@ void BatchDecoder::saveDecoded(Page& page, int count) {
         return;
     }
     const QString decodedDir = m_station.SetupInfo.Directories[SlotDecoded];
-    const QString suffix = UniqueNameSuffix(decodedDir, first + part + QStringLiteral(".tif"),
-                                            ToTDateTime(m_station.clock().now()), m_station.clock());
+    const QString suffix = freeSuffix(decodedDir, barcodes, part);
     const QString fileName = DecodedFileName(decodedDir, first, part, suffix);
     const int storageDpi = m_station.StorageResolution > 0 ? m_station.StorageResolution : 0;
     const QString error =

@@ -69,17 +69,28 @@ QString MaskedSubPath(const QString& name, const QString& mask) {
     return group + QLatin1Char('/') + name;
 }
 
-QString UniqueNameSuffix(const QString& dir, const QString& name, TDateTime time, const Clock& clock) {
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const bool hasExtension = dot > name.lastIndexOf(QLatin1Char('/'));
-    const QString base = hasExtension ? name.left(dot) : name;
-    const QString extension = hasExtension ? name.mid(dot) : QString();
-    const QString prefix = WithSeparator(dir) + base;
+QString UniqueNameSuffix(const QString& dir, const QStringList& names, TDateTime time, const Clock& clock) {
+    QStringList prefixes, extensions;
+    for (const QString& name : names) {
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        const bool hasExtension = dot > name.lastIndexOf(QLatin1Char('/'));
+        prefixes << WithSeparator(dir) + (hasExtension ? name.left(dot) : name);
+        extensions << (hasExtension ? name.mid(dot) : QString());
+    }
     for (;;) {
         const QString suffix = QString::number(MillisecondsOfDay(time), 16).toUpper().right(5);
-        if (!Exists(prefix + suffix + extension)) return suffix;
-        time = ToTDateTime(clock.now());
+        bool taken = false;
+        for (qsizetype i = 0; i < prefixes.size() && !taken; ++i) taken = Exists(prefixes[i] + suffix + extensions[i]);
+        if (!taken) return suffix;
+        // The next millisecond: the clock's time, or one millisecond on when the clock has not
+        // moved past the time tried (a standing clock never holds the search up).
+        const TDateTime now = ToTDateTime(clock.now());
+        time = now > time ? now : time + 1.0 / MillisecondsPerDay;
     }
+}
+
+QString UniqueNameSuffix(const QString& dir, const QString& name, TDateTime time, const Clock& clock) {
+    return UniqueNameSuffix(dir, QStringList{name}, time, clock);
 }
 
 } // namespace kestrova

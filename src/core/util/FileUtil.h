@@ -4,6 +4,7 @@
 #include "core/util/DateTime.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace kestrova {
 
@@ -20,8 +21,11 @@ QString MaskedSubPath(const QString& name, const QString& mask);
 
 // A suffix of up to five upper-case hexadecimal digits (the milliseconds since midnight of time)
 // such that dir + base + suffix + extension does not exist, where name = base + extension (name
-// may hold a sub-directory). While that file exists, the clock's current time is tried instead.
+// may hold a sub-directory). While that file exists, the clock's current time is tried instead, or
+// a millisecond later when the clock has not moved past the time tried.
 // Returns only the suffix.
 QString UniqueNameSuffix(const QString& dir, const QString& name, TDateTime time, const Clock& clock);
+// The same for several names at once: a suffix that none of them has yet.
+QString UniqueNameSuffix(const QString& dir, const QStringList& names, TDateTime time, const Clock& clock);
 
 } // namespace kestrova

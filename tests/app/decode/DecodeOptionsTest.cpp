@@ -142,3 +142,38 @@ TEST(DecodeImages, AGreyBatchIsStoredAtItsDepth) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(DecodeImages, ACopyForAnotherBarcodeNeverReplacesAnEarlierPagesFile) {
+    DecodeRig rig;
+    rig.station.ImagePerBarcode = true;
+    std::vector<PageSketch> pages;
+    pages.push_back(
+        PageSketch(200).symbol(Codabar, "A56565656A", 30, 15, 4, 8).symbol(Code39, "78787878", 30, 35, 4, 8));
+    ASSERT_EQ(rig.writeBatch(pages), QString());
+    // Files of the second number under every suffix of the first 400 ms of the rig's clock, as an
+    // earlier page left them.
+    QStringList earlier;
+    for (int ms = 0; ms < 400; ++ms) {
+        const QString suffix = QString::number(14 * 3600000 + 5 * 60000 + ms, 16).toUpper().right(5);
+        earlier << QStringLiteral("56565656~HISTS2") + suffix + QStringLiteral(".tif");
+        QFile file(rig.decodedDir + earlier.back());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("earlier page");
+    }
+
+    rig.run();
+
+    const QStringList decoded = rig.decoded();
+    ASSERT_EQ(decoded.size(), 402);
+    for (const QString& name : earlier)
+        EXPECT_EQ(FileBytes(rig.decodedDir + name), "earlier page") << name.toStdString();
+    const QString first = OnlyMatch(decoded, "^78787878~HISTS2[0-9A-F]{5}\\.tif$");
+    ASSERT_FALSE(first.isEmpty());
+    const QString second = QStringLiteral("56565656~HISTS2") + first.right(9);
+    EXPECT_FALSE(earlier.contains(second));
+    EXPECT_EQ(FileBytes(rig.decodedDir + second), FileBytes(rig.decodedDir + first));
+}
+
+} // namespace

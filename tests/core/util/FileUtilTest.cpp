@@ -140,4 +140,9 @@ TEST(UniqueNameSuffix, RetriesWithTheClockWhileTheNameIsTaken) {
     // The same offset in the next 1 048 576 ms cycle collides too.
     const TDateTime nextCycle = taken + 1048576.0 / MillisecondsPerDay;
     EXPECT_EQ(UniqueNameSuffix(tmp.path(), "12/12345678~REQ.tif", nextCycle, clock), "59EE1");
+
+    // A clock that has not moved on yet: the next free millisecond all the same, no endless wait.
+    WriteFile(tmp.path() + "/12/12345678~REQ59EE1.tif");
+    test::FakeClock standing(QDateTime(day, QTime(14, 5, 0)));
+    EXPECT_EQ(UniqueNameSuffix(tmp.path(), "12/12345678~REQ.tif", taken, standing), "59EE2");
 }
