@@ -13,10 +13,10 @@
 
 namespace kestrova::barcode::bench {
 
-// Module widths of a Code 39 symbol as the zint command draws it; empty without zint.
-inline std::vector<int> Code39Modules(const std::string& data) {
+// Module widths (bar first) of a symbol as the zint command draws it; empty without zint.
+inline std::vector<int> ZintModules(const std::string& symbology, const std::string& data) {
     std::vector<int> widths;
-    const std::string command = "zint --dump -b CODE39 -d '" + data + "' 2>/dev/null";
+    const std::string command = "zint --dump -b " + symbology + " -d '" + data + "' 2>/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return widths;
     std::string bits;
@@ -32,6 +32,11 @@ inline std::vector<int> Code39Modules(const std::string& data) {
         i = j;
     }
     return widths;
+}
+
+// Module widths of a Code 39 symbol as the zint command draws it; empty without zint.
+inline std::vector<int> Code39Modules(const std::string& data) {
+    return ZintModules("CODE39", data);
 }
 
 class BenchPage {

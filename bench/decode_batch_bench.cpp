@@ -3,6 +3,7 @@
 // load, read, crop and LZW save of every page. Beside it the floor: the same batch loaded and
 // saved as LZW pages without reading. Both report pages per second.
 
+#include "barcode_page.h"
 #include "core/config/SetupFile.h"
 #include "core/config/SetupInfo.h"
 #include "core/ports/ConsolePrompter.h"
@@ -17,7 +18,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -31,22 +31,7 @@ constexpr int BatchPages = 100;
 
 // Element widths in modules (bar first) of a Codabar symbol as the zint command draws it.
 std::vector<int> CodabarModules(const std::string& text) {
-    std::vector<int> widths;
-    FILE* pipe = popen(("zint --dump -b CODABAR -d '" + text + "' 2>/dev/null").c_str(), "r");
-    if (!pipe) return widths;
-    std::string bits;
-    unsigned value = 0;
-    while (std::fscanf(pipe, "%x", &value) == 1)
-        for (int b = 7; b >= 0; --b) bits += ((value >> b) & 1) ? '1' : '0';
-    pclose(pipe);
-    while (!bits.empty() && bits.back() == '0') bits.pop_back();
-    for (std::size_t i = 0; i < bits.size();) {
-        std::size_t j = i;
-        while (j < bits.size() && bits[j] == bits[i]) ++j;
-        widths.push_back(static_cast<int>(j - i));
-        i = j;
-    }
-    return widths;
+    return barcode::bench::ZintModules("CODABAR", text);
 }
 
 // The mod-10 check digit the reader expects after the digits of a request number.
