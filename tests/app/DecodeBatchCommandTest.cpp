@@ -59,19 +59,10 @@ barcode::PageBitmap A4Page(const QString& digits, int height = 2339) {
     return page;
 }
 
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using CliRun = test::KestrovaRun;
 
 CliRun DecodeBatch(const test::StationDir& station, const QString& workingDir, const QStringList& args) {
-    QProcess p;
-    p.setWorkingDirectory(workingDir);
-    p.setProcessEnvironment(station.environment());
-    p.start(QStringLiteral(KESTROVA_BIN_DIR "/kestrova"), QStringList{"decode-batch"} + args);
-    EXPECT_TRUE(p.waitForFinished(120000));
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return test::RunKestrova(station, QStringList{"decode-batch"} + args, workingDir, 120000);
 }
 
 QStringList Files(const test::StationDir& station, const char* dir) {
@@ -146,15 +137,7 @@ TEST(DecodeBatchCommand, AFailedScanJobOrAShortScanIsReportedAndChangesNothing) 
 
     // Page measuring ("Search Option" 3) and a scan 20 cm high: the operator is told to reset the
     // scanner, nothing is decoded.
-    {
-        QFile setup(station.path("kestrova.inf"));
-        ASSERT_TRUE(setup.open(QIODevice::ReadWrite));
-        QByteArray text = setup.readAll();
-        ASSERT_TRUE(text.contains("15|Barcode Types|2156003388|"));
-        text.replace("15|Barcode Types|2156003388|", "15|Barcode Types|2149711932|");
-        setup.resize(0);
-        setup.write(text);
-    }
+    ASSERT_TRUE(station.replaceInSetup("15|Barcode Types|2156003388|", "15|Barcode Types|2149711932|"));
     const LeptonicaImageCodec codec;
     auto page = codec.fromPageBitmap(A4Page(QStringLiteral("20260001"), 1600), 200, 200);
     ASSERT_TRUE(page) << page.error.toStdString();

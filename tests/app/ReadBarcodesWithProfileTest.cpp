@@ -65,13 +65,8 @@ struct CliRun {
 };
 
 CliRun ReadBarcodes(const test::StationDir& station, const QStringList& args) {
-    QProcess p;
-    p.setWorkingDirectory(station.dir.path());
-    p.setProcessEnvironment(station.environment());
-    p.start(QStringLiteral(KESTROVA_BIN_DIR "/kestrova"), QStringList{"read-barcodes"} + args);
-    EXPECT_TRUE(p.waitForFinished(60000));
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()).split('\n'),
-            QString::fromUtf8(p.readAllStandardError())};
+    const test::KestrovaRun run = test::RunKestrova(station, QStringList{"read-barcodes"} + args);
+    return {run.exitCode, run.out.split('\n'), run.err};
 }
 
 // Codabar ranges 6-9 / 12-20 (268 is 12 in the reader's byte), Code 39 ranges as narrow as the
@@ -89,16 +84,8 @@ const QByteArray WideCode39Profile = "[Scanning]\r\nMinimum Page Height=270\r\n"
 
 TEST(ReadBarcodesWithProfile, APageReadsWithTheTypeThatFitsIt) {
     test::StationDir station;
-    {
-        // Default type: Codabar with start characters A to D, narrow 2-4 and wide 5-9 pixels.
-        QFile setup(station.path("kestrova.inf"));
-        ASSERT_TRUE(setup.open(QIODevice::ReadWrite));
-        QByteArray text = setup.readAll();
-        ASSERT_TRUE(text.contains("15|Barcode Types|2156003388|"));
-        text.replace("15|Barcode Types|2156003388|", "15|Barcode Types|2155872316|");
-        setup.resize(0);
-        setup.write(text);
-    }
+    // Default type: Codabar with start characters A to D, narrow 2-4 and wide 5-9 pixels.
+    ASSERT_TRUE(station.replaceInSetup("15|Barcode Types|2156003388|", "15|Barcode Types|2155872316|"));
     QFile profile(station.path("Wide Code 39.stp"));
     ASSERT_TRUE(profile.open(QIODevice::WriteOnly));
     profile.write(WideCode39Profile);

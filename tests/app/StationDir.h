@@ -2,9 +2,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QUuid>
+#include <gtest/gtest.h>
 
 namespace kestrova::test {
 
@@ -33,6 +35,16 @@ struct StationDir {
 
     QString path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
 
+    // Replaces text in the station's setup file; false when the file does not hold it.
+    bool replaceInSetup(const QByteArray& from, const QByteArray& to) const {
+        QFile setup(path(QStringLiteral("kestrova.inf")));
+        if (!setup.open(QIODevice::ReadWrite)) return false;
+        QByteArray text = setup.readAll();
+        if (!text.contains(from)) return false;
+        text.replace(from, to);
+        return setup.resize(0) && setup.write(text) == text.size();
+    }
+
     QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -42,5 +54,26 @@ struct StationDir {
         return env;
     }
 };
+
+// What a run of the kestrova program printed and how it ended.
+struct KestrovaRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs the kestrova program with args in the station's environment, in workingDir (the station
+// directory when empty). A run that does not finish within timeoutMs fails the test.
+inline KestrovaRun RunKestrova(const StationDir& station, const QStringList& args, const QString& workingDir = {},
+                               int timeoutMs = 60000) {
+    QProcess p;
+    p.setWorkingDirectory(workingDir.isEmpty() ? station.dir.path() : workingDir);
+    p.setProcessEnvironment(station.environment());
+    p.start(QStringLiteral(KESTROVA_BIN_DIR "/kestrova"), args);
+    const bool finished = p.waitForFinished(timeoutMs);
+    EXPECT_TRUE(finished) << "kestrova " << args.join(QLatin1Char(' ')).toStdString();
+    if (!finished) return {-1, {}, QStringLiteral("kestrova did not finish")};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
 
 } // namespace kestrova::test

@@ -19,13 +19,8 @@ struct StatusRun {
 };
 
 StatusRun RunStatus(const StationDir& station) {
-    QProcess p;
-    p.setWorkingDirectory(station.dir.path());
-    p.setProcessEnvironment(station.environment());
-    p.start(QStringLiteral(KESTROVA_BIN_DIR "/kestrova"), {"status"});
-    EXPECT_TRUE(p.waitForFinished(60000));
-    return {p.exitCode(), QJsonDocument::fromJson(p.readAllStandardOutput()).object(),
-            QString::fromUtf8(p.readAllStandardError())};
+    const kestrova::test::KestrovaRun run = kestrova::test::RunKestrova(station, {"status"});
+    return {run.exitCode, QJsonDocument::fromJson(run.out.toUtf8()).object(), run.err};
 }
 
 void AddAwaitingRows(const QString& file, int rows) {
