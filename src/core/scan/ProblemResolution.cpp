@@ -1,0 +1,426 @@
+#include "core/scan/ProblemResolution.h"
+
+#include "barcode/QVCodabar.h"
+#include "core/config/SetupFile.h"
+#include "core/scan/BatchDecodeNames.h"
+#include "core/scan/BatchDecodePage.h"
+#include "core/scan/DecodeImages.h"
+#include "core/station/ScreenCursors.h"
+#include "core/station/Station.h"
+#include "core/util/FileUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cmath>
+
+namespace kestrova {
+
+namespace {
+
+const QString AllCandidates = QStringLiteral("*All");
+const QString WriteProblem =
+    QStringLiteral("Problem writing to the Decoded Directory. Write Operation was unsuccessful for ");
+
+bool IsAll(const QString& text) {
+    return text.compare(AllCandidates, Qt::CaseInsensitive) == 0;
+}
+
+// The depth a page of a file with this many bits per pixel is held at.
+int HeldDepth(int bitsPerPixel) {
+    if (bitsPerPixel <= 1) return 1;
+    if (bitsPerPixel <= 4) return 4;
+    if (bitsPerPixel <= 16) return 8;
+    return 24;
+}
+
+QStringList ReadLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QString text = QString::fromUtf8(file.readAll());
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    return lines;
+}
+
+QStringList SlotLinesOf(const barcode::QVCodabar& reader) {
+    QStringList lines;
+    for (int slot = 1; slot <= 6; ++slot) {
+        QString line = QString::fromLatin1(reader.Results[static_cast<std::size_t>(slot)]);
+        line.remove(QLatin1Char('\r'));
+        line.remove(QLatin1Char('\n'));
+        lines << line;
+    }
+    return lines;
+}
+
+// "*All" in front of a list of several candidates.
+QStringList WithAllFirst(QStringList candidates) {
+    if (candidates.size() > 1) candidates.prepend(AllCandidates);
+    return candidates;
+}
+
+} // namespace
+
+ProblemReasons ParseProblemReasons(const QStringList& lines) {
+    ProblemReasons reasons;
+    for (int i = 0; i < 6; ++i) reasons.slotLines << lines.value(i);
+    for (int i = 6; i < lines.size(); ++i) reasons.problemText += lines[i];
+    return reasons;
+}
+
+QStringList ProblemCandidates(const QStringList& slotLines) {
+    QStringList lines = slotLines.mid(0, 6);
+    if (lines.size() == 6) {
+        for (const QChar letter : {u'A', u'B', u'C', u'D'}) lines[5].remove(letter);
+    }
+    QString text = lines.join(QLatin1Char('\n'));
+    text.replace(QLatin1Char(':'), QLatin1Char('\n'));
+    text.remove(QLatin1Char('^'));
+    QStringList candidates;
+    for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        // A number read twice, or in two symbologies, is one candidate: "*all" must not file
+        // the page twice under one request number.
+        if (!candidates.contains(line)) candidates << line;
+    }
+    return candidates;
+}
+
+bool IsRequestNumber(const QString& text) {
+    if (text.isEmpty()) return false;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9') return false;
+    }
+    return true;
+}
+
+ProblemResolution::ProblemResolution(Station& station, const ImageCodec& codec) : m_station(station), m_codec(codec) {}
+
+QString ProblemResolution::problemsDir() const {
+    return m_station.SetupInfo.Directories[SlotProblems];
+}
+
+void ProblemResolution::showStatus() {
+    if (m_view.ShowStatusView) m_view.ShowStatusView();
+}
+
+void ProblemResolution::FixProbsButtonClick() {
+    if (m_station.StoreFileTimerEnabled) {
+        m_station.StoreFileTimerEnabled = false;
+        m_station.notify();
+    }
+    ShowNextProblem();
+    if (m_view.FocusNewBarcode) m_view.FocusNewBarcode();
+}
+
+void ProblemResolution::ShowNextProblem() {
+    const QDir dir(problemsDir());
+    ProblemFiles = dir.entryList(ProblemFilesMask.split(QLatin1Char(';')), QDir::Files, QDir::Name | QDir::IgnoreCase);
+    if (ProblemFiles.isEmpty()) {
+        m_file.clear();
+        m_page.reset();
+        showStatus();
+        ProblemIndex = 0;
+        return;
+    }
+    if (ProblemIndex < 0 || ProblemIndex >= ProblemFiles.size()) ProblemIndex = 0;
+    const QString name = ProblemFiles[ProblemIndex];
+    if (!LoadProblemImage(problemsDir() + name)) {
+        m_station.LogEvent(QStringLiteral("Error Loading filename ") + name);
+        return;
+    }
+    if (m_view.ShowProblemView) m_view.ShowProblemView();
+    if (newbarcodeItems.isEmpty() && m_view.FocusNewBarcode) m_view.FocusNewBarcode();
+}
+
+bool ProblemResolution::LoadProblemImage(const QString& path) {
+    const bool tiff = path.endsWith(QStringLiteral(".tif"), Qt::CaseInsensitive);
+    int depth = 4;
+    if (tiff) {
+        const ImageResult<ImageFileInfo> info = m_codec.fileInfo(path, 0);
+        if (!info) return false;
+        DecodeImageDocInfo(m_station.TilInfo, info.value, path, true);
+        depth = info.value.bitsPerPixel;
+    }
+    ImageResult<LoadedPage> loaded = m_codec.loadPage(path, 0, tiff ? HeldDepth(depth) : 8);
+    if (!loaded) return false;
+    ProblemDepth = depth;
+    m_page = std::move(loaded.value.image);
+    m_file = QFileInfo(path).fileName();
+
+    newbarcodeItems.clear();
+    newbarcodeText.clear();
+    ProblemTypeLabel.clear();
+    const QString reasonFile = CompanionName(path);
+    if (QFileInfo::exists(reasonFile)) {
+        QStringList lines = ReadLines(reasonFile);
+        const bool noRetries = (m_station.MainReader.Flags & NoRetryFlag) != 0;
+        if (noRetries && lines.join(QLatin1Char('\n')).contains(QStringLiteral("No acceptable barcodes found.")) &&
+            m_station.ui.DecodeProblems1Caption.contains(QStringLiteral("ON"))) {
+            QStringList slotLines;
+            bool inverted = false;
+            if (readWholePage(slotLines, inverted)) {
+                lines = slotLines;
+                lines << QStringLiteral("No acceptable barcode found in target area.");
+                if (inverted) lines << QStringLiteral("Image Inverted.");
+            }
+        }
+        const ProblemReasons reasons = ParseProblemReasons(lines);
+        setCandidates(ProblemCandidates(reasons.slotLines));
+        ProblemTypeLabel = reasons.problemText;
+    }
+    if (ProblemTypeLabel.isEmpty()) ProblemTypeLabel = QStringLiteral("Unspecified Problem.");
+    m_station.notify();
+    return true;
+}
+
+void ProblemResolution::setCandidates(const QStringList& candidates) {
+    newbarcodeItems = WithAllFirst(candidates);
+    newbarcodeText = candidates.size() == 1 ? candidates.first() : QString();
+}
+
+bool ProblemResolution::readWholePage(QStringList& slotLines, bool& inverted) {
+    if (!m_page) return false;
+    const int previousCursor = m_station.ScreenCursorNumber;
+    m_station.SetScreenCursor(crBCodeA);
+    std::unique_ptr<PageImage> bits;
+    const PageImage* page = m_page.get();
+    if (page->bitsPerPixel() != 1) {
+        ImageResult<std::unique_ptr<PageImage>> converted = page->converted(1);
+        if (converted) bits = std::move(converted.value);
+        page = bits.get();
+    }
+    barcode::QVCodabar& reader = m_station.MainReader;
+    barcode::PageBitmap bitmap;
+    bool recorded = false;
+    if (page && page->toPageBitmap(bitmap)) {
+        barcode::ReadBarcodes(reader, &bitmap, 100, 1);
+        recorded = barcode::BarcodeCount(reader) > 0;
+    }
+    m_station.SetScreenCursor(previousCursor);
+    if (!recorded) return false;
+    slotLines = SlotLinesOf(reader);
+    inverted = false;
+    for (int slot = 6; slot >= 1; --slot) {
+        const QString& line = slotLines[slot - 1];
+        if (line.isEmpty()) continue;
+        inverted = line.startsWith(QLatin1Char('^'));
+        break;
+    }
+    return true;
+}
+
+QString ProblemResolution::documentPart() const {
+    const setupinformation& setup = m_station.SetupInfo;
+    QString code;
+    if (!setup.DocDefs.isEmpty()) {
+        const int dpi = m_page ? m_page->yResolution() : 0;
+        const int index =
+            dpi > 0
+                ? NearestDocDefinition(setup, static_cast<qint64>(std::trunc(double(m_page->height()) / dpi * 250.4)))
+                : 0;
+        code = setup.DocDefs[index].DocCode;
+    }
+    return code + setup.ScannerId;
+}
+
+QString ProblemResolution::decodedName(const QString& name, const QString& kind, const QStringList& others) const {
+    const QString dir = m_station.SetupInfo.Directories[SlotDecoded];
+    const QString stem = name + documentPart() + kind;
+    QStringList names{stem + QStringLiteral(".tif")};
+    for (const QString& other : others) names << other + documentPart() + kind + QStringLiteral(".tif");
+    const QString suffix = UniqueNameSuffix(dir, names, ToTDateTime(m_station.clock().now()), m_station.clock());
+    return dir + stem + suffix + QStringLiteral(".tif");
+}
+
+std::unique_ptr<PageImage> ProblemResolution::pageAtStorageResolution() const {
+    const int storage = m_station.StorageResolution;
+    const int dpi = m_page->yResolution();
+    if (storage <= 0 || dpi <= storage) return m_page->clone();
+    // Scaled to the storage resolution, not only relabelled: a relabelled page would show and
+    // print larger than the form it was scanned from.
+    const int xDpi = m_page->xResolution() > 0 ? m_page->xResolution() : dpi;
+    const QSize size(std::max(1, int(std::lround(double(m_page->width()) * storage / xDpi))),
+                     std::max(1, int(std::lround(double(m_page->height()) * storage / dpi))));
+    ImageResult<std::unique_ptr<PageImage>> scaled =
+        m_page->copyRect(QRect(0, 0, m_page->width(), m_page->height()), size);
+    if (!scaled) return m_page->clone();
+    scaled.value->setResolution(storage, storage);
+    return std::move(scaled.value);
+}
+
+bool ProblemResolution::savePage(const PageImage& page, const QString& path) {
+    const int depth = HeldDepth(ProblemDepth);
+    std::unique_ptr<PageImage> converted;
+    const PageImage* out = &page;
+    if (page.bitsPerPixel() != depth) {
+        ImageResult<std::unique_ptr<PageImage>> c = page.converted(depth);
+        if (!c) return false;
+        converted = std::move(c.value);
+        out = converted.get();
+    }
+    const TiffCompression compression = depth == 1 ? TiffCompression::CcittG4 : TiffCompression::PackBits;
+    return out->saveTiff(path, compression, TiffSaveMode::Replace).ok;
+}
+
+void ProblemResolution::AcceptProblemName() {
+    if (!m_page) return;
+    QString text = newbarcodeText;
+    if (text.simplified().remove(QLatin1Char(' ')).isEmpty()) return;
+    text = text.trimmed();
+    newbarcodeText = text;
+
+    const barcode::QVCodabar& reader = m_station.MainReader;
+    bool valid = false;
+    if (!reader.Extra || reader.Extra->GetPatterns().empty()) {
+        valid = IsRequestNumber(text);
+    } else {
+        const QByteArray latin = text.toLatin1();
+        valid = QString::fromLatin1(latin) == text &&
+                reader.Extra->Accepts(std::string_view(latin.constData(), latin.size()));
+    }
+    const setupinformation& setup = m_station.SetupInfo;
+    QString name;
+    bool atStorageResolution = false;
+    if (valid) {
+        if (text.size() < setup.DigitsFrom || text.size() > setup.DigitsTo) return;
+        name = text;
+        atStorageResolution = true;
+    }
+    if (text.startsWith(QLatin1Char('!'))) {
+        name = text.mid(1);
+        atStorageResolution = false;
+    }
+    if (IsAll(text)) {
+        std::unique_ptr<PageImage> page = pageAtStorageResolution();
+        QStringList candidates;
+        for (const QString& c : newbarcodeItems) {
+            if (!IsAll(c)) candidates << c;
+        }
+        QStringList failed;
+        for (const QString& c : candidates) {
+            const QString unsafe = UnsafeBarcodeNameReason(c, documentPart() + QStringLiteral("x"));
+            if (!unsafe.isEmpty()) {
+                m_station.LogEvent(unsafe + QStringLiteral(" (") + c + QStringLiteral(")"));
+                failed << c;
+                continue;
+            }
+            const QString path = decodedName(c, QStringLiteral("x"), {});
+            if (!page || !savePage(*page, path)) {
+                m_station.LogEvent(WriteProblem + path);
+                failed << c;
+            }
+        }
+        if (!failed.isEmpty() || candidates.isEmpty()) {
+            // The page stays a problem until every candidate has its file; the box keeps the ones
+            // still missing so that accepting again does not file the others twice.
+            if (!candidates.isEmpty() && failed.size() < candidates.size()) setCandidates(failed);
+            if (failed.size() == candidates.size()) newbarcodeText = text;
+            m_station.notify();
+            return;
+        }
+        removeProblem();
+        return;
+    }
+    if (name.isNull()) return;
+    const QString unsafe = UnsafeBarcodeNameReason(name, documentPart() + QStringLiteral("z"));
+    if (!unsafe.isEmpty()) {
+        m_station.LogEvent(unsafe + QStringLiteral(" (") + name + QStringLiteral(")"));
+        return;
+    }
+    const std::unique_ptr<PageImage> page = atStorageResolution ? pageAtStorageResolution() : m_page->clone();
+    const QString path = decodedName(name, QStringLiteral("z"), {});
+    if (!page || !savePage(*page, path)) {
+        m_station.LogEvent(WriteProblem + path);
+        ShowNextProblem();
+        return;
+    }
+    removeProblem();
+}
+
+void ProblemResolution::removeProblem() {
+    const QString path = problemsDir() + m_file;
+    if (!QFile::remove(path)) {
+        m_station.LogEvent(QStringLiteral("Could not delete the problem file ") + path);
+        return;
+    }
+    QFile::remove(CompanionName(path));
+    newbarcodeText.clear();
+    ShowNextProblem();
+}
+
+void ProblemResolution::SkipButtonClick() {
+    if (!ProblemFiles.isEmpty()) ++ProblemIndex;
+    ShowNextProblem();
+}
+
+void ProblemResolution::DeleteButtonClick() {
+    if (m_file.isEmpty()) return;
+    const QString path = problemsDir() + m_file;
+    if (!QFile::remove(path)) {
+        m_station.LogEvent(QStringLiteral("Could not delete ") + path);
+        return;
+    }
+    QFile::remove(CompanionName(path));
+    m_station.LogEvent(QStringLiteral("Deleted ") + path);
+    ShowNextProblem();
+}
+
+void ProblemResolution::RotatePage(int degrees) {
+    if (!m_page) return;
+    const ImageStatus turned = m_page->turn(degrees);
+    if (!turned) {
+        m_station.LogEvent(turned.error);
+        return;
+    }
+    if (m_view.PageChanged) m_view.PageChanged();
+    if (degrees != 90 || !m_station.ui.DecodeProblems1Caption.contains(QStringLiteral("ON"))) {
+        m_station.notify();
+        return;
+    }
+    QStringList slotLines;
+    bool inverted = false;
+    if (readWholePage(slotLines, inverted)) {
+        QStringList candidates;
+        for (const QString& item : newbarcodeItems) {
+            if (!IsAll(item) && !item.isEmpty() && !candidates.contains(item)) candidates << item;
+        }
+        for (const QString& found : ProblemCandidates(slotLines)) {
+            if (!candidates.contains(found)) candidates << found;
+        }
+        candidates.sort();
+        if (candidates.size() == 1) {
+            newbarcodeItems = candidates;
+            newbarcodeText = candidates.first();
+        } else {
+            newbarcodeText.clear();
+            ProblemTypeLabel = QString::number(candidates.size()) + QStringLiteral(" barcodes listed.");
+            newbarcodeItems = WithAllFirst(candidates);
+        }
+    }
+    m_station.notify();
+}
+
+QStringList ProblemResolution::EditedBarcodesFromItems() const {
+    QStringList edited;
+    for (int i = 0; i < newbarcodeItems.size(); ++i) {
+        if (i == 0 && IsAll(newbarcodeItems[i])) continue;
+        if (!edited.contains(newbarcodeItems[i])) edited << newbarcodeItems[i];
+    }
+    return edited;
+}
+
+void ProblemResolution::SetEditedBarcodes(const QStringList& edited) {
+    newbarcodeItems = edited;
+    if (!edited.isEmpty()) {
+        ProblemTypeLabel = QString::number(edited.size()) + QStringLiteral(" barcodes listed.");
+        newbarcodeItems.prepend(AllCandidates);
+    }
+    if (!newbarcodeItems.isEmpty()) newbarcodeText = newbarcodeItems.first();
+    m_station.notify();
+}
+
+} // namespace kestrova
