@@ -1,0 +1,144 @@
+#include "app/kestrova/Command.h"
+#include "app/kestrova/RecordingPrompter.h"
+#include "core/config/SetupFile.h"
+#include "core/config/SetupInfo.h"
+#include "core/scan/BarcodeProfiles.h"
+#include "core/scan/ProblemResolution.h"
+#include "core/station/Station.h"
+#include "platform/leptonica/LeptonicaImageCodec.h"
+
+#include <QFileInfo>
+
+namespace kestrova::cli {
+
+namespace {
+
+enum ProblemsExit { Done = 0, NotDone = 1, BadUsage = 2 };
+
+// A station for problem work: the setup file read, the default barcode type in both readers and
+// every event log line printed as it is logged.
+struct ProblemDesk {
+    RecordingPrompter prompter;
+    SystemClock clock;
+    Station station{prompter, clock};
+    LeptonicaImageCodec codec;
+    ProblemResolution problems{station, codec};
+
+    bool open(const QString& setup) {
+        if (ReadSetupFile(station, setup) != SetupOutcome::Ok) return false;
+        LoadDefaultBarcodeType(station);
+        QObject::connect(&station.eventLog(), &EventLog::lineAdded, [](const QString& line) { Out(line); });
+        return true;
+    }
+
+    // Shows the problem at a position from 1; false (with a message) when there is none.
+    bool show(int number) {
+        problems.ProblemIndex = number - 1;
+        problems.ShowNextProblem();
+        if (number < 1 || number > problems.ProblemFiles.size()) {
+            Err(QStringLiteral("There is no problem %1; the problems directory holds %2.")
+                    .arg(number)
+                    .arg(problems.ProblemFiles.size()));
+            return false;
+        }
+        if (problems.currentFile() != problems.ProblemFiles.value(number - 1)) {
+            Err(QStringLiteral("Problem %1 cannot be shown.").arg(number));
+            return false;
+        }
+        return true;
+    }
+
+    bool stillThere(const QString& file) const { return QFileInfo::exists(problems.problemsDir() + file); }
+};
+
+// Takes "--setup FILE" out of args.
+bool TakeSetup(QStringList& args, QString& setup) {
+    setup = SetupFileName;
+    const qsizetype at = args.indexOf(QStringLiteral("--setup"));
+    if (at < 0) return true;
+    if (at + 1 >= args.size()) return false;
+    setup = args[at + 1];
+    args.remove(at, 2);
+    return true;
+}
+
+int ListProblems(const QStringList& arguments) {
+    QStringList args = arguments;
+    QString setup;
+    if (!TakeSetup(args, setup) || !args.isEmpty()) {
+        Err(QStringLiteral("usage: kestrova problems [--setup FILE]"));
+        return BadUsage;
+    }
+    ProblemDesk desk;
+    if (!desk.open(setup)) return NotDone;
+    desk.problems.ShowNextProblem();
+    const int count = static_cast<int>(desk.problems.ProblemFiles.size());
+    for (int number = 1; number <= count; ++number) {
+        desk.problems.ProblemIndex = number - 1;
+        desk.problems.ShowNextProblem();
+        const QString file = desk.problems.ProblemFiles.value(number - 1);
+        if (desk.problems.currentFile() != file) continue; // its load error has been printed
+        Out(QStringLiteral("%1\t%2\t%3\t%4")
+                .arg(number)
+                .arg(file, desk.problems.ProblemTypeLabel, desk.problems.newbarcodeItems.join(QLatin1Char(' '))));
+    }
+    return Done;
+}
+
+int AcceptProblem(const QStringList& arguments) {
+    QStringList args = arguments;
+    QString setup;
+    bool number = false;
+    const int at = args.value(0).toInt(&number);
+    if (!TakeSetup(args, setup) || args.size() != 2 || !number) {
+        Err(QStringLiteral("usage: kestrova problems accept NUMBER NAME [--setup FILE]"));
+        return BadUsage;
+    }
+    ProblemDesk desk;
+    if (!desk.open(setup) || !desk.show(at)) return NotDone;
+    const QString file = desk.problems.currentFile();
+    desk.problems.newbarcodeText = args[1];
+    desk.problems.AcceptProblemName();
+    if (desk.stillThere(file)) {
+        Err(QStringLiteral("%1 stays a problem: the name \"%2\" was not accepted.").arg(file, args[1]));
+        return NotDone;
+    }
+    Out(QStringLiteral("%1 filed as %2").arg(file, args[1]));
+    return Done;
+}
+
+int DeleteProblem(const QStringList& arguments) {
+    QStringList args = arguments;
+    QString setup;
+    bool number = false;
+    const int at = args.value(0).toInt(&number);
+    if (!TakeSetup(args, setup) || args.size() != 1 || !number) {
+        Err(QStringLiteral("usage: kestrova problems delete NUMBER [--setup FILE]"));
+        return BadUsage;
+    }
+    ProblemDesk desk;
+    if (!desk.open(setup) || !desk.show(at)) return NotDone;
+    const QString file = desk.problems.currentFile();
+    desk.problems.DeleteButtonClick();
+    return desk.stillThere(file) ? NotDone : Done;
+}
+
+const CommandRegistration list{
+    {QStringLiteral("problems"), QStringLiteral("[--setup FILE]"),
+     QStringLiteral("List the problem pages of the problems directory as the problem view shows them: number, file, "
+                    "problem text and name candidates, separated by tabs (pages that cannot be loaded are logged)."),
+     ListProblems}};
+
+const CommandRegistration accept{
+    {QStringLiteral("problems accept"), QStringLiteral("NUMBER NAME [--setup FILE]"),
+     QStringLiteral("File problem NUMBER (from 1, as listed) in the decoded directory under NAME as the operator "
+                    "would type it: a request number, \"!\" + a forced name or \"*all\" for every candidate. Exits 1 "
+                    "when the page stays a problem."),
+     AcceptProblem}};
+
+const CommandRegistration remove{{QStringLiteral("problems delete"), QStringLiteral("NUMBER [--setup FILE]"),
+                                  QStringLiteral("Delete problem NUMBER (from 1, as listed) with its reason file."),
+                                  DeleteProblem}};
+
+} // namespace
+} // namespace kestrova::cli

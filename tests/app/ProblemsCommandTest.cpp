@@ -1,0 +1,66 @@
+#include "StationDir.h"
+#include "platform/leptonica/LeptonicaImageCodec.h"
+
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using namespace kestrova;
+
+namespace {
+
+// A blank A4 page at 200 dpi as a G4 TIFF in the station's problems directory, with the reason
+// file batch decoding writes: the reader's six result lists, then the problem text.
+void WriteProblem(const test::StationDir& station, const QString& stamp, const QByteArray& reasons) {
+    barcode::PageBitmap page;
+    page.width = 1654;
+    page.height = 2339;
+    page.bytesPerRow = barcode::PageBitmap::strideFor(page.width);
+    page.bits.assign(static_cast<std::size_t>(page.bytesPerRow) * page.height, 0xFF);
+    const LeptonicaImageCodec codec;
+    auto image = codec.fromPageBitmap(page, 200, 200);
+    ASSERT_TRUE(image.ok);
+    const QString base = station.path(QStringLiteral("problems/") + stamp);
+    ASSERT_TRUE(image.value->saveTiff(base + ".tif", TiffCompression::CcittG4, TiffSaveMode::Replace).ok);
+    QFile scn(base + ".scn");
+    ASSERT_TRUE(scn.open(QIODevice::WriteOnly));
+    scn.write(reasons);
+}
+
+QStringList Files(const test::StationDir& station, const char* dir) {
+    return QDir(station.path(QString::fromLatin1(dir))).entryList(QDir::Files, QDir::Name);
+}
+
+} // namespace
+
+TEST(ProblemsCommand, ListsAcceptsAndDeletesProblemPages) {
+    test::StationDir station;
+    WriteProblem(station, "20261209101500001", "\n\n123456:654321:\n\n\n\n2 barcodes found\n");
+    WriteProblem(station, "20261209101500002", "\n\n\n\n\n\nNo acceptable barcodes found.\n");
+
+    test::KestrovaRun run = test::RunKestrova(station, {"problems"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "1\t20261209101500001.tif\t2 barcodes found\t*All 123456 654321\n"
+                       "2\t20261209101500002.tif\tNo acceptable barcodes found.\t\n");
+
+    // Names the reader did not find must be numbers within the setup's 6 to 12 digits.
+    for (const char* refused : {"12AB", "12345", "1234567890123"}) {
+        run = test::RunKestrova(station, {"problems", "accept", "2", refused});
+        EXPECT_EQ(run.exitCode, 1) << refused;
+    }
+    run = test::RunKestrova(station, {"problems", "accept", "1", "*all"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList filed = Files(station, "decoded");
+    ASSERT_EQ(filed.size(), 2);
+    EXPECT_TRUE(QRegularExpression("^123456~REQS1x[0-9A-F]{5}\\.tif$").match(filed[0]).hasMatch())
+        << filed[0].toStdString();
+    EXPECT_TRUE(QRegularExpression("^654321~REQS1x[0-9A-F]{5}\\.tif$").match(filed[1]).hasMatch())
+        << filed[1].toStdString();
+
+    EXPECT_EQ(test::RunKestrova(station, {"problems", "delete", "2"}).exitCode, 1); // only one is left
+    run = test::RunKestrova(station, {"problems", "delete", "1"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.contains("Deleted " + station.path("problems/20261209101500002.tif"))) << run.out.toStdString();
+    EXPECT_TRUE(Files(station, "problems").isEmpty());
+    EXPECT_EQ(test::RunKestrova(station, {"problems"}).out, "");
+    EXPECT_EQ(test::RunKestrova(station, {"problems", "accept", "x", "123456"}).exitCode, 2);
+}
