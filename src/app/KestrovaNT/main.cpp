@@ -3,6 +3,7 @@
 #include "core/db/TImageDataModule.h"
 #include "core/ports/ConsolePrompter.h"
 #include "core/scan/BarcodeProfiles.h"
+#include "core/scan/ProblemResolution.h"
 #include "core/scan/ScanControl.h"
 #include "core/station/Station.h"
 #include "core/station/StatusMonitor.h"
@@ -90,6 +91,9 @@ int main(int argc, char** argv) {
     if (!scannerProblem.isEmpty()) station.LogEvent(scannerProblem);
     ScanControl scanControl(station, *scanner, codec);
     mainForm.setScanControl(&scanControl);
+    ProblemResolution problems(station, codec);
+    mainForm.setProblemResolution(&problems);
+    mainForm.setBarcodeListDlg(&barcodeListDlg);
 
     QObject::connect(&guard, &SingleInstance::activationRequested, &mainForm, [&mainForm] {
         std::fprintf(stderr, "KestrovaNT: activated by a second start\n");

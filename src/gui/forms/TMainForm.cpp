@@ -41,6 +41,7 @@ TMainForm::TMainForm(Station& station, QWidget* parent) : QMainWindow(parent), m
     layout->addWidget(LogViewSplitter, 1);
     setCentralWidget(body);
     connectLog();
+    connectProblemView();
 
     connect(ADMIN1, &QAction::triggered, this, &TMainForm::ADMIN1Click);
     connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
@@ -153,6 +154,8 @@ void TMainForm::ShowStatusView() {
         if (width > 0) DecodeImageDoc->setScalePercent(DecodeImageDoc->viewport()->width() * 100 / width);
     }
     CurrentScannerBox->setTitle(QStringLiteral("Last Scan Batch"));
+    // Whatever way the review ended, the menu offers it again.
+    ReviewLastBatch1->setText(QStringLiteral("&Review Last Batch"));
     StatusGroupBox->show();
     LogList->show();
     LogViewSplitter->handle(1)->show();

@@ -2,6 +2,7 @@
 
 #include "core/scan/BarcodesMenu.h"
 #include "gui/widgets/BusyCursors.h"
+#include "gui/widgets/DocumentImageToolbar.h"
 
 #include <QMainWindow>
 
@@ -22,7 +23,9 @@ class QTimer;
 namespace kestrova {
 
 class ClickableLabel;
+class ProblemResolution;
 class ScanControl;
+class TBarcodeListDlg;
 class IniSource;
 class DocumentImageView;
 class Station;
@@ -42,12 +45,24 @@ public:
     // counter to the station's scan control.
     void setScanControl(ScanControl* control);
     const BusyCursors& busyCursors() const { return m_cursors; }
+    // Connects the problem view's buttons, the "Problems" counter and the toolbar to problem
+    // resolution.
+    void setProblemResolution(ProblemResolution* problems);
+    // The barcode list dialog "Edit List" opens; the window makes its own when none is given.
+    void setBarcodeListDlg(TBarcodeListDlg* dialog) { m_barcodeListDlg = dialog; }
+    TBarcodeListDlg* barcodeListDlg();
 
     // Brings the window back when a second start of the program asks for it.
     void activateFromSecondStart();
 
     void ShowStatusView();
     void ArrangeFixPanel();
+    // The problem page in place of the status: fix panel and toolbar shown, the page filling its
+    // group and fitted to its height.
+    void ShowProblemView();
+    // Review of the last batch: the image-set file filling its group, with page turning. Called
+    // again (or when a problem is showing) it goes back to the status view.
+    void callReviewMode();
 
     // Runs after the status is refreshed so the window shows the station's current state.
     void renderState();
@@ -59,6 +74,18 @@ public:
     // The "Barcodes" menu opens: its profile items are rebuilt from the program directory.
     void itmBarcodesClick();
     void BarcodeItemClick(int index);
+    void FixProbsButtonClick();
+    void AcceptBarcodeButtonClick();
+    void SkipButtonClick();
+    void DeleteButtonClick();
+    void ExitbuttonClick();
+    void EditListButtonClick();
+    void DecodeProblems1Click();
+    void ReviewLastBatch1Click();
+    void DecodeDocToolBarAction(int button);
+    void DecodeImageDocMouseDown(Qt::MouseButton button);
+    void DecodeImageDocMouseUp(Qt::MouseButton button);
+    void ZoomProblemImage(int step);
 
     // Controls, named as operators and the rest of the station know them.
     QFrame* TopPanel = nullptr;
@@ -83,11 +110,11 @@ public:
     QPushButton* Exitbutton = nullptr;
     QGroupBox* BCodeBox = nullptr;
     QComboBox* newbarcode = nullptr;
-    QPushButton* AcceptButton = nullptr;
+    QPushButton* AcceptBarcodeButton = nullptr;
     QPushButton* EditListButton = nullptr;
     QLabel* ProblemTypeLabel = nullptr;
     QWidget* ProgressPanel = nullptr;
-    QToolBar* DecodeDocToolBar = nullptr;
+    DocumentImageToolbar* DecodeDocToolBar = nullptr;
     QGroupBox* CurrentScannerBox = nullptr;
     DocumentImageView* DecodeImageDoc = nullptr;
     QLabel* ScannerDocLabel = nullptr;
@@ -122,6 +149,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
@@ -131,11 +159,21 @@ private:
     void buildTopPanel();
     void buildCentre();
     void connectLog();
+    void connectProblemView();
+    // Show the problem page, and the name box with its label, as problem resolution holds them.
+    void renderProblemPage();
+    void renderProblem();
+    void syncNameBox();
+    // Lets the page image fill its group with scroll bars, or not.
+    void fillImagePanel(bool fill);
+    bool imageFillsPanel() const;
 
     Station& m_station;
     void renderBarcodesMenu();
 
     TAdminForm* m_adminForm = nullptr;
+    ProblemResolution* m_problems = nullptr;
+    TBarcodeListDlg* m_barcodeListDlg = nullptr;
     const IniSource* m_profileSource = nullptr;
     BarcodesMenu m_barcodesMenu;
     BusyCursors m_cursors;

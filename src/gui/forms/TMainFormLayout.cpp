@@ -2,6 +2,7 @@
 #include "gui/forms/TMainForm.h"
 
 #include "gui/widgets/ClickableLabel.h"
+#include "gui/widgets/DocumentImageToolbar.h"
 #include "gui/widgets/DocumentImageView.h"
 
 #include <QComboBox>
@@ -152,26 +153,31 @@ void TMainForm::buildTopPanel() {
     newbarcode = named(new QComboBox(BCodeBox), "newbarcode");
     newbarcode->setEditable(true);
     newbarcode->setMinimumWidth(160);
-    AcceptButton = named(new QPushButton(QStringLiteral("Accept"), BCodeBox), "AcceptButton");
+    newbarcode->setInsertPolicy(QComboBox::NoInsert);
+    AcceptBarcodeButton = named(new QPushButton(QStringLiteral("Accept"), BCodeBox), "AcceptBarcodeButton");
     EditListButton = named(new QPushButton(QStringLiteral("Edit List"), BCodeBox), "EditListButton");
     auto* bc = new QHBoxLayout(BCodeBox);
     bc->addWidget(newbarcode);
-    bc->addWidget(AcceptButton);
+    bc->addWidget(AcceptBarcodeButton);
     bc->addWidget(EditListButton);
     ProblemTypeLabel = named(new QLabel(FixPanel), "ProblemTypeLabel");
+    ProblemTypeLabel->setWordWrap(true);
+    ProblemTypeLabel->setMinimumWidth(160);
     for (QWidget* w :
          {static_cast<QWidget*>(DeleteButton), static_cast<QWidget*>(SkipButton), static_cast<QWidget*>(Exitbutton),
           static_cast<QWidget*>(BCodeBox), static_cast<QWidget*>(ProblemTypeLabel)})
         fix->addWidget(w);
+    fix->setStretchFactor(ProblemTypeLabel, 1);
     FixPanel->hide();
-    top->addWidget(FixPanel);
+    // In the problem view the fix panel takes the whole width the button and drive panels leave.
+    top->addWidget(FixPanel, 1);
 }
 
 void TMainForm::buildCentre() {
     ProgressPanel = named(new QWidget, "ProgressPanel");
     auto* centre = new QVBoxLayout(ProgressPanel);
     centre->setContentsMargins(0, 0, 0, 0);
-    DecodeDocToolBar = named(new QToolBar(ProgressPanel), "DecodeDocToolBar");
+    DecodeDocToolBar = named(new DocumentImageToolbar(ProgressPanel), "DecodeDocToolBar");
     DecodeDocToolBar->hide();
     centre->addWidget(DecodeDocToolBar);
 
@@ -179,6 +185,8 @@ void TMainForm::buildCentre() {
     CurrentScannerBox = named(new QGroupBox(QStringLiteral("Last Scan Batch"), ProgressPanel), "CurrentScannerBox");
     DecodeImageDoc = named(new DocumentImageView(CurrentScannerBox), "DecodeImageDoc");
     DecodeImageDoc->setGeometry(10, 15, 215, 314);
+    // The status view shows the batch image without scroll bars; with them it fills its group.
+    DecodeImageDoc->setScrollBarsVisible(false);
     ScannerDocLabel = named(new QLabel(CurrentScannerBox), "ScannerDocLabel");
     ScannerDocLabel->setWordWrap(true);
     ScannerDocLabel->setAlignment(Qt::AlignTop | Qt::AlignLeft);

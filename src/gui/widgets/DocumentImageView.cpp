@@ -1,16 +1,30 @@
 #include "gui/widgets/DocumentImageView.h"
 
+#include <QImageReader>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QTransform>
 
 namespace kestrova {
 
 namespace {
+
 DocumentImageView::PageLoader& loaderSlot() {
     static DocumentImageView::PageLoader loader;
     return loader;
 }
+
+QImage ReadPage(const QString& file, int page, int depth, int& pageCount) {
+    QImageReader reader(file);
+    pageCount = std::max(1, reader.imageCount());
+    QImage img;
+    if (loaderSlot()) img = loaderSlot()(file, page, depth);
+    if (!img.isNull()) return img;
+    if (page > 0 && !reader.jumpToImage(page)) return {};
+    return reader.read();
+}
+
 } // namespace
 
 DocumentImageView::DocumentImageView(QWidget* parent) : QScrollArea(parent), m_label(new QLabel) {
@@ -25,23 +39,70 @@ void DocumentImageView::setPageLoader(PageLoader loader) {
     loaderSlot() = std::move(loader);
 }
 
-bool DocumentImageView::loadFile(const QString& file, int depth) {
-    QImage img;
-    if (loaderSlot()) img = loaderSlot()(file, 0, depth);
-    if (img.isNull()) img.load(file);
+bool DocumentImageView::loadFile(const QString& file, int depth, int page) {
+    int count = 0;
+    const QImage img = ReadPage(file, page, depth, count);
     if (img.isNull()) return false;
-    setImage(img);
+    m_image = img;
+    m_file = file;
+    m_depth = depth;
+    m_page = page;
+    m_pageCount = count;
+    render();
     return true;
+}
+
+bool DocumentImageView::showPage(int page) {
+    if (m_file.isEmpty() || page < 0 || page >= m_pageCount || page == m_page) return false;
+    return loadFile(m_file, m_depth, page);
 }
 
 void DocumentImageView::setImage(const QImage& image) {
     m_image = image;
+    m_file.clear();
+    m_page = 0;
+    m_pageCount = image.isNull() ? 0 : 1;
+    render();
+}
+
+void DocumentImageView::turnPicture(int degrees) {
+    if (m_image.isNull()) return;
+    m_image = m_image.transformed(QTransform().rotate(degrees));
     render();
 }
 
 void DocumentImageView::setScalePercent(int percent) {
+    m_fit = Fit::None;
     m_scale = percent < 1 ? 100 : percent;
     render();
+}
+
+int DocumentImageView::widthFitPercent() const {
+    return m_image.width() > 0 ? viewport()->width() * 100 / m_image.width() : 0;
+}
+
+int DocumentImageView::heightFitPercent() const {
+    return m_image.height() > 0 ? viewport()->height() * 100 / m_image.height() : 0;
+}
+
+int DocumentImageView::fitPercent(Fit mode) const {
+    switch (mode) {
+    case Fit::Width:
+        return widthFitPercent();
+    case Fit::Height:
+        return heightFitPercent();
+    case Fit::Page:
+        return std::min(widthFitPercent(), heightFitPercent());
+    case Fit::None:
+        break;
+    }
+    return m_scale;
+}
+
+void DocumentImageView::fit(Fit mode) {
+    const int percent = fitPercent(mode);
+    setScalePercent(percent > 0 ? percent : m_scale);
+    m_fit = mode;
 }
 
 void DocumentImageView::setScrollBarsVisible(bool visible) {
@@ -56,14 +117,24 @@ void DocumentImageView::render() {
         m_label->resize(0, 0);
         return;
     }
-    const QSize size = m_image.size() * m_scale / 100;
+    const QSize size = (m_image.size() * m_scale / 100).expandedTo(QSize(1, 1));
     m_label->setPixmap(QPixmap::fromImage(m_image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
     m_label->resize(size);
+}
+
+void DocumentImageView::mousePressEvent(QMouseEvent* e) {
+    emit mousePressed(e->button());
+    QScrollArea::mousePressEvent(e);
 }
 
 void DocumentImageView::mouseReleaseEvent(QMouseEvent* e) {
     emit mouseReleased(e->button());
     QScrollArea::mouseReleaseEvent(e);
+}
+
+void DocumentImageView::resizeEvent(QResizeEvent* e) {
+    QScrollArea::resizeEvent(e);
+    if (m_fit != Fit::None) fit(m_fit);
 }
 
 } // namespace kestrova

@@ -1,0 +1,56 @@
+#include "gui/widgets/DocumentImageToolbar.h"
+
+#include <QAction>
+
+namespace kestrova {
+
+namespace {
+
+struct ButtonText {
+    DocumentImageToolbar::Button button;
+    const char* name;
+    const char* text;
+    const char* hint;
+};
+
+const ButtonText BUTTONS[] = {
+    {DocumentImageToolbar::Magnify, "MagnifyButton", "Magnify", "Magnify the image"},
+    {DocumentImageToolbar::ZoomIn, "ZoomInButton", "Zoom In", "Zoom in"},
+    {DocumentImageToolbar::ZoomOut, "ZoomOutButton", "Zoom Out", "Zoom out"},
+    {DocumentImageToolbar::ResetZoom, "ResetZoomButton", "Reset Zoom", "Fit the page width"},
+    {DocumentImageToolbar::BestFit, "BestFitButton", "Best Fit", "Show the whole page"},
+    {DocumentImageToolbar::Rotate90, "Rotate90Button", "Rotate 90", "Turn the page a quarter clockwise"},
+    {DocumentImageToolbar::Rotate180, "Rotate180Button", "Rotate 180", "Turn the page upside down"},
+    {DocumentImageToolbar::Deskew, "DeskewButton", "Deskew", "Not available on this station"},
+    {DocumentImageToolbar::RemoveBorder, "RemoveBorderButton", "Remove Border", "Not available on this station"},
+    {DocumentImageToolbar::FirstPage, "FirstPageButton", "First", "First page"},
+    {DocumentImageToolbar::PriorPage, "PriorPageButton", "Prior", "Previous page"},
+    {DocumentImageToolbar::NextPage, "NextPageButton", "Next", "Next page"},
+    {DocumentImageToolbar::LastPage, "LastPageButton", "Last", "Last page"},
+};
+static_assert(std::size(BUTTONS) == DocumentImageToolbar::ButtonCount);
+
+} // namespace
+
+DocumentImageToolbar::DocumentImageToolbar(QWidget* parent) : QToolBar(parent) {
+    setToolButtonStyle(Qt::ToolButtonTextOnly);
+    for (const ButtonText& b : BUTTONS) {
+        QAction* a = addAction(QString::fromLatin1(b.text));
+        a->setObjectName(QString::fromLatin1(b.name));
+        a->setToolTip(QString::fromLatin1(b.hint));
+        const Button button = b.button;
+        connect(a, &QAction::triggered, this, [this, button] { emit buttonTriggered(button); });
+        m_actions[button] = a;
+    }
+    m_actions[Magnify]->setCheckable(true);
+    // The imaging port turns pages but cannot straighten them or cut their borders.
+    m_actions[Deskew]->setEnabled(false);
+    m_actions[RemoveBorder]->setEnabled(false);
+}
+
+void DocumentImageToolbar::showButtons(std::initializer_list<Button> buttons) {
+    for (QAction* a : m_actions) a->setVisible(false);
+    for (const Button b : buttons) m_actions[b]->setVisible(true);
+}
+
+} // namespace kestrova

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QToolBar>
+#include <array>
+#include <initializer_list>
+
+namespace kestrova {
+
+// The toolbar over the document image. Each view shows the buttons it needs; a button the
+// imaging port cannot carry out is shown disabled.
+class DocumentImageToolbar : public QToolBar {
+    Q_OBJECT
+public:
+    enum Button {
+        Magnify,
+        ZoomIn,
+        ZoomOut,
+        ResetZoom,
+        BestFit,
+        Rotate90,
+        Rotate180,
+        Deskew,
+        RemoveBorder,
+        FirstPage,
+        PriorPage,
+        NextPage,
+        LastPage,
+        ButtonCount
+    };
+
+    explicit DocumentImageToolbar(QWidget* parent = nullptr);
+
+    QAction* action(Button button) const { return m_actions[button]; }
+    // Shows exactly these buttons.
+    void showButtons(std::initializer_list<Button> buttons);
+
+signals:
+    void buttonTriggered(kestrova::DocumentImageToolbar::Button button);
+
+private:
+    std::array<QAction*, ButtonCount> m_actions{};
+};
+
+} // namespace kestrova
