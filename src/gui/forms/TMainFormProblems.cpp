@@ -104,6 +104,7 @@ void TMainForm::ShowProblemView() {
     DecodeDocToolBar->showButtons({Tool::Magnify, Tool::ZoomIn, Tool::ZoomOut, Tool::ResetZoom, Tool::BestFit,
                                    Tool::Rotate90, Tool::Rotate180, Tool::Deskew, Tool::RemoveBorder});
     DecodeDocToolBar->action(Tool::Magnify)->setChecked(false);
+    DecodeImageDoc->setMagnified(false);
     DecodeDocToolBar->show();
     FixPanel->show();
     CurrentScannerBox->setTitle(QStringLiteral("Problem Image"));
@@ -140,10 +141,10 @@ void TMainForm::FixProbsButtonClick() {
 }
 
 void TMainForm::AcceptBarcodeButtonClick() {
-    if (!m_problems || !FixPanel->isVisible()) return;
+    if (!m_problems || FixPanel->isHidden()) return;
     syncNameBox();
     m_problems->AcceptProblemName();
-    if (FixPanel->isVisible()) renderProblem();
+    if (!FixPanel->isHidden()) renderProblem();
 }
 
 void TMainForm::SkipButtonClick() {
@@ -185,6 +186,7 @@ void TMainForm::callReviewMode() {
     DecodeDocToolBar->showButtons({Tool::Magnify, Tool::ZoomIn, Tool::ZoomOut, Tool::ResetZoom, Tool::Rotate90,
                                    Tool::Rotate180, Tool::FirstPage, Tool::PriorPage, Tool::NextPage, Tool::LastPage});
     DecodeDocToolBar->action(Tool::Magnify)->setChecked(false);
+    DecodeImageDoc->setMagnified(false);
     DecodeDocToolBar->show();
     fillImagePanel(true);
     const int bitmapWidth = DecodeImageDoc->image().width();
@@ -200,12 +202,10 @@ void TMainForm::callReviewMode() {
 
 void TMainForm::DecodeDocToolBarAction(int button) {
     DocumentImageView* view = DecodeImageDoc;
-    const bool problem = FixPanel->isVisible() && m_problems && m_problems->page();
+    const bool problem = !FixPanel->isHidden() && m_problems && m_problems->page();
     switch (button) {
     case Tool::Magnify:
-        // The magnifier doubles the scale while it is down and gives the previous scale back.
-        view->setScalePercent(DecodeDocToolBar->action(Tool::Magnify)->isChecked() ? view->scalePercent() * 2
-                                                                                   : view->scalePercent() / 2);
+        view->setMagnified(DecodeDocToolBar->action(Tool::Magnify)->isChecked());
         break;
     case Tool::ZoomIn:
         view->setScalePercent(view->scalePercent() * 5 / 4 + 1);

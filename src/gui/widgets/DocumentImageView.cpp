@@ -58,6 +58,7 @@ bool DocumentImageView::showPage(int page) {
 }
 
 void DocumentImageView::setImage(const QImage& image) {
+    m_magnified = false;
     m_image = image;
     m_file.clear();
     m_page = 0;
@@ -103,6 +104,20 @@ void DocumentImageView::fit(Fit mode) {
     const int percent = fitPercent(mode);
     setScalePercent(percent > 0 ? percent : m_scale);
     m_fit = mode;
+}
+
+void DocumentImageView::setMagnified(bool on) {
+    if (on == m_magnified) return;
+    m_magnified = on;
+    if (on) {
+        m_unmagnifiedScale = m_scale;
+        m_unmagnifiedFit = m_fit;
+        setScalePercent(m_scale * 2);
+    } else if (m_unmagnifiedFit != Fit::None) {
+        fit(m_unmagnifiedFit);
+    } else {
+        setScalePercent(m_unmagnifiedScale);
+    }
 }
 
 void DocumentImageView::setScrollBarsVisible(bool visible) {

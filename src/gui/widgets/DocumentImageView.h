@@ -44,6 +44,8 @@ public:
     int widthFitPercent() const;
     int heightFitPercent() const;
     void fit(Fit mode);
+    // The magnifier: twice the scale while it is on; off gives the scale and fit back.
+    void setMagnified(bool on);
     void setScrollBarsVisible(bool visible);
 
 signals:
@@ -67,6 +69,9 @@ private:
     int m_pageCount = 0;
     int m_scale = 100;
     Fit m_fit = Fit::None;
+    bool m_magnified = false;
+    int m_unmagnifiedScale = 100;
+    Fit m_unmagnifiedFit = Fit::None;
 };
 
 } // namespace kestrova

@@ -74,7 +74,12 @@ TEST(ProblemView, ShowsThePageItsCandidatesAndTheProblemControlsInPlaceOfTheStat
     ReleaseMouse(doc->viewport(), Qt::MiddleButton);
     EXPECT_EQ(doc->scalePercent(), fitted);
     f.DecodeDocToolBar->action(Tool::ResetZoom)->trigger();
-    EXPECT_EQ(doc->scalePercent(), doc->widthFitPercent());
+    const int widthFit = doc->widthFitPercent();
+    EXPECT_EQ(doc->scalePercent(), widthFit);
+    f.DecodeDocToolBar->action(Tool::Magnify)->trigger();
+    EXPECT_EQ(doc->scalePercent(), 2 * widthFit);
+    f.DecodeDocToolBar->action(Tool::Magnify)->trigger();
+    EXPECT_EQ(doc->scalePercent(), widthFit);
 
     // A quarter turn turns the page that will be filed.
     f.DecodeDocToolBar->action(Tool::Rotate90)->trigger();
