@@ -28,7 +28,8 @@ QString BarcodeList::add(const QString& editText) {
     QString text = editText;
     for (const QChar c : QStringLiteral("/\\:*?\"<>|")) text.remove(c);
     text = text.trimmed();
-    if (text.size() < m_digitsFrom) {
+    // A text left without a name (nothing, or only the "!") is too short whatever the bounds.
+    if (text.size() < m_digitsFrom || text.isEmpty() || text == QStringLiteral("!")) {
         m_prompter.message(AddError, QStringLiteral("Barcode number or Label too short."), MessageIcon::Error);
         return {};
     }

@@ -129,7 +129,15 @@ void ProblemResolution::ShowNextProblem() {
     if (ProblemIndex < 0 || ProblemIndex >= ProblemFiles.size()) ProblemIndex = 0;
     const QString name = ProblemFiles[ProblemIndex];
     if (!LoadProblemImage(problemsDir() + name)) {
+        // The file at ProblemIndex is the current one now, without a page: Accept files nothing
+        // and Delete removes this file, never the page shown before it.
+        m_page.reset();
+        m_file = name;
+        newbarcodeItems.clear();
+        newbarcodeText.clear();
+        ProblemTypeLabel.clear();
         m_station.LogEvent(QStringLiteral("Error Loading filename ") + name);
+        m_station.notify();
         return;
     }
     if (m_view.ShowProblemView) m_view.ShowProblemView();
@@ -296,22 +304,28 @@ void ProblemResolution::AcceptProblemName() {
     }
     if (IsAll(text)) {
         std::unique_ptr<PageImage> page = pageAtStorageResolution();
-        QStringList candidates;
-        for (const QString& c : newbarcodeItems) {
-            if (!IsAll(c)) candidates << c;
+        // A "!" in front only marks a name that is not a number (the barcode list adds it): the
+        // page is filed under the name itself.
+        QStringList candidates, names;
+        for (const QString& item : newbarcodeItems) {
+            const QString bare = item.startsWith(QLatin1Char('!')) ? item.mid(1) : item;
+            if (IsAll(item) || names.contains(bare)) continue;
+            candidates << item;
+            names << bare;
         }
         QStringList failed;
-        for (const QString& c : candidates) {
+        for (qsizetype i = 0; i < candidates.size(); ++i) {
+            const QString& c = names[i];
             const QString unsafe = UnsafeBarcodeNameReason(c, documentPart() + QStringLiteral("x"));
             if (!unsafe.isEmpty()) {
                 m_station.LogEvent(unsafe + QStringLiteral(" (") + c + QStringLiteral(")"));
-                failed << c;
+                failed << candidates[i];
                 continue;
             }
             const QString path = decodedName(c, QStringLiteral("x"), {});
             if (!page || !savePage(*page, path)) {
                 m_station.LogEvent(WriteProblem + path);
-                failed << c;
+                failed << candidates[i];
             }
         }
         if (!failed.isEmpty() || candidates.isEmpty()) {
