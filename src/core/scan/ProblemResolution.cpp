@@ -122,6 +122,9 @@ void ProblemResolution::ShowNextProblem() {
     if (ProblemFiles.isEmpty()) {
         m_file.clear();
         m_page.reset();
+        newbarcodeItems.clear();
+        newbarcodeText.clear();
+        ProblemTypeLabel.clear();
         showStatus();
         ProblemIndex = 0;
         return;

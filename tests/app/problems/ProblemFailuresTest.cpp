@@ -99,4 +99,27 @@ TEST(ProblemResolution, AnUnloadableProblemFileIsLoggedAndCanBeSkippedOrDeleted)
     EXPECT_EQ(rig.problems().size(), 2);
 }
 
+// A problem file that went away while shown: the page already in hand is filed, and the operator
+// is told that the problem file could not be deleted.
+TEST(ProblemResolution, AProblemFileThatCannotBeDeletedIsLogged) {
+    ProblemRig rig;
+    const QString first = rig.writeProblem("20261208140000000", FormWithCodabar("A1A"));
+    const QString second = rig.writeProblem("20261208140000001", FormWithCodabar("A1A"));
+    rig.resolution.ShowNextProblem();
+    ASSERT_EQ(rig.resolution.currentFile(), first);
+    ASSERT_TRUE(QFile::remove(rig.problemsDir + first));
+
+    rig.accept(QStringLiteral("1234"));
+
+    EXPECT_EQ(Joined(rig.log()), ("Could not delete the problem file " + rig.problemsDir + first).toStdString());
+    EXPECT_EQ(rig.decoded().size(), 1);
+    EXPECT_EQ(rig.resolution.currentFile(), first);
+
+    rig.resolution.DeleteButtonClick();
+    EXPECT_EQ(rig.log().last().toStdString(), ("Could not delete " + rig.problemsDir + first).toStdString());
+    EXPECT_EQ(rig.resolution.currentFile(), first);
+    rig.resolution.SkipButtonClick();
+    EXPECT_EQ(rig.resolution.currentFile(), second);
+}
+
 } // namespace

@@ -2,6 +2,8 @@
 // skipped, filed under every candidate, under a forced name, and deleted.
 #include "ProblemRig.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
@@ -97,6 +99,12 @@ TEST(ProblemResolution, ProblemPagesOfABatchAreShownInTurnAndFiledSkippedOrDelet
     EXPECT_EQ(rig.resolution.currentFile(), blank);
     EXPECT_EQ(rig.resolution.newbarcodeText, QString());
 
+    // "*all" without candidates files nothing and keeps the page.
+    rig.accept(QStringLiteral("*all"));
+    EXPECT_EQ(rig.decoded().size(), 2);
+    EXPECT_EQ(rig.resolution.currentFile(), blank);
+    EXPECT_TRUE(QFileInfo::exists(rig.problemsDir + blank));
+
     // A name that is not a number is ignored; forced with "!" it is filed as typed.
     rig.accept(QStringLiteral("12AB"));
     EXPECT_EQ(rig.decoded().size(), 2);
@@ -115,7 +123,43 @@ TEST(ProblemResolution, ProblemPagesOfABatchAreShownInTurnAndFiledSkippedOrDelet
     EXPECT_TRUE(rig.problems().isEmpty()) << Joined(rig.problems());
     EXPECT_EQ(rig.statusViews, 1);
     EXPECT_TRUE(rig.resolution.ProblemFiles.isEmpty());
+    EXPECT_TRUE(rig.resolution.currentFile().isEmpty());
+    EXPECT_TRUE(rig.resolution.newbarcodeItems.isEmpty());
+    EXPECT_TRUE(rig.resolution.ProblemTypeLabel.isEmpty());
     EXPECT_EQ(rig.decoded().size(), 3);
+}
+
+// The problem list holds the image files of the problems directory, whatever the letter case of
+// their extensions, and nothing else.
+TEST(ProblemResolution, TheProblemListHoldsOnlyImageFiles) {
+    ProblemRig rig;
+    const auto page = FormWithCodabar("A12341234A").image(rig.codec);
+    ASSERT_TRUE(page);
+    ASSERT_TRUE(page->saveAs(rig.problemsDir + "a.BMP", ImageFileFormat::Bmp));
+    ASSERT_TRUE(page->saveAs(rig.problemsDir + "b.jpg", ImageFileFormat::Jpeg));
+    ASSERT_TRUE(page->saveAs(rig.problemsDir + "c.png", ImageFileFormat::Png));
+    ASSERT_TRUE(page->saveTiff(rig.problemsDir + "d.TIF", TiffCompression::CcittG4, TiffSaveMode::Replace));
+    ASSERT_TRUE(page->saveTiff(rig.problemsDir + "e.tiff", TiffCompression::CcittG4, TiffSaveMode::Replace));
+    ASSERT_TRUE(page->saveAs(rig.problemsDir + "f.pcx", ImageFileFormat::Png));
+    ASSERT_TRUE(QDir().mkpath(rig.problemsDir + "g.tif"));
+    for (const char* name : {"a.scn", "d.scn", "x.txt"}) {
+        QFile file(rig.problemsDir + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+
+    rig.resolution.FixProbsButtonClick();
+
+    EXPECT_EQ(Joined(rig.resolution.ProblemFiles), "a.BMP|b.jpg|c.png|d.TIF");
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(rig.resolution.currentFile(), rig.resolution.ProblemFiles[i]);
+        ASSERT_NE(rig.resolution.page(), nullptr);
+        EXPECT_EQ(rig.resolution.ProblemDepth, i == 3 ? 1 : 4);
+        EXPECT_EQ(rig.resolution.ProblemTypeLabel.toStdString(), "Unspecified Problem.");
+        rig.resolution.SkipButtonClick();
+    }
+    EXPECT_EQ(rig.problemViews, 5);
+    EXPECT_TRUE(rig.log().isEmpty()) << Joined(rig.log());
 }
 
 } // namespace
