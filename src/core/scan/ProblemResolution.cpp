@@ -157,7 +157,7 @@ bool ProblemResolution::LoadProblemImage(const QString& path) {
         depth = info.value.bitsPerPixel;
     }
     ImageResult<LoadedPage> loaded = m_codec.loadPage(path, 0, tiff ? HeldDepth(depth) : 8);
-    if (!loaded) return false;
+    if (!loaded || !loaded.value.image) return false;
     ProblemDepth = depth;
     m_page = std::move(loaded.value.image);
     m_file = QFileInfo(path).fileName();
