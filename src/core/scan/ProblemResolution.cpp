@@ -57,6 +57,15 @@ QStringList SlotLinesOf(const barcode::QVCodabar& reader) {
     return lines;
 }
 
+// A typed name is valid when it is a request number, or, with validation patterns set, when they
+// accept it.
+bool IsValidName(const barcode::QVCodabar& reader, const QString& text) {
+    if (!reader.Extra || reader.Extra->GetPatterns().empty()) return IsRequestNumber(text);
+    const QByteArray latin = text.toLatin1();
+    return QString::fromLatin1(latin) == text &&
+           reader.Extra->Accepts(std::string_view(latin.constData(), latin.size()));
+}
+
 // "*All" in front of a list of several candidates.
 QStringList WithAllFirst(QStringList candidates) {
     if (candidates.size() > 1) candidates.prepend(AllCandidates);
@@ -284,63 +293,21 @@ void ProblemResolution::AcceptProblemName() {
     text = text.trimmed();
     newbarcodeText = text;
 
-    const barcode::QVCodabar& reader = m_station.MainReader;
-    bool valid = false;
-    if (!reader.Extra || reader.Extra->GetPatterns().empty()) {
-        valid = IsRequestNumber(text);
-    } else {
-        const QByteArray latin = text.toLatin1();
-        valid = QString::fromLatin1(latin) == text &&
-                reader.Extra->Accepts(std::string_view(latin.constData(), latin.size()));
+    // "*all" and forced names come first: no validation pattern or length bound stands in their way.
+    if (IsAll(text)) {
+        acceptAll(text);
+        return;
     }
-    const setupinformation& setup = m_station.SetupInfo;
     QString name;
     bool atStorageResolution = false;
-    if (valid) {
+    if (text.startsWith(QLatin1Char('!'))) {
+        name = text.mid(1);
+    } else {
+        const setupinformation& setup = m_station.SetupInfo;
+        if (!IsValidName(m_station.MainReader, text)) return;
         if (text.size() < setup.DigitsFrom || text.size() > setup.DigitsTo) return;
         name = text;
         atStorageResolution = true;
-    }
-    if (text.startsWith(QLatin1Char('!'))) {
-        name = text.mid(1);
-        atStorageResolution = false;
-    }
-    if (IsAll(text)) {
-        std::unique_ptr<PageImage> page = pageAtStorageResolution();
-        // A "!" in front only marks a name that is not a number (the barcode list adds it): the
-        // page is filed under the name itself.
-        QStringList candidates, names;
-        for (const QString& item : newbarcodeItems) {
-            const QString bare = item.startsWith(QLatin1Char('!')) ? item.mid(1) : item;
-            if (IsAll(item) || names.contains(bare)) continue;
-            candidates << item;
-            names << bare;
-        }
-        QStringList failed;
-        for (qsizetype i = 0; i < candidates.size(); ++i) {
-            const QString& c = names[i];
-            const QString unsafe = UnsafeBarcodeNameReason(c, documentPart() + QStringLiteral("x"));
-            if (!unsafe.isEmpty()) {
-                m_station.LogEvent(unsafe + QStringLiteral(" (") + c + QStringLiteral(")"));
-                failed << candidates[i];
-                continue;
-            }
-            const QString path = decodedName(c, QStringLiteral("x"), {});
-            if (!page || !savePage(*page, path)) {
-                m_station.LogEvent(WriteProblem + path);
-                failed << candidates[i];
-            }
-        }
-        if (!failed.isEmpty() || candidates.isEmpty()) {
-            // The page stays a problem until every candidate has its file; the box keeps the ones
-            // still missing so that accepting again does not file the others twice.
-            if (!candidates.isEmpty() && failed.size() < candidates.size()) setCandidates(failed);
-            if (failed.size() == candidates.size()) newbarcodeText = text;
-            m_station.notify();
-            return;
-        }
-        removeProblem();
-        return;
     }
     if (name.isNull()) return;
     const QString unsafe = UnsafeBarcodeNameReason(name, documentPart() + QStringLiteral("z"));
@@ -353,6 +320,43 @@ void ProblemResolution::AcceptProblemName() {
     if (!page || !savePage(*page, path)) {
         m_station.LogEvent(WriteProblem + path);
         ShowNextProblem();
+        return;
+    }
+    removeProblem();
+}
+
+void ProblemResolution::acceptAll(const QString& text) {
+    std::unique_ptr<PageImage> page = pageAtStorageResolution();
+    // A "!" in front only marks a name that is not a number (the barcode list adds it): the
+    // page is filed under the name itself.
+    QStringList candidates, names;
+    for (const QString& item : newbarcodeItems) {
+        const QString bare = item.startsWith(QLatin1Char('!')) ? item.mid(1) : item;
+        if (IsAll(item) || names.contains(bare)) continue;
+        candidates << item;
+        names << bare;
+    }
+    QStringList failed;
+    for (qsizetype i = 0; i < candidates.size(); ++i) {
+        const QString& c = names[i];
+        const QString unsafe = UnsafeBarcodeNameReason(c, documentPart() + QStringLiteral("x"));
+        if (!unsafe.isEmpty()) {
+            m_station.LogEvent(unsafe + QStringLiteral(" (") + c + QStringLiteral(")"));
+            failed << candidates[i];
+            continue;
+        }
+        const QString path = decodedName(c, QStringLiteral("x"), {});
+        if (!page || !savePage(*page, path)) {
+            m_station.LogEvent(WriteProblem + path);
+            failed << candidates[i];
+        }
+    }
+    if (!failed.isEmpty() || candidates.isEmpty()) {
+        // The page stays a problem until every candidate has its file; the box keeps the ones
+        // still missing so that accepting again does not file the others twice.
+        if (!candidates.isEmpty() && failed.size() < candidates.size()) setCandidates(failed);
+        if (failed.size() == candidates.size()) newbarcodeText = text;
+        m_station.notify();
         return;
     }
     removeProblem();

@@ -85,6 +85,7 @@ private:
     void setCandidates(const QStringList& candidates);
     QString decodedName(const QString& name, const QString& kind, const QStringList& others) const;
     bool savePage(const PageImage& page, const QString& path);
+    void acceptAll(const QString& text);
     std::unique_ptr<PageImage> pageAtStorageResolution() const;
     void removeProblem();
     void showStatus();

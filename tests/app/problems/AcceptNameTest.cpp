@@ -54,6 +54,9 @@ TEST(ProblemResolution, TypedNamesAreFiledOnlyWhenValidAndWithinTheLengthBounds)
         {"1234", "AB??", 2, 8, ""},                              // the patterns decide, digits alone are not enough
         {"AB123456789", "AB??", 2, 8, ""},                       // accepted, but too long
         {"!XY", "AB??", 2, 8, "^XY~HISTS2z[0-9A-F]{5}\\.tif$"},
+        // Patterns that accept anything do not make forced names and "*all" subject to the bounds.
+        {"!12AB", "????", 8, 10, "^12AB~HISTS2z[0-9A-F]{5}\\.tif$"},
+        {"*all", "????", 8, 10, "^777~HISTS2x[0-9A-F]{5}\\.tif$"},
         {"AB12\xe2\x82\xac", "AB??", 2, 8, ""}, // not representable for the reader
     };
     for (const TypedName& c : cases) {
@@ -65,10 +68,11 @@ TEST(ProblemResolution, TypedNamesAreFiledOnlyWhenValidAndWithinTheLengthBounds)
             rig.station.MainReader.Extra = std::make_unique<barcode::TBcodeExtra>();
             rig.station.MainReader.Extra->SetPatterns(c.patterns);
         }
-        const QString problem = rig.writeProblem(Stamp, FormWithCodabar("A1A"));
+        const QString problem = rig.writeProblem(Stamp, FormWithCodabar("A1A"), {"", "", "", "", "", "A777A:"});
         ASSERT_FALSE(problem.isEmpty());
         rig.resolution.ShowNextProblem();
         ASSERT_EQ(rig.resolution.currentFile(), problem);
+        ASSERT_EQ(rig.resolution.newbarcodeText.toStdString(), "777");
 
         rig.accept(QString::fromUtf8(c.typed));
 
