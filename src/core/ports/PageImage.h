@@ -72,6 +72,14 @@ public:
     virtual ImageStatus turn(double degrees) = 0;
     // Flips every bit: black and white swap on a 1-bit image, grey levels and colours are negated.
     virtual ImageStatus invert() = 0;
+    // Straightens a page scanned at a slant of a few degrees at most, on a white background; the
+    // size, depth and resolutions stay. A page whose slant is negligible or cannot be measured with
+    // confidence (too little on it to measure) stays as it is, and that counts as success.
+    virtual ImageStatus deskew() = 0;
+    // Whitens the dark regions connected to the image's edges, as a scanner leaves around a page
+    // (grey levels below 128 count as dark); marks that do not touch an edge stay. Size, depth and
+    // resolutions stay.
+    virtual ImageStatus removeBorder() = 0;
     // Copy of a rectangle (top row = top of the page), clipped to the image; fails when nothing
     // of it lies on the image. A valid newSize different from the rectangle's scales the copy
     // to that size (resolutions scale with it); the depth stays.

@@ -21,6 +21,8 @@ public:
     std::unique_ptr<PageImage> clone() const override;
     ImageStatus turn(double degrees) override;
     ImageStatus invert() override;
+    ImageStatus deskew() override;
+    ImageStatus removeBorder() override;
     ImageResult<std::unique_ptr<PageImage>> copyRect(const QRect& rect, const QSize& newSize = QSize()) const override;
     ImageResult<std::unique_ptr<PageImage>> converted(int bitsPerPixel) const override;
     ImageStatus toPageBitmap(barcode::PageBitmap& out) const override;
