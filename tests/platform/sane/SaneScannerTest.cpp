@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace kestrova;
 using test::ScannerSignals;
@@ -60,6 +61,16 @@ protected:
         s.PageCount = pageCount;
         s.Image = imageSet;
         return s;
+    }
+
+    // Runs one batch of source into the image-set file; nothing when it did not end in time.
+    std::optional<BatchResult> runBatch(std::unique_ptr<BatchSource> source) {
+        ImageSetBatch batch;
+        std::optional<BatchResult> result;
+        QObject::connect(&batch, &ImageSetBatch::finished, [&](const BatchResult& r) { result = r; });
+        if (!batch.start(imageSet, std::move(source))) return std::nullopt;
+        WaitUntil([&] { return result.has_value(); });
+        return result;
     }
 
     void writeImageSet(const QByteArray& content) {
@@ -194,16 +205,10 @@ TEST_F(SaneTestBackend, DeviceErrorsKeepThePreviousBatchAndCarryTheDevicesMessag
         }
         ASSERT_TRUE(sane::SetPageSize(handle, QStringLiteral("A5")).ok);
 
-        ImageSetBatch batch;
-        BatchResult result;
-        bool ended = false;
-        QObject::connect(&batch, &ImageSetBatch::finished, [&](const BatchResult& r) {
-            result = r;
-            ended = true;
-        });
         auto sheets = std::make_unique<sane::SaneBatchSource>(handle, codec, 100, true, 75);
-        ASSERT_TRUE(batch.start(imageSet, std::make_unique<AfterTheBackendsReader>(std::move(sheets))));
-        ASSERT_TRUE(WaitUntil([&] { return ended; }));
+        const std::optional<BatchResult> ended = runBatch(std::make_unique<AfterTheBackendsReader>(std::move(sheets)));
+        ASSERT_TRUE(ended);
+        const BatchResult& result = *ended;
         EXPECT_FALSE(result.replaced);
         EXPECT_EQ(result.error, message);
         EXPECT_EQ(imageSetContent(), "previous batch");
@@ -257,16 +262,10 @@ TEST_F(SaneTestBackend, AJamMidBatchKeepsThePagesScannedBeforeIt) {
     sane::SetOption(handle, QStringLiteral("source"), QStringLiteral("Automatic Document Feeder"));
     sane::SetOption(handle, QStringLiteral("depth"), QStringLiteral("1"));
 
-    ImageSetBatch batch;
-    BatchResult result;
-    bool ended = false;
-    QObject::connect(&batch, &ImageSetBatch::finished, [&](const BatchResult& r) {
-        result = r;
-        ended = true;
-    });
     auto sheets = std::make_unique<sane::SaneBatchSource>(handle, codec, 100, true, 100);
-    ASSERT_TRUE(batch.start(imageSet, std::make_unique<JamsAtFourthSheet>(std::move(sheets))));
-    ASSERT_TRUE(WaitUntil([&] { return ended; }));
+    const std::optional<BatchResult> ended = runBatch(std::make_unique<JamsAtFourthSheet>(std::move(sheets)));
+    ASSERT_TRUE(ended);
+    const BatchResult& result = *ended;
     EXPECT_TRUE(result.replaced);
     EXPECT_EQ(result.pages, 3);
     EXPECT_EQ(result.error, "Document feeder jammed");
