@@ -425,6 +425,28 @@ void ProblemResolution::RotatePage(int degrees) {
     m_station.notify();
 }
 
+void ProblemResolution::DeskewPage() {
+    if (!m_page) return;
+    const ImageStatus straightened = m_page->deskew();
+    if (!straightened) {
+        m_station.LogEvent(straightened.error);
+        return;
+    }
+    if (m_view.PageChanged) m_view.PageChanged();
+    m_station.notify();
+}
+
+void ProblemResolution::RemovePageBorder() {
+    if (!m_page) return;
+    const ImageStatus cleaned = m_page->removeBorder();
+    if (!cleaned) {
+        m_station.LogEvent(cleaned.error);
+        return;
+    }
+    if (m_view.PageChanged) m_view.PageChanged();
+    m_station.notify();
+}
+
 QStringList ProblemResolution::EditedBarcodesFromItems() const {
     QStringList edited;
     for (int i = 0; i < newbarcodeItems.size(); ++i) {

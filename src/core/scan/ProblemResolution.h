@@ -73,6 +73,10 @@ public:
     // The toolbar's turns of the shown page. A quarter turn re-reads the page when "Decode
     // Problems" is on and offers what it finds.
     void RotatePage(int degrees);
+    // The toolbar's deskew and border removal of the shown page; a failure goes to the event log
+    // and leaves the page as it was.
+    void DeskewPage();
+    void RemovePageBorder();
 
     // The barcode list dialog's starting list: the candidates without "*All", each once.
     QStringList EditedBarcodesFromItems() const;
