@@ -233,6 +233,19 @@ void TMainForm::DecodeDocToolBarAction(int button) {
         }
         break;
     }
+    case Tool::Deskew:
+    case Tool::RemoveBorder:
+        // Only the problem view shows these; they work on the problem page, which is saved as shown.
+        if (problem) {
+            syncNameBox();
+            if (button == Tool::Deskew) {
+                m_problems->DeskewPage();
+            } else {
+                m_problems->RemovePageBorder();
+            }
+            renderProblem();
+        }
+        break;
     case Tool::FirstPage:
         view->showPage(0);
         break;

@@ -21,8 +21,9 @@ const ButtonText BUTTONS[] = {
     {DocumentImageToolbar::BestFit, "BestFitButton", "Best Fit", "Show the whole page"},
     {DocumentImageToolbar::Rotate90, "Rotate90Button", "Rotate 90", "Turn the page a quarter clockwise"},
     {DocumentImageToolbar::Rotate180, "Rotate180Button", "Rotate 180", "Turn the page upside down"},
-    {DocumentImageToolbar::Deskew, "DeskewButton", "Deskew", "Not available on this station"},
-    {DocumentImageToolbar::RemoveBorder, "RemoveBorderButton", "Remove Border", "Not available on this station"},
+    {DocumentImageToolbar::Deskew, "DeskewButton", "Deskew", "Straighten a slanted page"},
+    {DocumentImageToolbar::RemoveBorder, "RemoveBorderButton", "Remove Border",
+     "Whiten the dark border around the page"},
     {DocumentImageToolbar::FirstPage, "FirstPageButton", "First", "First page"},
     {DocumentImageToolbar::PriorPage, "PriorPageButton", "Prior", "Previous page"},
     {DocumentImageToolbar::NextPage, "NextPageButton", "Next", "Next page"},
@@ -43,9 +44,6 @@ DocumentImageToolbar::DocumentImageToolbar(QWidget* parent) : QToolBar(parent) {
         m_actions[button] = a;
     }
     m_actions[Magnify]->setCheckable(true);
-    // The imaging port turns pages but cannot straighten them or cut their borders.
-    m_actions[Deskew]->setEnabled(false);
-    m_actions[RemoveBorder]->setEnabled(false);
 }
 
 void DocumentImageToolbar::showButtons(std::initializer_list<Button> buttons) {

@@ -6,8 +6,7 @@
 
 namespace kestrova {
 
-// The toolbar over the document image. Each view shows the buttons it needs; a button the
-// imaging port cannot carry out is shown disabled.
+// The toolbar over the document image. Each view shows the buttons it needs.
 class DocumentImageToolbar : public QToolBar {
     Q_OBJECT
 public:

@@ -50,7 +50,8 @@ TEST(ProblemView, ShowsThePageItsCandidatesAndTheProblemControlsInPlaceOfTheStat
                                  Tool::Rotate90, Tool::Rotate180, Tool::Deskew, Tool::RemoveBorder})
         EXPECT_TRUE(f.DecodeDocToolBar->action(b)->isVisible()) << b;
     EXPECT_FALSE(f.DecodeDocToolBar->action(Tool::NextPage)->isVisible());
-    EXPECT_FALSE(f.DecodeDocToolBar->action(Tool::Deskew)->isEnabled());
+    EXPECT_TRUE(f.DecodeDocToolBar->action(Tool::Deskew)->isEnabled());
+    EXPECT_TRUE(f.DecodeDocToolBar->action(Tool::RemoveBorder)->isEnabled());
 
     EXPECT_EQ(Items(f.newbarcode), QStringList({"*All", "123", "456"}));
     EXPECT_EQ(f.newbarcode->currentText(), "");
@@ -85,6 +86,13 @@ TEST(ProblemView, ShowsThePageItsCandidatesAndTheProblemControlsInPlaceOfTheStat
     f.DecodeDocToolBar->action(Tool::Rotate90)->trigger();
     EXPECT_EQ(w.problems.page()->width(), 1169);
     EXPECT_EQ(doc->image().size(), QSize(1169, 827));
+    // Deskew and border removal leave this straight page without a border as it is.
+    const int logged = f.LogList->count();
+    f.DecodeDocToolBar->action(Tool::Deskew)->trigger();
+    f.DecodeDocToolBar->action(Tool::RemoveBorder)->trigger();
+    EXPECT_EQ(w.problems.page()->width(), 1169);
+    EXPECT_EQ(doc->image().size(), QSize(1169, 827));
+    EXPECT_EQ(f.LogList->count(), logged);
 
     f.Exitbutton->click();
     EXPECT_EQ(f.CurrentScannerBox->title(), "Last Scan Batch");
