@@ -16,10 +16,6 @@ namespace {
 
 const QString Stamp = QStringLiteral("20261208140000000");
 
-std::string Joined(const QStringList& list) {
-    return list.join(QLatin1Char('|')).toStdString();
-}
-
 // Every file below a directory, by path relative to it.
 QStringList AllFiles(const QString& root) {
     QStringList files;

@@ -14,10 +14,6 @@ namespace {
 
 const QString AddError = QStringLiteral("Add Barcode - Error");
 
-std::string Joined(const QStringList& list) {
-    return list.join(QLatin1Char('|')).toStdString();
-}
-
 struct Added {
     const char* typed;
     const char* selected; // "" when nothing is added

@@ -16,10 +16,6 @@ namespace {
 const QString WriteProblem =
     QStringLiteral("Problem writing to the Decoded Directory. Write Operation was unsuccessful for ");
 
-std::string Joined(const QStringList& list) {
-    return list.join(QLatin1Char('|')).toStdString();
-}
-
 TEST(ProblemResolution, AFailedWriteToTheDecodedDirectoryKeepsTheProblem) {
     ProblemRig rig;
     const QString problem = rig.writeProblem("20261208140000000", FormWithCodabar("A1A"),

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <memory>
+#include <string>
 
 namespace kestrova::problemtest {
 
@@ -32,6 +33,13 @@ struct ProblemRig : decodetest::DecodeRig {
     int focused = 0;
     int pageChanges = 0;
 };
+
+inline const QString Codabar = QStringLiteral("CODABAR");
+
+// A list as one text for test messages, "|" between its items.
+inline std::string Joined(const QStringList& list) {
+    return list.join(QLatin1Char('|')).toStdString();
+}
 
 // A page of `dpi` with a Codabar symbol at the top and some print below.
 decodetest::PageSketch FormWithCodabar(const QString& data, int dpi = 200, unsigned seed = 1);

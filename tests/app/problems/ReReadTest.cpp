@@ -10,12 +10,6 @@ using namespace kestrova::problemtest;
 
 namespace {
 
-const QString Codabar = QStringLiteral("CODABAR");
-
-std::string Joined(const QStringList& list) {
-    return list.join(QLatin1Char('|')).toStdString();
-}
-
 TEST(ProblemResolution, WithoutRetriesTheWholePageIsReadWhenTheProblemIsShown) {
     ProblemRig rig(SearchOption0);
     std::vector<PageSketch> pages;

@@ -13,12 +13,6 @@ using namespace kestrova::problemtest;
 
 namespace {
 
-const QString Codabar = QStringLiteral("CODABAR");
-
-std::string Joined(const QStringList& list) {
-    return list.join(QLatin1Char('|')).toStdString();
-}
-
 TEST(ProblemResolution, WithNoProblemFilesTheStatusViewComesBackAtOnce) {
     ProblemRig rig;
     rig.station.StoreFileTimerEnabled = true;

@@ -10,10 +10,6 @@ using namespace kestrova::problemtest;
 
 namespace {
 
-std::string Joined(const QStringList& list) {
-    return list.join(QLatin1Char('|')).toStdString();
-}
-
 struct SavedForm {
     const char* format; // how the problem file is written
     int depth;          // its depth
