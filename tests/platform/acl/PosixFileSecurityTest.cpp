@@ -1,0 +1,170 @@
+#include "platform/acl/PosixFileSecurity.h"
+#include "AclTestFile.h"
+
+#include <gtest/gtest.h>
+
+using namespace kestrova;
+using namespace kestrova::test;
+
+namespace {
+
+const QStringList OwnerEntries{"user::rw-", "group::r--", "other::r--"};
+
+class PosixFileSecurityTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QString reason = file.unsupportedReason();
+        if (!reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
+    }
+
+    // Gives the file named entries for the user nobody and the group daemon.
+    void giveNamedEntries() {
+        ASSERT_EQ(file.setfacl({"-m", "user:nobody:r,group:daemon:rx"}), "");
+        ASSERT_TRUE(security.setFileName(file.path())) << security.lastError().toStdString();
+    }
+
+    QStringList names() const {
+        QStringList out;
+        for (int i = 0; i < security.count(); ++i) out << security.UserName(i);
+        return out;
+    }
+
+    AclTestFile file;
+    PosixFileSecurity security;
+};
+
+} // namespace
+
+TEST_F(PosixFileSecurityTest, AGroupAddedWithFullRightsGetsReadWriteExecute) {
+    ASSERT_TRUE(security.setFileName(file.path())) << security.lastError().toStdString();
+    EXPECT_TRUE(security.ControlAccess());
+    EXPECT_EQ(security.fileName(), file.path());
+    EXPECT_EQ(security.count(), 0);
+
+    const SecurityStatus added = security.add("users", FullFileAccess, AccessAllowed, 0);
+    ASSERT_TRUE(added) << added.error.toStdString();
+    EXPECT_EQ(security.lastError(), "");
+    EXPECT_EQ(names(), QStringList{"users"});
+    EXPECT_EQ(file.entries(), (QStringList{"user::rw-", "group::r--", "group:users:rwx", "mask::rwx", "other::r--"}));
+}
+
+TEST_F(PosixFileSecurityTest, ADomainAccountIsFoundByItsPlainNameAndReportedAsAdded) {
+    ASSERT_TRUE(security.setFileName(file.path()));
+    ASSERT_TRUE(security.add("LAB\\users", FullFileAccess, AccessAllowed, 0));
+    EXPECT_EQ(names(), QStringList{"LAB\\users"});
+    EXPECT_TRUE(file.entries().contains("group:users:rwx"));
+
+    // Selected afresh, the entry is what the name service calls it.
+    ASSERT_TRUE(security.setFileName(file.path()));
+    EXPECT_EQ(names(), QStringList{"users"});
+}
+
+TEST_F(PosixFileSecurityTest, TheStationsWalkLeavesOnlyTheAddedAccountAndTheOwnerEntries) {
+    giveNamedEntries();
+    EXPECT_EQ(names(), (QStringList{"nobody", "daemon"})); // named users come before named groups
+
+    const QString account = "LAB\\users";
+    ASSERT_TRUE(security.add(account, FullFileAccess, AccessAllowed, 0));
+    ASSERT_EQ(security.count(), 3);
+    for (int i = security.count() - 1; i >= 0; --i) {
+        if (security.UserName(i).compare(account, Qt::CaseInsensitive) == 0) continue;
+        const SecurityStatus removed = security.remove(i);
+        EXPECT_TRUE(removed) << removed.error.toStdString();
+    }
+    EXPECT_EQ(names(), QStringList{account});
+    EXPECT_EQ(file.entries(), (QStringList{"user::rw-", "group::r--", "group:users:rwx", "mask::rwx", "other::r--"}));
+
+    // Removing the last named entry keeps the owner entries and the mask.
+    ASSERT_TRUE(security.remove(0));
+    EXPECT_EQ(security.count(), 0);
+    EXPECT_EQ(file.entries(), (QStringList{"user::rw-", "group::r--", "mask::r--", "other::r--"}));
+}
+
+TEST_F(PosixFileSecurityTest, RightsMapToReadWriteExecuteAndAReAddedAccountIsWidened) {
+    ASSERT_TRUE(security.setFileName(file.path()));
+    const struct {
+        std::uint32_t mask;
+        const char* entry;
+    } cases[] = {
+        {0x1, "group:daemon:r--"},
+        {0x2, "group:daemon:rw-"}, // widened, never narrowed
+        {0x100, "group:daemon:rw-"},
+        {0x20, "group:daemon:rwx"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(security.add("daemon", c.mask, AccessAllowed, 0));
+        EXPECT_EQ(security.count(), 1);
+        EXPECT_TRUE(file.entries().contains(c.entry)) << c.mask << ": " << file.entries().join(' ').toStdString();
+    }
+
+    // A name that is no group is taken as a user; a write right alone still reads.
+    ASSERT_TRUE(security.add("nobody", 0x2, AccessAllowed, 0));
+    EXPECT_TRUE(file.entries().contains("user:nobody:rw-"));
+    ASSERT_TRUE(security.add("sys", 0x20, AccessAllowed, 0x3)); // inheritance flags are ignored
+    EXPECT_TRUE(file.entries().contains("group:sys:r-x"));
+    EXPECT_EQ(names(), (QStringList{"nobody", "daemon", "sys"}));
+}
+
+TEST_F(PosixFileSecurityTest, AnAccountWithoutANameIsReportedByItsNumber) {
+    ASSERT_EQ(file.setfacl({"-m", "user:4000123:r"}), "");
+    ASSERT_TRUE(security.setFileName(file.path()));
+    EXPECT_EQ(names(), QStringList{"4000123"});
+}
+
+TEST_F(PosixFileSecurityTest, RefusedChangesSayWhyAndLeaveTheFileAsItWas) {
+    giveNamedEntries();
+    const QStringList before = file.entries();
+
+    SecurityStatus s = security.add("LAB\\no-such-account-here", FullFileAccess, AccessAllowed, 0);
+    EXPECT_FALSE(s);
+    EXPECT_EQ(s.error, "The account LAB\\no-such-account-here is not known to this system");
+    EXPECT_EQ(security.lastError(), s.error);
+
+    s = security.add("users", FullFileAccess, AccessDenied, 0);
+    EXPECT_FALSE(s);
+    EXPECT_EQ(s.error, "Deny entries are not supported on this system");
+
+    for (int bad : {-1, 2, 99}) {
+        s = security.remove(bad);
+        EXPECT_FALSE(s);
+        EXPECT_TRUE(s.error.contains("has no entry")) << s.error.toStdString();
+    }
+    EXPECT_EQ(file.entries(), before);
+    EXPECT_EQ(names(), (QStringList{"nobody", "daemon"}));
+
+    // A change that cannot be written keeps the list as it was.
+    ASSERT_TRUE(QFile::remove(file.path()));
+    s = security.add("users", FullFileAccess, AccessAllowed, 0);
+    EXPECT_FALSE(s);
+    EXPECT_TRUE(s.error.startsWith("Could not write the access list of " + file.path())) << s.error.toStdString();
+    EXPECT_EQ(names(), (QStringList{"nobody", "daemon"}));
+}
+
+TEST_F(PosixFileSecurityTest, AMissingFileOrNoFileCannotBeControlled) {
+    const QString missing = file.dirPath() + "/gone.tif";
+    EXPECT_FALSE(security.setFileName(missing));
+    EXPECT_FALSE(security.ControlAccess());
+    EXPECT_EQ(security.lastError(), "The file " + missing + " does not exist");
+    EXPECT_EQ(security.count(), 0);
+    EXPECT_FALSE(security.add("users", FullFileAccess, AccessAllowed, 0));
+    EXPECT_FALSE(security.remove(0));
+
+    // The empty name releases the file.
+    ASSERT_TRUE(security.setFileName(file.path()));
+    EXPECT_FALSE(security.setFileName(""));
+    EXPECT_FALSE(security.ControlAccess());
+    EXPECT_EQ(security.fileName(), "");
+    EXPECT_EQ(security.lastError(), "");
+    const SecurityStatus s = security.add("users", FullFileAccess, AccessAllowed, 0);
+    EXPECT_EQ(s.error, "No file is selected");
+}
+
+TEST_F(PosixFileSecurityTest, TheControlWordHasNoProtectionFlagToChange) {
+    giveNamedEntries();
+    const QStringList before = file.entries();
+    EXPECT_EQ(security.ControlWord(), 0u);
+    EXPECT_TRUE(security.setControlWord(security.ControlWord() & ~AccessListProtected));
+    EXPECT_TRUE(security.setControlWord(AccessListProtected));
+    EXPECT_EQ(security.ControlWord(), 0u);
+    EXPECT_EQ(file.entries(), before);
+}
