@@ -68,11 +68,13 @@ int main(int argc, char** argv) {
     station.DataModule = data.module.get();
     TAdminForm adminForm(station);
     mainForm.setAdminForm(&adminForm);
-    TFileStoreForm storeForm(station);
+    SystemVolumes volumes;
+    LeptonicaImageCodec codec;
+    // No file-security adapter is wired yet: store copies keep the access list of their directory.
+    TFileStoreForm storeForm(station, codec, volumes, nullptr);
     TBarcodeListDlg barcodeListDlg(station, &mainForm);
     TImgViewForm imgViewForm(station);
 
-    SystemVolumes volumes;
     StatusMonitor monitor(station, volumes);
     monitor.install();
 
@@ -84,7 +86,6 @@ int main(int argc, char** argv) {
     LoadDefaultBarcodeType(station);
     station.RefreshStatus();
 
-    LeptonicaImageCodec codec;
     QString scannerProblem;
     std::unique_ptr<Scanner> scanner =
         CreateStationScanner(station.ProgramDir, codec, WidgetScannerDialogs(&mainForm), &scannerProblem);
