@@ -168,3 +168,48 @@ TEST_F(PosixFileSecurityTest, TheControlWordHasNoProtectionFlagToChange) {
     EXPECT_EQ(security.ControlWord(), 0u);
     EXPECT_EQ(file.entries(), before);
 }
+
+namespace {
+
+// A ramfs mounted for a test: a file system that keeps no extended attributes, so no ACLs.
+class RamDisk {
+public:
+    RamDisk() {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start("mount", {"-t", "ramfs", "ramfs", m_dir.path()});
+        p.waitForFinished(10000);
+        m_mounted = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+        if (!m_mounted) m_reason = "mount refused here: " + QString::fromLocal8Bit(p.readAll()).trimmed();
+    }
+    ~RamDisk() {
+        if (m_mounted) QProcess::execute("umount", {m_dir.path()});
+    }
+    RamDisk(const RamDisk&) = delete;
+    RamDisk& operator=(const RamDisk&) = delete;
+
+    bool mounted() const { return m_mounted; }
+    const QString& reason() const { return m_reason; }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+    QString m_reason;
+};
+
+} // namespace
+
+TEST(PosixFileSecurity, AFileSystemWithoutAccessListsCannotBeControlled) {
+    RamDisk disk;
+    if (!disk.mounted()) GTEST_SKIP() << disk.reason().toStdString();
+    const QString path = disk.path("12345678~REQS10A3C4D5.tif");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    PosixFileSecurity security;
+    EXPECT_FALSE(security.setFileName(path));
+    EXPECT_FALSE(security.ControlAccess());
+    EXPECT_EQ(security.lastError(), "The file system of " + path + " has no access control lists");
+}
