@@ -1,0 +1,142 @@
+#include "StoreRig.h"
+
+#include "core/station/ScreenCursors.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace kestrova;
+using namespace kestrova::storetest;
+
+TEST(ConvertFailures, EmptyAndUnreadableFilesStayAndAreReportedEveryPass) {
+    StoreRig rig;
+    rig.writeBytes(QStringLiteral("100~REQS10A1B2.tif"), QByteArray());
+    const QString tif = rig.writeBytes(QStringLiteral("200~REQS10A1B2.tif"), QByteArray("II*\0garbage", 11));
+    const QString png = rig.writeBytes(QStringLiteral("300~REQS10A1B2.png"), QByteArray("not a png"));
+    for (int pass = 1; pass <= 2; ++pass) {
+        const ConvertSummary summary = rig.run();
+        EXPECT_EQ(summary.listed, 3);
+        EXPECT_EQ(summary.failed, 2);
+        const QStringList log = rig.log();
+        EXPECT_EQ(log.filter(QStringLiteral("I could not read ") + tif + " because ").size(), pass);
+        EXPECT_EQ(log.filter(QStringLiteral("Could not read ") + png + " because ").size(), pass);
+        EXPECT_EQ(log.filter(QStringLiteral(" Image must be rescanned!")).size(), 2 * pass);
+        EXPECT_TRUE(log.filter(QStringLiteral("100~")).isEmpty()); // skipped without a word
+    }
+    EXPECT_EQ(StoreRig::files(rig.decodedDir).size(), 3);
+    EXPECT_TRUE(rig.rows().isEmpty());
+    EXPECT_TRUE(StoreRig::files(rig.storeDir).isEmpty());
+    EXPECT_TRUE(StoreRig::files(rig.localDir).isEmpty());
+    EXPECT_EQ(rig.station.ScreenCursorNumber, crDefault);
+}
+
+TEST(ConvertFailures, NoSequenceNumberMeansNothingIsTouched) {
+    StoreRig rig;
+    rig.writePage(QStringLiteral("100~REQS10A1B2.tif"));
+    Exec(*rig.db, QStringLiteral("drop view NextSeq"));
+    const ConvertSummary summary = rig.run();
+    EXPECT_TRUE(summary.sequenceFailed);
+    EXPECT_EQ(rig.log(), QStringList{QStringLiteral(
+                             "Error looking up Sequence Numbers in the Convert Process.  Database may be damaged")});
+    EXPECT_EQ(StoreRig::files(rig.decodedDir).size(), 1);
+    EXPECT_TRUE(StoreRig::files(rig.storeDir).isEmpty());
+}
+
+TEST(ConvertFailures, AFailedCopyLeavesTheFileAndNoOtherCopy) {
+    StoreRig rig;
+    // The store's group directory is taken by a file: the store copy cannot be written.
+    QFile blocker(rig.storeDir + QStringLiteral("10"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString first = rig.writePage(QStringLiteral("100~REQS10A1B2.tif"));
+    rig.run();
+    QStringList log = rig.log();
+    ASSERT_EQ(log.size(), 2);
+    EXPECT_TRUE(log[0].contains(QStringLiteral(" creating ") + rig.storeDir + "10/100~REQS10A"))
+        << log[0].toStdString();
+    EXPECT_TRUE(log[1].startsWith(QStringLiteral("Failed to create file ") + rig.storeDir + "10/100~REQS10A"));
+    EXPECT_TRUE(log[1].contains(QStringLiteral(".tif with "))) << log[1].toStdString();
+    EXPECT_TRUE(StoreRig::files(rig.localDir).isEmpty());
+    QFile::remove(blocker.fileName());
+
+    // The local images directory is missing: the store copy is taken away again.
+    rig.station.SetupInfo.Directories[SlotLocalImages] = rig.localDir + QStringLiteral("missing/");
+    rig.run();
+    log = rig.log();
+    EXPECT_TRUE(log.last().startsWith(QStringLiteral("Failed to create file ") + rig.localDir + "missing/100~REQS10A"))
+        << log.last().toStdString();
+    EXPECT_TRUE(StoreRig::files(rig.storeDir).isEmpty());
+    EXPECT_EQ(StoreRig::files(rig.decodedDir), QStringList{QFileInfo(first).fileName()});
+    EXPECT_TRUE(rig.rows().isEmpty());
+
+    // A disabled image store: only the local copy is written, and the image is recorded.
+    rig.station.SetupInfo.Directories[SlotLocalImages] = rig.localDir;
+    rig.station.SetupInfo.Directories[SlotImageStore] = DriveDisabled;
+    rig.run();
+    EXPECT_EQ(rig.rows().size(), 1);
+    EXPECT_EQ(StoreRig::files(rig.localDir).size(), 1);
+    EXPECT_TRUE(StoreRig::files(rig.decodedDir).isEmpty());
+    // With the local images directory disabled as well nothing is done.
+    rig.station.SetupInfo.Directories[SlotLocalImages] = DriveDisabled;
+    const QString second = rig.writePage(QStringLiteral("200~REQS10A1B2.tif"));
+    rig.run();
+    EXPECT_EQ(rig.log().last(), QStringLiteral("Cannot store ") + second +
+                                    " because neither the image store nor the local images directory is set up.");
+    EXPECT_EQ(rig.rows().size(), 1);
+}
+
+TEST(ConvertFailures, ConvertStopEndsThePassAfterTheCurrentFile) {
+    StoreRig rig;
+    for (int i = 0; i < 23; ++i)
+        rig.writePage(QStringLiteral("%1~REQS10A1B2.tif").arg(100 + i), 1, TiffCompression::CcittG4, 40.0, 50);
+    // The first pass is asked to stop when it lets the window work (after 20 files).
+    int pumped = 0;
+    rig.station.setMessagePump([&] {
+        ++pumped;
+        rig.station.ConvertStop = true;
+    });
+    QList<int> cursors;
+    rig.station.setCursorHook([&](int c) { cursors << c; });
+    rig.run();
+    EXPECT_EQ(pumped, 1);
+    EXPECT_EQ(rig.rows().size(), 20);
+    EXPECT_EQ(StoreRig::files(rig.decodedDir).size(), 3);
+    ASSERT_EQ(cursors.size(), 22); // on, one switch per file, back
+    EXPECT_EQ(cursors[0], crFileStA);
+    EXPECT_EQ(cursors[1], crFileStB);
+    EXPECT_EQ(cursors[2], crFileStA);
+    EXPECT_EQ(cursors.last(), crDefault);
+
+    // A stop asked for while a file is being handled ends the pass after that file.
+    rig.station.ConvertStop = false;
+    rig.station.setCursorHook([&](int c) {
+        if (c == crFileStB) rig.station.ConvertStop = true;
+    });
+    rig.run();
+    EXPECT_EQ(rig.rows().size(), 21);
+    rig.station.ConvertStop = false;
+    rig.run();
+    EXPECT_EQ(rig.rows().size(), 22);
+    EXPECT_EQ(rig.rows().last().SeqNumber, 22);
+}
+
+TEST(ConvertFailures, FileSecurityIsReportedWithoutAnAdapter) {
+    StoreRig rig;
+    rig.station.FileSecurityOn = true;
+    rig.writePage(QStringLiteral("100~REQS10A1B2.tif"));
+    rig.run();
+    EXPECT_EQ(rig.log(), (QStringList{QStringLiteral("Entering Security Check Section."),
+                                      QStringLiteral("Document Type is Request form")}));
+    EXPECT_EQ(rig.rows().size(), 1);
+
+    rig.station.SetupInfo.DocDefs[0].Account = QStringLiteral("histology");
+    rig.writePage(QStringLiteral("200~REQS10A1B2.tif"));
+    rig.run();
+    const QString stored = rig.storeDir + StoreRig::files(rig.storeDir).filter(QStringLiteral("200~")).value(0);
+    EXPECT_EQ(rig.log().mid(2),
+              (QStringList{QStringLiteral("Entering Security Check Section."),
+                           QStringLiteral("Document Type is Request form"),
+                           QStringLiteral("Failed to do security update on ") + stored + " for group histology"}));
+    EXPECT_EQ(rig.rows().size(), 2);
+}
