@@ -14,6 +14,7 @@
 #include "gui/forms/TMainForm.h"
 #include "gui/widgets/ScannerDialogs.h"
 #include "gui/widgets/WidgetPrompter.h"
+#include "platform/acl/PosixFileSecurity.h"
 #include "platform/ini/SimpleIniSource.h"
 #include "platform/instance/SingleInstance.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
@@ -70,8 +71,8 @@ int main(int argc, char** argv) {
     mainForm.setAdminForm(&adminForm);
     SystemVolumes volumes;
     LeptonicaImageCodec codec;
-    // No file-security adapter is wired yet: store copies keep the access list of their directory.
-    TFileStoreForm storeForm(station, codec, volumes, nullptr);
+    PosixFileSecurity fileSecurity;
+    TFileStoreForm storeForm(station, codec, volumes, &fileSecurity);
     TBarcodeListDlg barcodeListDlg(station, &mainForm);
     TImgViewForm imgViewForm(station);
 

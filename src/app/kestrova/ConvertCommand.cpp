@@ -5,6 +5,7 @@
 #include "core/db/TImageDataModule.h"
 #include "core/station/Station.h"
 #include "core/store/ConvertProcess.h"
+#include "platform/acl/PosixFileSecurity.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
 
 namespace kestrova::cli {
@@ -35,9 +36,9 @@ int Convert(const QStringList& args) {
     if (!data.module) return NotRun;
     station.DataModule = data.module.get();
 
-    // Access lists are left as the directories give them: no file-security adapter is wired here.
     const LeptonicaImageCodec codec;
-    ConvertProcess convert(station, codec, nullptr);
+    PosixFileSecurity fileSecurity;
+    ConvertProcess convert(station, codec, &fileSecurity);
     const ConvertSummary summary = convert.ConvertDecodedImages();
     Out(QStringLiteral("%1 found, %2 stored, %3 left after errors")
             .arg(summary.listed)

@@ -1,10 +1,13 @@
 #include "StoreRig.h"
 
 #include "core/station/ScreenCursors.h"
+#include "platform/acl/PosixFileSecurity.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace kestrova;
 using namespace kestrova::storetest;
@@ -138,5 +141,50 @@ TEST(ConvertFailures, FileSecurityIsReportedWithoutAnAdapter) {
               (QStringList{QStringLiteral("Entering Security Check Section."),
                            QStringLiteral("Document Type is Request form"),
                            QStringLiteral("Failed to do security update on ") + stored + " for group histology"}));
+    EXPECT_EQ(rig.rows().size(), 2);
+}
+
+namespace {
+
+// Runs setfacl or getfacl; standard output, or nothing when it failed.
+std::optional<QString> Acl(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) return std::nullopt;
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+} // namespace
+
+TEST(ConvertFailures, FileSecurityLeavesOnlyTheDocumentAccountOnTheStoreCopy) {
+    StoreRig rig;
+    // The group directory hands every new file an entry for another account.
+    const QString group = rig.storeDir + QStringLiteral("10");
+    ASSERT_TRUE(QDir().mkpath(group));
+    if (!Acl(QStringLiteral("setfacl"),
+             {QStringLiteral("-d"), QStringLiteral("-m"), QStringLiteral("user:nobody:r"), group}))
+        GTEST_SKIP() << "no access lists on " << group.toStdString();
+    rig.station.FileSecurityOn = true;
+    rig.station.SecurityDomain = QStringLiteral("LAB");
+    rig.station.SetupInfo.DocDefs[0].Account = QStringLiteral("users");
+    rig.writePage(QStringLiteral("100~REQS10A1B2.tif"));
+    PosixFileSecurity security;
+    rig.run(&security);
+
+    EXPECT_EQ(rig.log(),
+              (QStringList{QStringLiteral("Entering Security Check Section."),
+                           QStringLiteral("Document Type is Request form"), QStringLiteral("Saved Secure File.")}));
+    const QString stored = rig.storeDir + StoreRig::files(rig.storeDir).value(0);
+    const std::optional<QString> acl = Acl(QStringLiteral("getfacl"), {QStringLiteral("--omit-header"), stored});
+    ASSERT_TRUE(acl);
+    EXPECT_TRUE(acl->contains(QStringLiteral("group:users:rwx"))) << acl->toStdString();
+    EXPECT_FALSE(acl->contains(QStringLiteral("nobody"))) << acl->toStdString();
+    EXPECT_EQ(rig.rows().size(), 1);
+
+    // An account the system does not know is reported and the image is still stored.
+    rig.station.SetupInfo.DocDefs[0].Account = QStringLiteral("no-such-account-here");
+    rig.writePage(QStringLiteral("101~REQS10A1B2.tif"));
+    rig.run(&security);
+    EXPECT_EQ(rig.log().last(), QStringLiteral("Failed to add Security information for a file"));
     EXPECT_EQ(rig.rows().size(), 2);
 }
