@@ -1,5 +1,7 @@
 #include "StoreRig.h"
 
+#include "core/store/SaveImageAs.h"
+
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -159,4 +161,26 @@ TEST(ConvertPass, ScalesEachCopyToItsPercentage) {
     EXPECT_EQ(kept.value.width, 827);
     EXPECT_EQ(stored.value.width, 413);
     EXPECT_EQ(stored.value.compressionName, QStringLiteral("FAXCCITT4"));
+}
+
+TEST(ConvertPass, WritesOnlyFormatsItHasAWriterFor) {
+    StoreRig rig;
+    const QString page = rig.writePage(QStringLiteral("page.tif"));
+    const auto loaded = rig.codec.loadPage(page, 0, 1);
+    ASSERT_TRUE(loaded);
+    for (const char* ext : {".pcx", ".tga", ".eps", ".pcd", ""}) {
+        const QString path = rig.localDir + QStringLiteral("x") + QString::fromLatin1(ext);
+        EXPECT_FALSE(SaveImageAs(*loaded.value.image, path, QString::fromLatin1(ext), 100).isEmpty()) << ext;
+        EXPECT_FALSE(QFile::exists(path)) << ext;
+    }
+    EXPECT_EQ(SaveImageAs(*loaded.value.image, rig.localDir + QStringLiteral("x.PNG"), QStringLiteral(".PNG"), 100),
+              QString());
+    EXPECT_TRUE(QFile::exists(rig.localDir + QStringLiteral("x.PNG")));
+
+    // Compressions without a writer of their own: the CCITT codings become group 4 on 1-bit pages,
+    // anything else is written uncompressed.
+    EXPECT_EQ(TiffCompressionFor(CompressionCodeFor(QStringLiteral("FAXCCITT3")), 1), TiffCompression::CcittG4);
+    EXPECT_EQ(TiffCompressionFor(CompressionCodeFor(QStringLiteral("CCITT")), 8), TiffCompression::None);
+    EXPECT_EQ(TiffCompressionFor(CompressionCodeFor(QStringLiteral("DEFLATE")), 1), TiffCompression::None);
+    EXPECT_EQ(TiffCompressionFor(CompressionCodeFor(QStringLiteral("JPEG")), 24), TiffCompression::None);
 }
