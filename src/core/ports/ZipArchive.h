@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace kestrova {
+
+// Outcome of a zip operation: ok, or failed with the reason.
+struct ZipStatus {
+    bool ok = true;
+    QString error;
+
+    explicit operator bool() const { return ok; }
+    static ZipStatus success() { return {}; }
+    static ZipStatus failure(QString message) { return {false, std::move(message)}; }
+};
+
+// One standard PKZIP archive, opened for reading and changing. A missing file is an empty archive
+// that comes into being with its first entry. Changes are collected and written by commit(): the
+// new archive is written beside the old one and takes its place only when complete, so a failure
+// or a crash never leaves a half-written archive.
+class ZipArchive {
+public:
+    virtual ~ZipArchive() = default;
+
+    // The entries' names, in the archive's order.
+    virtual QStringList entryNames() const = 0;
+    virtual int count() const = 0;
+
+    // Adds an entry (no directory part, no attributes) with the data, dated `modified` (local
+    // time), compressed at `level` (0 to 9). An entry of the same name is replaced.
+    virtual ZipStatus add(const QString& name, const QByteArray& data, const QDateTime& modified, int level = 9) = 0;
+    // Removes the entries of these names (letter case ignored); returns how many were removed.
+    virtual int remove(const QStringList& names) = 0;
+    // The data of an entry.
+    virtual ZipStatus read(const QString& name, QByteArray& data) const = 0;
+
+    // Writes the changes to the file. An archive left without entries is deleted.
+    virtual ZipStatus commit() = 0;
+};
+
+// Opens archives.
+class ZipFactory {
+public:
+    virtual ~ZipFactory() = default;
+    // Opens path (a missing file gives an empty archive); null with error set when the file is
+    // not a readable archive.
+    virtual std::unique_ptr<ZipArchive> open(const QString& path, QString& error) const = 0;
+};
+
+} // namespace kestrova
