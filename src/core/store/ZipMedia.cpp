@@ -1,0 +1,213 @@
+#include "core/store/ZipMedia.h"
+
+#include "core/db/TImageDataModule.h"
+#include "core/station/Station.h"
+#include "core/store/ZipNames.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QSaveFile>
+#include <memory>
+
+namespace kestrova {
+
+namespace {
+
+bool IsFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && info.isFile();
+}
+
+bool ReadSource(const QString& path, QIODevice* stream, QByteArray& data) {
+    if (stream) {
+        if (!stream->isOpen() || !stream->isReadable()) return false;
+        if (!stream->isSequential() && !stream->seek(0)) return false;
+        data = stream->readAll();
+        return true;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    data = file.readAll();
+    return file.error() == QFileDevice::NoError;
+}
+
+// An entry name that stays inside the directory it is extracted into.
+bool SafeEntryName(const QString& name) {
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
+}
+
+} // namespace
+
+QString ZipMedia::CurrentZipFileFor(const QString& key) const {
+    const QString folder = ZipFolder(m_station);
+    if (!QDir().mkpath(folder)) return {};
+    const QString group = ZipGroupOf(key, m_station.StoreMask);
+    // Every zip file of the group is named group + "~": a bare group + "*" would also take the
+    // files of longer groups that start alike.
+    const QStringList open =
+        QDir(folder).entryList({group + QStringLiteral("~*.zip")}, QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+    if (!open.isEmpty()) return folder + open.first();
+    return folder + ZipFileName(group, m_station.clock().now());
+}
+
+int ZipMedia::AddToZip(const QString& zipPath, const QString& source, QIODevice* stream) const {
+    QString error;
+    const std::unique_ptr<ZipArchive> zip = m_zips.open(zipPath, error);
+    if (!zip) return AddFailed;
+    if (zip->count() >= ZipCapacity) return FullOrNotMoved;
+    int result = FullOrNotMoved;
+    bool added = false;
+    for (const QString& line : source.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QString s = line.trimmed();
+        if (s.isEmpty()) continue;
+        QByteArray data;
+        if (!ReadSource(s, stream, data)) {
+            result = stream ? NoStream : NoFile;
+            break;
+        }
+        if (!zip->add(QFileInfo(s).fileName(), data, m_station.clock().now(), 9)) {
+            result = AddFailed;
+            break;
+        }
+        added = true;
+        result = zip->count();
+    }
+    // What was added before a failure is kept, as each add stands on its own.
+    if (added && !zip->commit()) return AddFailed;
+    return result;
+}
+
+int ZipMedia::ZipAddAndCommit(const QString& zipPath, const QString& source, const QString& destDir, QIODevice* stream,
+                              bool force) const {
+    int r = 0;
+    if (!source.isEmpty()) r = AddToZip(zipPath, source, stream);
+    if (r == FullOrNotMoved) return MoveZipToDestination(zipPath, destDir, FullOrNotMoved);
+    if (r >= 0 && (r >= ZipCapacity || force)) {
+        if (!QDir().mkpath(destDir)) return NoDestination;
+        r = MoveZipToDestination(zipPath, destDir, r);
+    }
+    return r;
+}
+
+int ZipMedia::MoveZipToDestination(const QString& zipPath, const QString& destDir, int value) const {
+    if (!IsFile(zipPath)) return FullOrNotMoved;
+    const QString target = WithTrailingSlash(destDir) + QFileInfo(zipPath).fileName();
+    // QFile::copy never replaces and writes through a temporary file, so a failed copy leaves no
+    // half file; the zip file itself stays until the copy is complete.
+    if (QFileInfo::exists(target) && !QFile::remove(target)) return FullOrNotMoved;
+    if (!QFile::copy(zipPath, target)) return FullOrNotMoved;
+    QFile::remove(zipPath);
+    return value;
+}
+
+int ZipMedia::CountMissingFromZip(const QString& zipPath, QStringList names) const {
+    if (!IsFile(zipPath)) return ArchiveMissing;
+    QString error;
+    const std::unique_ptr<ZipArchive> zip = m_zips.open(zipPath, error);
+    // An archive that cannot be read holds none of its images.
+    if (!zip) return static_cast<int>(names.size());
+    for (const QString& entry : zip->entryNames()) {
+        const QString base = WithoutExtension(entry);
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            if (names[i].compare(base, Qt::CaseInsensitive) == 0) {
+                names.removeAt(i);
+                break;
+            }
+        }
+    }
+    return static_cast<int>(names.size());
+}
+
+int ZipMedia::VerifyZipFile(const QString& zipPath) const {
+    if (!m_station.DataModule) return -1;
+    DataQuery& q = m_station.DataModule->VerifyZipFileQuery;
+    q.close();
+    q.unprepare();
+    q.clearParams();
+    q.setParamText(QStringLiteral("QZipName"), WithoutExtension(QFileInfo(zipPath).fileName()));
+    QStringList names;
+    if (!q.prepare() || !q.open()) {
+        m_station.prompter().message(QString(), QStringLiteral("ERROR") + q.errorText(), MessageIcon::Error);
+        q.close();
+        return -1;
+    }
+    for (q.first(); !q.eof(); q.next())
+        names << q.fieldByName(QStringLiteral("Reqid")).asString() + QLatin1Char('~') +
+                     q.fieldByName(QStringLiteral("DocDefn")).asString();
+    q.close();
+    return CountMissingFromZip(zipPath, names);
+}
+
+int ZipMedia::DeleteFromZip(const QString& localZipPath, const QString& entryName, const QString& destDir) const {
+    const QString mediaCopy = WithTrailingSlash(destDir) + QFileInfo(localZipPath).fileName();
+    const bool fetched = !IsFile(localZipPath);
+    if (fetched) {
+        if (!IsFile(mediaCopy)) return -2;
+        QDir().mkpath(QFileInfo(localZipPath).absolutePath());
+        QFile::remove(localZipPath);
+        if (!QFile::copy(mediaCopy, localZipPath)) return -50;
+    }
+    // A fetched copy that cannot be changed is dropped: the media still holds the zip file, and a
+    // stray copy in the zip folder would be taken as the group's open zip file.
+    const auto fail = [&] {
+        if (fetched) QFile::remove(localZipPath);
+        return AddFailed;
+    };
+    QString error;
+    const std::unique_ptr<ZipArchive> zip = m_zips.open(localZipPath, error);
+    if (!zip) return fail();
+    zip->remove({entryName, WithoutExtension(entryName) + QStringLiteral(".eml")});
+    const int left = zip->count();
+    if (!zip->commit()) return fail();
+    if (!fetched) return left;
+    if (left == 0) {
+        // The archive is gone with its last entry; so must its copy on the media be, or the
+        // deleted image would stay there.
+        return QFile::remove(mediaCopy) ? 0 : AddFailed;
+    }
+    return ZipAddAndCommit(localZipPath, QString(), destDir, nullptr, true) < 0 ? AddFailed : left;
+}
+
+QString ZipMedia::ExtractFromZip(const QString& zipPath, const QString& spec, const QString& targetDir) const {
+    if (!IsFile(zipPath)) return QStringLiteral("ERROR: Archive ") + zipPath + QStringLiteral(" not found.");
+    const QString extractError = QStringLiteral("ERROR: Zip File extraction error ");
+    QString error;
+    const std::unique_ptr<ZipArchive> zip = m_zips.open(zipPath, error);
+    if (!zip) return extractError + error;
+
+    const qsizetype star = spec.indexOf(QLatin1Char('*'));
+    const QString prefix = star < 0 ? spec : spec.left(star);
+    QStringList selected;
+    if (spec != QLatin1String("*")) {
+        for (const QString& entry : zip->entryNames()) {
+            if (!entry.startsWith(prefix, Qt::CaseInsensitive)) continue;
+            selected << entry;
+            if (star < 0) break;
+        }
+    }
+    if (selected.isEmpty())
+        return QStringLiteral("ERROR: File ") + spec + QStringLiteral(" not Present in Archive ") + zipPath;
+    for (const QString& entry : selected) {
+        if (!SafeEntryName(entry))
+            return extractError + QStringLiteral("entry ") + entry +
+                   QStringLiteral(" would be written outside the target directory");
+    }
+
+    const QString target = WithTrailingSlash(targetDir);
+    if (!QDir().mkpath(target)) return extractError + QStringLiteral("cannot create ") + target;
+    QString names;
+    for (const QString& entry : selected) {
+        QByteArray data;
+        if (const ZipStatus read = zip->read(entry, data); !read) return extractError + read.error;
+        QSaveFile out(target + entry);
+        if (!out.open(QIODevice::WriteOnly) || out.write(data) != data.size() || !out.commit())
+            return extractError + out.errorString();
+        names += entry + QLatin1Char('\n');
+    }
+    return names;
+}
+
+} // namespace kestrova

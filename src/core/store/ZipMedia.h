@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/ports/ZipArchive.h"
+
+#include <QString>
+#include <QStringList>
+
+class QIODevice;
+
+namespace kestrova {
+
+class Station;
+
+// The zip files of the removable media. Each group of images (see ZipGroupOf) fills one open zip
+// file in the local zip folder; when it holds ZipCapacity entries it is moved into the group's
+// directory on the backup destination. The services below also verify, shrink and read zip
+// files for the administration. None of them writes to the event log.
+class ZipMedia {
+public:
+    // Results of ZipAddAndCommit / AddToZip besides the entry count.
+    static constexpr int NoFile = -1;            // the file to add could not be read
+    static constexpr int NoStream = -2;          // the stream to add could not be read
+    static constexpr int AddFailed = -3;         // the archive could not take the entry
+    static constexpr int NoDestination = -90;    // the destination directory cannot be created
+    static constexpr int FullOrNotMoved = -1000; // the archive was already full, or moving it failed
+    static constexpr int ArchiveMissing = -99999;
+
+    ZipMedia(Station& station, const ZipFactory& zips) : m_station(station), m_zips(zips) {}
+
+    // The zip file the next image of the key's group goes into (an existing open one, or a new
+    // name stamped now); empty when the zip folder cannot be created.
+    QString CurrentZipFileFor(const QString& key) const;
+
+    // Adds each line of `source` as an entry named by its file-name part, read from the file or,
+    // when given, from stream; returns the entry count or a negative result. Never moves.
+    int AddToZip(const QString& zipPath, const QString& source, QIODevice* stream = nullptr) const;
+    // Adds source (when not empty) and moves the zip file to destDir when it is complete or force
+    // is set. Returns the entry count (0 after a forced move without source) or a negative result.
+    int ZipAddAndCommit(const QString& zipPath, const QString& source, const QString& destDir,
+                        QIODevice* stream = nullptr, bool force = false) const;
+    // Copies the zip file into destDir (replacing) and deletes it; value, or -1000 when the copy
+    // fails (the zip file then stays where it is).
+    int MoveZipToDestination(const QString& zipPath, const QString& destDir, int value) const;
+
+    // How many of names (without extension, letter case ignored) have no entry in the zip file;
+    // -99999 when it does not exist.
+    int CountMissingFromZip(const QString& zipPath, QStringList names) const;
+    // How many ImageData rows recorded for this zip file have no entry in it; -1 on a database
+    // error (shown to the operator), -99999 when the file does not exist.
+    int VerifyZipFile(const QString& zipPath) const;
+    // Removes an image's entry and its signed message from its zip file, fetching it from destDir
+    // and putting it back when it has been moved. Entries left, or -2 (no zip file anywhere),
+    // -50 (cannot fetch), -3 (archive error).
+    int DeleteFromZip(const QString& localZipPath, const QString& entryName, const QString& destDir) const;
+    // Extracts the entries that match spec into targetDir; their names each followed by a line
+    // break, or a text starting "ERROR".
+    QString ExtractFromZip(const QString& zipPath, const QString& spec, const QString& targetDir) const;
+
+private:
+    Station& m_station;
+    const ZipFactory& m_zips;
+};
+
+} // namespace kestrova

@@ -1,0 +1,35 @@
+#include "core/store/ZipNames.h"
+
+#include "core/config/SetupInfo.h"
+#include "core/station/Station.h"
+#include "core/util/FileUtil.h"
+
+namespace kestrova {
+
+QString WithTrailingSlash(const QString& dir) {
+    return dir.isEmpty() || dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+}
+
+QString WithoutExtension(const QString& fileName) {
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? fileName.left(dot) : fileName;
+}
+
+QString ZipFolder(const Station& station) {
+    return WithTrailingSlash(station.SetupInfo.Directories[SlotLocalImages]) + QStringLiteral("ZipFiles/");
+}
+
+QString ZipGroupOf(const QString& key, const QString& storeMask) {
+    const QString sub = MaskedSubPath(key, storeMask);
+    return sub.left(sub.indexOf(QLatin1Char('/')));
+}
+
+QString ZipFileName(const QString& group, const QDateTime& created) {
+    return group + QLatin1Char('~') + created.toString(QStringLiteral("yy-MM-dd hhmmss zzz")) + QStringLiteral(".zip");
+}
+
+QString ZipDestinationDir(const Station& station, const QString& group) {
+    return WithTrailingSlash(WithTrailingSlash(station.SetupInfo.Directories[SlotBackup]) + group);
+}
+
+} // namespace kestrova
