@@ -1,6 +1,7 @@
 #include "platform/zip/LibzipArchive.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <zip.h>
 
@@ -35,8 +36,12 @@ LibzipArchive::~LibzipArchive() {
 }
 
 zip* LibzipArchive::openArchive(const QString& path, QString& error) {
+    // A file of no bytes holds nothing to lose: it is taken as an empty archive, as a missing file
+    // is, rather than blocking every later change with "not a zip archive".
+    const QFileInfo info(path);
+    const int flags = info.isFile() && info.size() == 0 ? ZIP_CREATE | ZIP_TRUNCATE : ZIP_CREATE;
     int code = 0;
-    zip* archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE, &code);
+    zip* archive = zip_open(QFile::encodeName(path).constData(), flags, &code);
     if (!archive) error = QStringLiteral("Cannot open the zip file \"%1\": %2").arg(path, LibzipMessage(code));
     return archive;
 }

@@ -38,7 +38,8 @@ public:
 
     QString path() const { return m_path; }
 
-    // Opens path with libzip; a missing file is an empty archive. Null with error set otherwise.
+    // Opens path with libzip; a missing file or a file of no bytes is an empty archive. Null with
+    // error set when the file is not a readable archive.
     static zip* openArchive(const QString& path, QString& error);
 
 private:

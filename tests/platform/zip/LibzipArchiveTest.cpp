@@ -154,6 +154,16 @@ TEST_F(LibzipArchiveTest, FileExistsOnlyWhileItHasEntries) {
     EXPECT_TRUE(archive->add("again.tif", "y", modified)) << "still usable";
     EXPECT_TRUE(archive->commit());
     EXPECT_EQ(open(path)->entryNames(), QStringList({"again.tif"}));
+
+    // A file of no bytes is an empty archive too; it is replaced by the first commit with entries.
+    const QString zero = pathOf("zero.zip");
+    writeFile(zero, QByteArray());
+    archive = open(zero);
+    ASSERT_TRUE(archive);
+    EXPECT_EQ(archive->count(), 0);
+    ASSERT_TRUE(archive->add("page.tif", "z", modified));
+    ASSERT_TRUE(archive->commit());
+    EXPECT_EQ(readAll(*open(zero), "page.tif"), QByteArray("z"));
 }
 
 TEST_F(LibzipArchiveTest, DamagedFilesGiveAClearErrorNotACrash) {
