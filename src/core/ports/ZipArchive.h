@@ -31,14 +31,19 @@ public:
     virtual int count() const = 0;
 
     // Adds an entry (no directory part, no attributes) with the data, dated `modified` (local
-    // time), compressed at `level` (0 to 9). An entry of the same name is replaced.
+    // time), compressed at `level` (0 to 9). An entry of the same name is replaced (letter case
+    // ignored; it keeps its place in the archive and takes the new spelling). An invalid
+    // `modified` means now. The name must be a plain file name (no "/" or "\").
     virtual ZipStatus add(const QString& name, const QByteArray& data, const QDateTime& modified, int level = 9) = 0;
     // Removes the entries of these names (letter case ignored); returns how many were removed.
     virtual int remove(const QStringList& names) = 0;
     // The data of an entry.
     virtual ZipStatus read(const QString& name, QByteArray& data) const = 0;
 
-    // Writes the changes to the file. An archive left without entries is deleted.
+    // Writes the changes to the file. An archive left without entries is deleted. After a
+    // successful commit the archive stays open for further changes; a failed commit leaves the
+    // file as it was and keeps the changes, so it may be tried again. Changes not committed are
+    // dropped when the archive is destroyed.
     virtual ZipStatus commit() = 0;
 };
 
