@@ -84,7 +84,12 @@ int ZipMedia::ZipAddAndCommit(const QString& zipPath, const QString& source, con
                               bool force) const {
     int r = 0;
     if (!source.isEmpty()) r = AddToZip(zipPath, source, stream);
-    if (r == FullOrNotMoved) return MoveZipToDestination(zipPath, destDir, FullOrNotMoved);
+    if (r == FullOrNotMoved) {
+        // A full file whose move failed before (the media was away) is moved now; its group
+        // directory may not exist yet on the media that has come since.
+        QDir().mkpath(destDir);
+        return MoveZipToDestination(zipPath, destDir, FullOrNotMoved);
+    }
     if (r >= 0 && (r >= ZipCapacity || force)) {
         if (!QDir().mkpath(destDir)) return NoDestination;
         r = MoveZipToDestination(zipPath, destDir, r);
