@@ -116,11 +116,12 @@ TEST_F(LibzipArchiveTest, SameNameReplacesInPlaceAndRemoveIgnoresCase) {
     EXPECT_EQ(archive->entryNames(), QStringList({"a.tif", "B.TIF", "c.tif", "d.tif"}));
     EXPECT_EQ(archive->remove({"A.Tif", "D.TIF", "missing.tif"}), 2);
     EXPECT_EQ(archive->remove({"a.tif"}), 0) << "already removed";
-    ASSERT_TRUE(archive->add("e.tif", "e", modified));
+    ASSERT_TRUE(archive->add(QString::fromUtf8("Pr\u00fcfung.tif"), "e", modified));
     ASSERT_TRUE(archive->commit());
 
     auto reopened = open(path);
-    EXPECT_EQ(reopened->entryNames(), QStringList({"B.TIF", "c.tif", "e.tif"}));
+    EXPECT_EQ(reopened->entryNames(), QStringList({"B.TIF", "c.tif", QString::fromUtf8("Pr\u00fcfung.tif")}));
+    EXPECT_EQ(readAll(*reopened, QString::fromUtf8("PR\u00dcFUNG.TIF")), QByteArray("e"));
     EXPECT_EQ(readAll(*reopened, "b.tif"), QByteArray("new b"));
     EXPECT_EQ(readAll(*reopened, "c.tif"), QByteArray("c.tif").repeated(50));
 }
