@@ -60,8 +60,8 @@ int ZipMedia::AddToZip(const QString& zipPath, const QString& source, QIODevice*
     if (zip->count() >= ZipCapacity) return FullOrNotMoved;
     int result = FullOrNotMoved;
     bool added = false;
-    for (const QString& line : source.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        const QString s = line.trimmed();
+    for (QString s : source.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (s.endsWith(QLatin1Char('\r'))) s.chop(1);
         if (s.isEmpty()) continue;
         QByteArray data;
         if (!ReadSource(s, stream, data)) {
