@@ -40,6 +40,13 @@ inline constexpr qint64 MaxSetupFileBytes = 16 * 1024 * 1024;
 // 0 without definitions.
 int NearestDocDefinition(const setupinformation& setup, qint64 length);
 
+// The length of `rows` pixel rows at `dpi` in the units of the document definitions' page
+// lengths: rows / dpi x 250.4, truncated (the station measures with 250.4 per inch, not 254).
+// dpi must be positive.
+inline qint64 PageLengthOf(double rows, int dpi) {
+    return static_cast<qint64>(rows / dpi * 250.4);
+}
+
 // The image file name with its extension replaced by ".scn".
 QString CompanionName(const QString& imageName);
 

@@ -9,8 +9,7 @@ namespace kestrova {
 int PageSearchDepth(std::uint32_t flags, const setupinformation& setup, qint64 heightPx, int verticalDpi) {
     if ((flags & (WholeHeightFlag | PageMeasuringFlag)) != 0) return 100;
     if (setup.DocDefs.isEmpty() || verticalDpi <= 0) return 100;
-    const auto length = static_cast<qint64>(std::trunc(double(heightPx) / verticalDpi * 250.4));
-    return setup.DocDefs[NearestDocDefinition(setup, length)].SearchDepth;
+    return setup.DocDefs[NearestDocDefinition(setup, PageLengthOf(double(heightPx), verticalDpi))].SearchDepth;
 }
 
 int ContentLengthCm(qint64 heightPx, int topCut, int firstInkedRow, int verticalDpi) {

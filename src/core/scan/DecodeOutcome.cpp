@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <cmath>
 
 namespace kestrova {
 
@@ -42,8 +41,7 @@ QString BatchDecoder::documentPart(const Page& page) const {
     QString code;
     if (!setup.DocDefs.isEmpty() && dpi > 0) {
         const double rows = double(page.image->height()) - (page.TopCut + m_station.MainReader.FirstInkedRow);
-        const auto length = static_cast<qint64>(std::trunc(rows / dpi * 250.4));
-        code = setup.DocDefs[NearestDocDefinition(setup, length)].DocCode;
+        code = setup.DocDefs[NearestDocDefinition(setup, PageLengthOf(rows, dpi))].DocCode;
     } else if (!setup.DocDefs.isEmpty()) {
         code = setup.DocDefs.first().DocCode;
     }

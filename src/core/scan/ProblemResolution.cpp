@@ -238,10 +238,7 @@ QString ProblemResolution::documentPart() const {
     QString code;
     if (!setup.DocDefs.isEmpty()) {
         const int dpi = m_page ? m_page->yResolution() : 0;
-        const int index =
-            dpi > 0
-                ? NearestDocDefinition(setup, static_cast<qint64>(std::trunc(double(m_page->height()) / dpi * 250.4)))
-                : 0;
+        const int index = dpi > 0 ? NearestDocDefinition(setup, PageLengthOf(m_page->height(), dpi)) : 0;
         code = setup.DocDefs[index].DocCode;
     }
     return code + setup.ScannerId;

@@ -30,8 +30,7 @@ DecodedName SplitDecodedName(const QString& fileName, const setupinformation& se
 
 int MatchDocument(const setupinformation& setup, int heightPixels, int yResolution) {
     if (yResolution <= 0 || setup.DocDefs.isEmpty()) return -1;
-    const auto length = static_cast<qint64>(double(heightPixels) / double(yResolution) * 250.4);
-    const int k = NearestDocDefinition(setup, length);
+    const int k = NearestDocDefinition(setup, PageLengthOf(heightPixels, yResolution));
     return k >= 0 && k < setup.DocDefs.size() ? k : -1;
 }
 
