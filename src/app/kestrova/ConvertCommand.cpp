@@ -15,8 +15,9 @@ namespace {
 const QString Usage = QStringLiteral("[--setup FILE]");
 
 // Exit codes: the pass ran and every file found was stored (or skipped as empty); the setup file
-// or the database could not be used, or the sequence number could not be read; files were left
-// behind after errors (the log says why).
+// or the database could not be used, a directory is missing, an interrupted page could not be
+// settled or the sequence number could not be read; files were left behind after errors, or stored
+// but not deletable (the log says why).
 enum ConvertExit { Converted = 0, NotRun = 1, BadUsage = 2, FilesLeft = 3 };
 
 int Convert(const QStringList& args) {
@@ -40,12 +41,15 @@ int Convert(const QStringList& args) {
     PosixFileSecurity fileSecurity;
     ConvertProcess convert(station, codec, &fileSecurity);
     const ConvertSummary summary = convert.ConvertDecodedImages();
-    Out(QStringLiteral("%1 found, %2 stored, %3 left after errors")
-            .arg(summary.listed)
-            .arg(summary.stored)
-            .arg(summary.failed));
-    if (summary.sequenceFailed) return NotRun;
-    return summary.failed > 0 ? FilesLeft : Converted;
+    for (const QString& dir : summary.missingDirectories) Out(QStringLiteral("Missing directory: ") + dir);
+    QString count = QStringLiteral("%1 found, %2 stored, %3 left after errors")
+                        .arg(summary.listed)
+                        .arg(summary.stored)
+                        .arg(summary.failed);
+    if (summary.kept > 0) count += QStringLiteral(", %1 stored but not deletable").arg(summary.kept);
+    Out(count);
+    if (summary.sequenceFailed || summary.notRun) return NotRun;
+    return summary.clean() ? Converted : FilesLeft;
 }
 
 const CommandRegistration registration{
@@ -53,7 +57,7 @@ const CommandRegistration registration{
      QStringLiteral("Run one convert pass of the store cycle with the setup file (default: kestrova.inf here): every "
                     "decoded image gets a sequence number, a store copy, a local copy and an ImageData row, and "
                     "leaves the decoded directories. Prints the event log lines and a count. Exits 1 when the pass "
-                    "could not run, 3 when files were left behind after errors."),
+                    "could not run (a missing directory included), 3 when files were left behind after errors."),
      Convert}};
 
 } // namespace

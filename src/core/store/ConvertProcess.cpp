@@ -6,28 +6,17 @@
 #include "core/scan/DecodeImages.h"
 #include "core/station/ScreenCursors.h"
 #include "core/station/Station.h"
-#include "core/store/ConvertNames.h"
-#include "core/store/ConvertSecurity.h"
 #include "core/store/ImageExtensions.h"
 #include "core/store/SaveImageAs.h"
 #include "core/util/FileListing.h"
-#include "core/util/FileUtil.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-
-#include <filesystem>
-#include <system_error>
+#include <QLockFile>
 
 namespace kestrova {
 
 namespace {
-
-const QString InsertImageData = QStringLiteral("insert into Imagedata (SeqNumber, ReqID, DocDefn, Scantime, ViewTime, "
-                                               "SentToSystem )") +
-                                QStringLiteral(" values ( :QSeqNumber, :QReqID, :QDocDefn, :QScantime, :QViewTime, "
-                                               ":QSenttoSystem)");
 
 // Puts the previous screen cursor back however the pass ends.
 class CursorRestore {
@@ -42,17 +31,8 @@ private:
     int m_previous;
 };
 
-// Creates the directory of path when it is missing (one level). Empty, or why it failed.
-QString MakeParentDirectory(const QString& path) {
-    const std::filesystem::path dir = std::filesystem::path(path.toStdString()).parent_path();
-    std::error_code ec;
-    if (dir.empty() || std::filesystem::is_directory(dir, ec)) return {};
-    if (std::filesystem::create_directory(dir, ec) || std::filesystem::is_directory(dir)) return {};
-    return QString::fromStdString(ec.message());
-}
-
-bool Disabled(const QString& slot) {
-    return slot == DriveDisabled;
+bool Configured(const QString& slot) {
+    return !slot.isEmpty() && slot != DriveDisabled;
 }
 
 } // namespace
@@ -60,12 +40,40 @@ bool Disabled(const QString& slot) {
 ConvertProcess::ConvertProcess(Station& station, const ImageCodec& codec, FileSecurity* security)
     : m_station(station), m_codec(codec), m_security(security) {}
 
-QList<ConvertProcess::WorkItem> ConvertProcess::gather() const {
+void ConvertProcess::reportMissing(const QString& dir, bool missing) {
+    // Told once when a directory goes missing and once when it is back, not on every tick.
+    if (missing && !m_reportedMissing.contains(dir)) {
+        m_station.LogEvent(QStringLiteral("The directory ") + dir +
+                           QStringLiteral(" is missing; the convert process cannot use it."));
+        m_reportedMissing.insert(dir);
+    } else if (!missing && m_reportedMissing.remove(dir)) {
+        m_station.LogEvent(QStringLiteral("The directory ") + dir + QStringLiteral(" is there again."));
+    }
+}
+
+bool ConvertProcess::directoriesUsable(ConvertSummary& summary) {
+    const auto& dirs = m_station.SetupInfo.Directories;
+    for (const int slot : {SlotDecoded, SlotRemoteDecoded, SlotImageStore, SlotLocalImages}) {
+        const QString& dir = dirs[slot];
+        if (!Configured(dir)) continue;
+        const bool missing = !QFileInfo(dir).isDir();
+        reportMissing(dir, missing);
+        if (missing) summary.missingDirectories << dir;
+    }
+    // Without the store or the local images directory no page can be stored; a missing decoded
+    // directory only has nothing to give.
+    for (const int slot : {SlotImageStore, SlotLocalImages}) {
+        if (summary.missingDirectories.contains(dirs[slot])) return false;
+    }
+    return true;
+}
+
+QList<ConvertProcess::WorkItem> ConvertProcess::gather(ConvertSummary& summary) {
     QList<WorkItem> work;
     const QLocale locale = QLocale::system();
     for (const int slot : {SlotDecoded, SlotRemoteDecoded}) {
         const QString dir = m_station.SetupInfo.Directories[slot];
-        if (dir.isEmpty() || Disabled(dir)) continue;
+        if (!Configured(dir) || summary.missingDirectories.contains(dir)) continue;
         for (const QString& ext : ImageExtensions) {
             const QString listing =
                 ListFiles(dir + QStringLiteral("*") + ext, 0, ListName | ListCreationTime | ListSize, locale);
@@ -99,10 +107,42 @@ bool ConvertProcess::readSequence(qint32& sequence) {
 
 ConvertSummary ConvertProcess::ConvertDecodedImages() {
     ConvertSummary summary;
-    const QList<WorkItem> work = gather();
+    const bool usable = directoriesUsable(summary);
+    const QString localDir = m_station.SetupInfo.Directories[SlotLocalImages];
+    ConvertJournal journal(localDir);
+    QList<WorkItem> work = gather(summary);
+    summary.listed = static_cast<int>(work.size());
+    if (!usable) {
+        summary.notRun = true;
+        return summary;
+    }
+    if (!Configured(localDir)) {
+        // Every stored image needs its local copy for the backups.
+        for (const WorkItem& item : work) {
+            if (item.size == QLatin1String("0")) continue;
+            m_station.LogEvent(QStringLiteral("Cannot store ") + item.path +
+                               QStringLiteral(" because the local images directory is not set up."));
+            ++summary.failed;
+        }
+        return summary;
+    }
+    // One pass at a time per station: the workstation's timer and a command-line pass never
+    // work on the same page.
+    QLockFile lock(journal.entryPath() + QStringLiteral(".lock"));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        m_station.LogEvent(QStringLiteral("Another convert process of this station is running; this pass ends."));
+        summary.notRun = true;
+        return summary;
+    }
+    if (!recover(journal)) {
+        summary.notRun = true;
+        return summary;
+    }
+    // The interrupted page, or a kept file deleted at last, may have left the decoded directory.
+    work.removeIf([](const WorkItem& item) { return !QFileInfo::exists(item.path); });
     summary.listed = static_cast<int>(work.size());
     if (work.isEmpty()) return summary;
-
     CursorRestore restore(m_station);
     m_station.SetScreenCursor(crFileStA);
     qint32 sequence = 0;
@@ -113,13 +153,26 @@ ConvertSummary ConvertProcess::ConvertDecodedImages() {
     int handled = 0;
     for (const WorkItem& item : work) {
         if (m_station.ConvertStop) break;
-        const Outcome outcome = convertFile(item, sequence);
+        const Outcome outcome = convertFile(item, sequence, journal);
         if (outcome == Outcome::Skipped) continue;
+        if (outcome == Outcome::Kept) {
+            ++summary.kept;
+            continue;
+        }
         if (outcome == Outcome::Failed) {
             ++summary.failed;
             continue;
         }
-        (outcome == Outcome::Recorded ? summary.stored : summary.failed) += 1;
+        if (outcome == Outcome::EndPass) {
+            ++summary.failed;
+            break;
+        }
+        if (outcome == Outcome::Recorded)
+            ++summary.stored;
+        else if (outcome == Outcome::StoredKept)
+            ++summary.kept;
+        else
+            ++summary.failed;
         m_station.SetScreenCursor(m_station.ScreenCursorNumber == crFileStA ? crFileStB : crFileStA);
         ++sequence;
         if (++handled % 20 == 0) m_station.processMessages();
@@ -153,93 +206,6 @@ QString ConvertProcess::writeCopy(const PageImage& image, const QString& path, c
     if (extension == QLatin1String(".tif"))
         return SaveTiffCopy(image, path, m_station.TilInfo.CompressionCode, percent);
     return SaveImageAs(image, path, extension, percent);
-}
-
-bool ConvertProcess::record(qint32 sequence, const QString& reqId, const QString& docDefn, TDateTime scanTime) {
-    TImageDataModule* db = m_station.DataModule;
-    if (!db) return false;
-    db->SetGeneralSQL(InsertImageData);
-    DataQuery& q = db->FileImageDataQuery;
-    q.clearParams();
-    q.setParamInteger(QStringLiteral("QSeqNumber"), sequence);
-    q.setParamText(QStringLiteral("QReqID"), reqId);
-    q.setParamText(QStringLiteral("QDocDefn"), docDefn);
-    q.setParamDateTime(QStringLiteral("QScanTime"), scanTime);
-    q.setParamDateTime(QStringLiteral("QViewTime"), ToTDateTime(m_station.clock().now()));
-    q.setParamYesNo(QStringLiteral("QSenttoSystem"), !m_station.ui.ServerGroupVisible);
-    const bool ok = q.prepare() && q.execSQL();
-    q.close();
-    return ok;
-}
-
-ConvertProcess::Outcome ConvertProcess::convertFile(const WorkItem& item, qint32 sequence) {
-    const QString& p = item.path;
-    if (item.size == QLatin1String("0")) return Outcome::Skipped;
-    const TDateTime scanTime = ReadListingTime(item.created, QLocale::system());
-    const setupinformation& setup = m_station.SetupInfo;
-    const QString& storeDir = setup.Directories[SlotImageStore];
-    const QString& localDir = setup.Directories[SlotLocalImages];
-    const bool storeOn = !Disabled(storeDir);
-    if (!storeOn && Disabled(localDir)) {
-        m_station.LogEvent(
-            QStringLiteral("Cannot store ") + p +
-            QStringLiteral(" because neither the image store nor the local images directory is set up."));
-        return Outcome::Failed;
-    }
-
-    QString s;
-    const std::unique_ptr<PageImage> image = load(p, s);
-    if (!image) return Outcome::Failed;
-    const int k = MatchDocument(setup, image->height(), image->yResolution());
-    const DecodedName name = SplitDecodedName(QFileInfo(p).fileName(), setup, k);
-    if (!name.ok) {
-        m_station.LogEvent(QStringLiteral("Cannot store ") + p + QStringLiteral(" because ") + name.problem +
-                           QStringLiteral("; rename it to request number + \"~\" + document code."));
-        return Outcome::Failed;
-    }
-
-    // A suffix free for both copies, so that neither overwrites an earlier image.
-    QString b = name.ReqID + name.G;
-    QStringList targets;
-    if (storeOn) targets << storeDir + MaskedSubPath(b + s, m_station.StoreMask);
-    targets << localDir + b + s;
-    const QString u = UniqueNameSuffix(QString(), targets, ToTDateTime(m_station.clock().now()), m_station.clock());
-    b += u;
-    const QString docDefn = (name.G + u).mid(1);
-
-    QString q;
-    if (storeOn) {
-        q = storeDir + MaskedSubPath(b + s, m_station.StoreMask);
-        const QString dirError = MakeParentDirectory(q);
-        if (!dirError.isEmpty()) m_station.LogEvent(dirError + QStringLiteral(" creating ") + q);
-        const QString error = writeCopy(*image, q, s, setup.ViewImageSize);
-        if (!error.isEmpty()) {
-            m_station.LogEvent(QStringLiteral("Failed to create file ") + q + QStringLiteral(" with ") + error);
-            return Outcome::Failed;
-        }
-        if (m_station.FileSecurityOn && k != -1) SecureStoreCopy(m_station, m_security, q, setup.DocDefs[k]);
-    }
-
-    const QString r = localDir + b + s;
-    const QString localError = writeCopy(*image, r, s, setup.BackupImageSize);
-    if (!localError.isEmpty()) {
-        if (!q.isEmpty() && QFileInfo::exists(q)) QFile::remove(q);
-        m_station.LogEvent(QStringLiteral("Failed to create file ") + r + QStringLiteral(" with ") + localError);
-        return Outcome::Failed;
-    }
-
-    if (!record(sequence, name.ReqID, docDefn, scanTime)) {
-        // No row refers to the copies: take them away so the next pass does not leave a second set.
-        if (!q.isEmpty()) QFile::remove(q);
-        QFile::remove(r);
-        m_station.LogEvent(QStringLiteral("Error deleting ") + p + QStringLiteral(" during storefiles process."));
-        return Outcome::NotRecorded;
-    }
-    if (!QFile::remove(p)) {
-        m_station.LogEvent(QStringLiteral("Error deleting ") + p + QStringLiteral(" during storefiles process."));
-        return Outcome::NotRecorded;
-    }
-    return Outcome::Recorded;
 }
 
 } // namespace kestrova

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/store/ConvertJournal.h"
 #include "core/util/DateTime.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace kestrova {
@@ -12,19 +15,33 @@ class FileSecurity;
 class ImageCodec;
 class PageImage;
 class Station;
+struct setupinformation;
 
 // What one convert pass did.
 struct ConvertSummary {
     int listed = 0;              // decoded files found
     int stored = 0;              // recorded and removed from the decoded directory
     int failed = 0;              // left where they were after an error
+    int kept = 0;                // stored by an earlier pass but not deletable: left and not stored again
     bool sequenceFailed = false; // the sequence number could not be read: nothing was done
+    bool notRun = false;         // a directory is missing or an interrupted page could not be settled
+    QStringList missingDirectories;
+
+    // True when the pass left nothing behind that it should have stored.
+    bool clean() const {
+        return failed == 0 && kept == 0 && !sequenceFailed && !notRun && missingDirectories.isEmpty();
+    }
 };
 
 // The convert pass of the store cycle: every image the decoding step left in the two decoded
 // directories gets a sequence number and a store name, a store copy in the image store and a
 // local copy in the local images directory, a row in ImageData, and leaves the decoded directory.
 // Reports through the event log only.
+//
+// A pass can be killed at any point: each page is written down in a journal first, its copies
+// reach their names by a rename once complete, the row follows and the decoded file goes last.
+// The next pass finishes a page whose row exists and undoes one whose row does not, so every page
+// ends with one row, one store copy and one local copy.
 class ConvertProcess {
 public:
     // security may be null: file security then cannot be applied (and says so in the log).
@@ -38,18 +55,29 @@ private:
         QString created;
         QString size;
     };
-    enum class Outcome { Skipped, Failed, Recorded, NotRecorded };
+    // Kept: a file stored earlier and left undeletable; StoredKept: stored now, left undeletable.
+    enum class Outcome { Skipped, Failed, Recorded, NotRecorded, Kept, StoredKept, EndPass };
 
-    QList<WorkItem> gather() const;
+    QList<WorkItem> gather(ConvertSummary& summary);
+    bool directoriesUsable(ConvertSummary& summary);
     bool readSequence(qint32& sequence);
-    Outcome convertFile(const WorkItem& item, qint32 sequence);
+    bool recover(ConvertJournal& journal);
+    Outcome convertFile(const WorkItem& item, qint32 sequence, ConvertJournal& journal);
+    Outcome storeCopies(const PageImage& image, const QString& saveExtension, const ConvertEntry& entry, int docIndex,
+                        ConvertJournal& journal);
+    Outcome recordAndRemove(const ConvertEntry& entry, TDateTime scanTime, ConvertJournal& journal);
     std::unique_ptr<PageImage> load(const QString& path, QString& saveExtension);
     QString writeCopy(const PageImage& image, const QString& path, const QString& extension, int percent) const;
-    bool record(qint32 sequence, const QString& reqId, const QString& docDefn, TDateTime scanTime);
+    QString record(const ConvertEntry& entry, TDateTime scanTime, bool& lockError);
+    int rowCount(const ConvertEntry& entry, QString& error);
+    void keepUndeletable(const ConvertEntry& entry, const QString& why, ConvertJournal& journal);
+    void settleKept(ConvertJournal& journal);
+    void reportMissing(const QString& dir, bool missing);
 
     Station& m_station;
     const ImageCodec& m_codec;
     FileSecurity* m_security;
+    QSet<QString> m_reportedMissing; // directories whose absence the log already told
 };
 
 } // namespace kestrova

@@ -22,18 +22,20 @@ bool ApplyAccount(Station& station, FileSecurity& security, const QString& accou
 
 } // namespace
 
-void SecureStoreCopy(Station& station, FileSecurity* security, const QString& path, const docdefinition& document) {
+void SecureStoreCopy(Station& station, FileSecurity* security, const QString& path, const docdefinition& document,
+                     const QString& shownPath) {
+    const QString& shown = shownPath.isEmpty() ? path : shownPath;
     station.LogEvent(QStringLiteral("Entering Security Check Section."));
     station.LogEvent(QStringLiteral("Document Type is ") + document.DocName);
     if (document.Account.isEmpty()) return;
     if (!security) {
-        station.LogEvent(QStringLiteral("Failed to do security update on ") + path + QStringLiteral(" for group ") +
+        station.LogEvent(QStringLiteral("Failed to do security update on ") + shown + QStringLiteral(" for group ") +
                          document.Account);
         return;
     }
     security->setFileName(path);
     if (!security->ControlAccess()) {
-        station.LogEvent(QStringLiteral("FileSecurity read failed. Filename was ") + path);
+        station.LogEvent(QStringLiteral("FileSecurity read failed. Filename was ") + shown);
         security->setFileName(QString());
         return;
     }

@@ -7,6 +7,14 @@
 
 namespace kestrova {
 
+namespace {
+
+bool Unscaled(int percent) {
+    return percent <= 0 || percent == 100;
+}
+
+} // namespace
+
 ImageResult<std::unique_ptr<PageImage>> ScaledImage(const PageImage& image, int percent) {
     using Result = ImageResult<std::unique_ptr<PageImage>>;
     if (percent <= 0 || percent == 100) {
@@ -32,9 +40,13 @@ QString SaveImageAs(const PageImage& image, const QString& path, const QString& 
         return QStringLiteral("no writer for ") + (ext.isEmpty() ? QStringLiteral("files without extension") : ext) +
                QStringLiteral(" files");
     }
+    const int quality = std::clamp(percent, 1, 100);
+    if (Unscaled(percent)) {
+        const ImageStatus saved = image.saveAs(path, format, quality);
+        return saved ? QString() : saved.error;
+    }
     const ImageResult<std::unique_ptr<PageImage>> scaled = ScaledImage(image, percent);
     if (!scaled) return scaled.error;
-    const int quality = std::clamp(percent, 1, 100);
     const ImageStatus saved = scaled.value->saveAs(path, format, quality);
     return saved ? QString() : saved.error;
 }
@@ -55,10 +67,15 @@ TiffCompression TiffCompressionFor(int compressionCode, int bitsPerPixel) {
 }
 
 QString SaveTiffCopy(const PageImage& image, const QString& path, int compressionCode, int percent) {
-    const ImageResult<std::unique_ptr<PageImage>> scaled = ScaledImage(image, percent);
-    if (!scaled) return scaled.error;
-    const TiffCompression compression = TiffCompressionFor(compressionCode, scaled.value->bitsPerPixel());
-    const ImageStatus saved = scaled.value->saveTiff(path, compression, TiffSaveMode::Replace);
+    ImageResult<std::unique_ptr<PageImage>> scaled;
+    if (!Unscaled(percent)) {
+        scaled = ScaledImage(image, percent);
+        if (!scaled) return scaled.error;
+    }
+    // At full size the image itself is written; no copy of it is made.
+    const PageImage& written = scaled.value ? *scaled.value : image;
+    const TiffCompression compression = TiffCompressionFor(compressionCode, written.bitsPerPixel());
+    const ImageStatus saved = written.saveTiff(path, compression, TiffSaveMode::Replace);
     return saved ? QString() : saved.error;
 }
 
