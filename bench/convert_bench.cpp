@@ -160,7 +160,7 @@ void BM_CopyAndInsertFloor(benchmark::State& state) {
     Report(state);
 }
 
-BENCHMARK(BM_ConvertPass)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
-BENCHMARK(BM_CopyAndInsertFloor)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_ConvertPass)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();
+BENCHMARK(BM_CopyAndInsertFloor)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();
 
 } // namespace

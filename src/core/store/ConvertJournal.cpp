@@ -89,7 +89,14 @@ ConvertJournal::ConvertJournal(const QString& localDir)
     : m_entryPath(localDir + EntryName), m_keptPath(localDir + KeptName) {}
 
 QString ConvertJournal::begin(const ConvertEntry& entry) {
-    return ReplaceFileContents(m_entryPath, EntryText(entry));
+    // Written over an emptied file: a write cut short lacks its "end" line and names nothing, and
+    // a cut write can only happen before the page's first copy. Rewriting one file in place also
+    // spares the file system a new file for every page.
+    QFile file(m_entryPath);
+    const QByteArray bytes = EntryText(entry);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return file.errorString();
+    if (file.write(bytes) != bytes.size() || !file.flush()) return file.errorString();
+    return {};
 }
 
 std::optional<ConvertEntry> ConvertJournal::pending() const {
@@ -128,6 +135,13 @@ std::optional<ConvertEntry> ConvertJournal::pending() const {
 }
 
 QString ConvertJournal::clear() {
+    if (!QFileInfo::exists(m_entryPath)) return {};
+    QFile file(m_entryPath);
+    if (file.resize(0)) return {};
+    return QStringLiteral("cannot empty ") + m_entryPath + QStringLiteral(": ") + file.errorString();
+}
+
+QString ConvertJournal::close() {
     if (!QFileInfo::exists(m_entryPath) || QFile::remove(m_entryPath)) return {};
     return QStringLiteral("cannot remove ") + m_entryPath;
 }

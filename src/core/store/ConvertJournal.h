@@ -28,9 +28,10 @@ struct KeptFile {
     qint64 modifiedMs = -1;
 };
 
-// Two small files in the local images directory: ".kestrova-convert" holds the page in progress,
-// ".kestrova-kept" the decoded files that were stored but stay where they are. Each is replaced
-// whole by a rename, so a kill leaves either the old or the new text.
+// Two small files in the local images directory: ".kestrova-convert" holds the page in progress
+// (emptied when it is done, removed when the pass ends), ".kestrova-kept" the decoded files that
+// were stored but stay where they are (replaced whole by a rename, so a kill leaves either the old
+// or the new list).
 class ConvertJournal {
 public:
     explicit ConvertJournal(const QString& localDir);
@@ -39,8 +40,10 @@ public:
     QString begin(const ConvertEntry& entry);
     // The entry a pass left behind, if any.
     std::optional<ConvertEntry> pending() const;
-    // The page is done (or undone). Empty, or why the journal could not be removed.
+    // The page is done (or undone): the journal is emptied. Empty, or why it could not be.
     QString clear();
+    // The pass is over: the emptied journal is removed. Empty, or why it could not be.
+    QString close();
 
     QList<KeptFile> kept() const;
     // True when path is a kept file that has not changed since it was stored.

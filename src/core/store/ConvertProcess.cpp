@@ -14,6 +14,8 @@
 #include <QLocale>
 #include <QLockFile>
 
+#include <filesystem>
+
 namespace kestrova {
 
 namespace {
@@ -135,6 +137,13 @@ ConvertSummary ConvertProcess::ConvertDecodedImages() {
         summary.notRun = true;
         return summary;
     }
+    // The journal goes with the pass, unless it holds a page that could not be settled.
+    struct JournalClose {
+        ConvertJournal& journal;
+        ~JournalClose() {
+            if (!journal.pending()) journal.close();
+        }
+    } journalClose{journal};
     if (!recover(journal)) {
         summary.notRun = true;
         return summary;
@@ -180,7 +189,7 @@ ConvertSummary ConvertProcess::ConvertDecodedImages() {
     return summary;
 }
 
-std::unique_ptr<PageImage> ConvertProcess::load(const QString& path, QString& saveExtension) {
+ConvertProcess::Loaded ConvertProcess::load(const QString& path) {
     const QString ext = QStringLiteral(".") + QFileInfo(path).suffix().toLower();
     const bool tiff = ext == QLatin1String(".tif");
     const QString failure = tiff ? QStringLiteral("I could not read ") : QStringLiteral("Could not read ");
@@ -191,21 +200,32 @@ std::unique_ptr<PageImage> ConvertProcess::load(const QString& path, QString& sa
         ImageResult<LoadedPage> page = m_codec.loadPage(path, 0, info.value.bitsPerPixel);
         if (page && page.value.image) {
             if (!tiff) DecodeImageDocInfo(m_station.TilInfo, page.value.info, path, true);
-            saveExtension = tiff || page.value.image->bitsPerPixel() == 1 ? QStringLiteral(".tif") : ext;
-            return std::move(page.value.image);
+            Loaded loaded;
+            const int bits = page.value.image->bitsPerPixel();
+            loaded.saveExtension = tiff || bits == 1 ? QStringLiteral(".tif") : ext;
+            const int code = m_station.TilInfo.CompressionCode;
+            loaded.sameBytes = tiff && info.value.pageCount == 1 && bits == info.value.bitsPerPixel &&
+                               (code == 0 || code == 4 || code == 5 || (code == 3 && bits == 1));
+            loaded.image = std::move(page.value.image);
+            return loaded;
         }
         error = page.error;
     }
     m_station.LogEvent(failure + path + QStringLiteral(" because ") + error +
                        QStringLiteral(" Image must be rescanned!"));
-    return nullptr;
+    return {};
 }
 
-QString ConvertProcess::writeCopy(const PageImage& image, const QString& path, const QString& extension,
-                                  int percent) const {
-    if (extension == QLatin1String(".tif"))
-        return SaveTiffCopy(image, path, m_station.TilInfo.CompressionCode, percent);
-    return SaveImageAs(image, path, extension, percent);
+QString ConvertProcess::writeCopy(const Loaded& page, const QString& source, const QString& path, int percent) const {
+    if (page.sameBytes && (percent <= 0 || percent == 100)) {
+        std::error_code ec;
+        std::filesystem::copy_file(source.toStdString(), path.toStdString(),
+                                   std::filesystem::copy_options::overwrite_existing, ec);
+        return ec ? QString::fromStdString(ec.message()) : QString();
+    }
+    if (page.saveExtension == QLatin1String(".tif"))
+        return SaveTiffCopy(*page.image, path, m_station.TilInfo.CompressionCode, percent);
+    return SaveImageAs(*page.image, path, page.saveExtension, percent);
 }
 
 } // namespace kestrova

@@ -58,16 +58,23 @@ private:
     // Kept: a file stored earlier and left undeletable; StoredKept: stored now, left undeletable.
     enum class Outcome { Skipped, Failed, Recorded, NotRecorded, Kept, StoredKept, EndPass };
 
+    // A decoded file loaded for storing.
+    struct Loaded {
+        std::unique_ptr<PageImage> image;
+        QString saveExtension;
+        // The file's own bytes are what a full-size copy would write (one TIFF page whose
+        // compression the copy keeps): such copies are made by copying the file.
+        bool sameBytes = false;
+    };
     QList<WorkItem> gather(ConvertSummary& summary);
     bool directoriesUsable(ConvertSummary& summary);
     bool readSequence(qint32& sequence);
     bool recover(ConvertJournal& journal);
     Outcome convertFile(const WorkItem& item, qint32 sequence, ConvertJournal& journal);
-    Outcome storeCopies(const PageImage& image, const QString& saveExtension, const ConvertEntry& entry, int docIndex,
-                        ConvertJournal& journal);
+    Outcome storeCopies(const Loaded& page, const ConvertEntry& entry, int docIndex, ConvertJournal& journal);
     Outcome recordAndRemove(const ConvertEntry& entry, TDateTime scanTime, ConvertJournal& journal);
-    std::unique_ptr<PageImage> load(const QString& path, QString& saveExtension);
-    QString writeCopy(const PageImage& image, const QString& path, const QString& extension, int percent) const;
+    Loaded load(const QString& path);
+    QString writeCopy(const Loaded& page, const QString& source, const QString& path, int percent) const;
     QString record(const ConvertEntry& entry, TDateTime scanTime, bool& lockError);
     int rowCount(const ConvertEntry& entry, QString& error);
     void keepUndeletable(const ConvertEntry& entry, const QString& why, ConvertJournal& journal);

@@ -99,10 +99,10 @@ ConvertProcess::Outcome ConvertProcess::convertFile(const WorkItem& item, qint32
     const QString& localDir = setup.Directories[SlotLocalImages];
     const bool storeOn = !Disabled(storeDir);
 
-    QString s;
-    const std::unique_ptr<PageImage> image = load(p, s);
-    if (!image) return Outcome::Failed;
-    const int k = MatchDocument(setup, image->height(), image->yResolution());
+    const Loaded page = load(p);
+    if (!page.image) return Outcome::Failed;
+    const QString& s = page.saveExtension;
+    const int k = MatchDocument(setup, page.image->height(), page.image->yResolution());
     const DecodedName name = SplitDecodedName(QFileInfo(p).fileName(), setup, k);
     const QString unsafe = name.ok ? UnsafeNameReason(name.ReqID + name.G + s) : QString();
     if (!name.ok || !unsafe.isEmpty()) {
@@ -144,13 +144,13 @@ ConvertProcess::Outcome ConvertProcess::convertFile(const WorkItem& item, qint32
         return Outcome::EndPass;
     }
     FaultPoint("convert.journal");
-    const Outcome copied = storeCopies(*image, s, entry, k, journal);
+    const Outcome copied = storeCopies(page, entry, k, journal);
     if (copied != Outcome::Recorded) return copied;
     return recordAndRemove(entry, scanTime, journal);
 }
 
-ConvertProcess::Outcome ConvertProcess::storeCopies(const PageImage& image, const QString& s, const ConvertEntry& entry,
-                                                    int k, ConvertJournal& journal) {
+ConvertProcess::Outcome ConvertProcess::storeCopies(const Loaded& page, const ConvertEntry& entry, int k,
+                                                    ConvertJournal& journal) {
     const setupinformation& setup = m_station.SetupInfo;
     const auto undo = [&entry, &journal] {
         RemoveWithWriterLeftovers(entry.storeTemp);
@@ -161,7 +161,7 @@ ConvertProcess::Outcome ConvertProcess::storeCopies(const PageImage& image, cons
     if (!entry.store.isEmpty()) {
         const QString dirError = MakeParentDirectory(entry.store);
         if (!dirError.isEmpty()) m_station.LogEvent(dirError + QStringLiteral(" creating ") + entry.store);
-        const QString error = writeCopy(image, entry.storeTemp, s, setup.ViewImageSize);
+        const QString error = writeCopy(page, entry.decoded, entry.storeTemp, setup.ViewImageSize);
         if (!error.isEmpty()) {
             m_station.LogEvent(QStringLiteral("Failed to create file ") + entry.store + QStringLiteral(" with ") +
                                error);
@@ -171,7 +171,7 @@ ConvertProcess::Outcome ConvertProcess::storeCopies(const PageImage& image, cons
         if (m_station.FileSecurityOn && k != -1)
             SecureStoreCopy(m_station, m_security, entry.storeTemp, setup.DocDefs[k], entry.store);
     }
-    const QString localError = writeCopy(image, entry.localTemp, s, setup.BackupImageSize);
+    const QString localError = writeCopy(page, entry.decoded, entry.localTemp, setup.BackupImageSize);
     if (!localError.isEmpty()) {
         m_station.LogEvent(QStringLiteral("Failed to create file ") + entry.local + QStringLiteral(" with ") +
                            localError);
@@ -263,7 +263,6 @@ int ConvertProcess::rowCount(const ConvertEntry& entry, QString& error) {
 }
 
 bool ConvertProcess::recover(ConvertJournal& journal) {
-    QFile::remove(journal.entryPath() + QStringLiteral(".new"));
     settleKept(journal);
     const std::optional<ConvertEntry> entry = journal.pending();
     if (!entry) return true;
