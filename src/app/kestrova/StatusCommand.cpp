@@ -49,9 +49,10 @@ QJsonObject Drive(const Station& station, const StatusMonitor& monitor, int driv
 
 QJsonObject Report(const Station& station, const StatusMonitor& monitor) {
     const MainWindowState& ui = station.ui;
-    QJsonObject counters{{QStringLiteral("ScannedWaitingLabel"), Counter(ui.ScannedWaitingLabel)},
-                         {QStringLiteral("DecodedWaitingLabel"), Counter(ui.DecodedWaitingLabel)},
-                         {QStringLiteral("ProblemGrpLabel"), Counter(ui.ProblemGrpLabel, ui.ProblemGrpLabelColour)}};
+    QJsonObject counters{
+        {QStringLiteral("ScannedWaitingLabel"), Counter(ui.ScannedWaitingLabel, ui.ScannedWaitingLabelColour)},
+        {QStringLiteral("DecodedWaitingLabel"), Counter(ui.DecodedWaitingLabel, ui.DecodedWaitingLabelColour)},
+        {QStringLiteral("ProblemGrpLabel"), Counter(ui.ProblemGrpLabel, ui.ProblemGrpLabelColour)}};
     if (ui.CDGroupLabelVisible) counters.insert(QStringLiteral("CDGroupLabel"), Counter(ui.CDGroupLabel));
     if (ui.ServerGroupVisible)
         counters.insert(QStringLiteral("SystemLabel"), Counter(ui.SystemLabel, ui.SystemLabelColour));
