@@ -156,3 +156,26 @@ TEST(DecodeBatchCommand, AFailedScanJobOrAShortScanIsReportedAndChangesNothing) 
     EXPECT_EQ(DecodeBatch(station, elsewhere.path(), {"--setup"}).exitCode, 2);
     EXPECT_EQ(DecodeBatch(station, elsewhere.path(), {}).exitCode, 1); // no kestrova.inf there
 }
+
+// A NUL in the decoded directory of the setup file: the run stops at the setup check, before any
+// page is written (the path cut at the NUL would lie outside the station's directories).
+TEST(DecodeBatchCommand, ASetupDirectoryWithANulByteStopsBeforeAnyPage) {
+    test::StationDir station;
+    const LeptonicaImageCodec codec;
+    const QString imageSet = station.path("scan/qvimageset.tif");
+    auto page = codec.fromPageBitmap(A4Page(QStringLiteral("20260001")), 200, 200);
+    ASSERT_TRUE(page) << page.error.toStdString();
+    ASSERT_TRUE(page.value->saveTiff(imageSet, TiffCompression::CcittG4, TiffSaveMode::Append));
+    const QByteArray before = Digest(imageSet);
+    const QByteArray decoded = (station.path("decoded") + "/").toUtf8();
+    ASSERT_TRUE(station.replaceInSetup(decoded, decoded.chopped(4) + QByteArray("\0", 1) + "ded/"));
+    const QStringList rootBefore = QDir(station.dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+
+    const CliRun run = DecodeBatch(station, station.dir.path(), {});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("A Critical Directory has not been set up correctly.")) << run.err.toStdString();
+    EXPECT_EQ(QDir(station.dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), rootBefore);
+    EXPECT_TRUE(Files(station, "decoded").isEmpty());
+    EXPECT_TRUE(Files(station, "problems").isEmpty());
+    EXPECT_EQ(Digest(imageSet), before);
+}

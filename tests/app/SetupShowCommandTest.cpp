@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -98,4 +99,59 @@ TEST(SetupShowCommand, FailedChecksExitNonZeroWithTheStationsMessage) {
     EXPECT_TRUE(run.err.contains("The Setup File is Missing!"));
 
     EXPECT_EQ(SetupShow(dir.path(), {name, name}).exitCode, 2);
+}
+
+// Setup files holding bytes that must not reach a path, or that are no setup file at all, each run
+// through the command as an operator would.
+TEST(SetupShowCommand, UnsafeAndUnreadableSetupFilesAreRefused) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("problems");
+    const QString utf8Dir = dir.filePath(QStringLiteral("d\u00e9cod\u00e9"));
+    const QString fifo = dir.filePath("fifo.inf");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    struct Case {
+        const char* name;
+        QByteArray extraLines; // appended to the sample; later lines win
+        int exitCode;
+        const char* outcome; // empty: nothing printed on standard output
+        const char* message; // start of the message on standard error
+    };
+    const std::vector<Case> cases = {
+        {"NUL in the decoded directory", QByteArray("3|Decoded Directory|/srv/kestrova/dec\0oded/|\r\n", 48), 1,
+         "EndAfterStartup", "Invalid Setup File: A Critical Directory has not been set up correctly."},
+        {"separator in the scanner identifier", "18|Scanner ID|../S1|\r\n", 1, "EndNow",
+         "Invalid Setup File: The Kestrova Setup File.contains errors!"},
+        {"Latin-1 line beside a UTF-8 line",
+         "3|Decoded Directory|" + utf8Dir.toUtf8() + "|\r\n203|Document|Bl\xe9 Form:BLE:2700:30:|\r\n", 0, "Ok", ""},
+        {"a FIFO", {}, 1, "", "Invalid Setup File: The Setup File is not a plain file!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QString file = fifo;
+        if (!c.extraLines.isEmpty()) {
+            file = dir.filePath("kestrova.inf");
+            Write(file, SampleWith(c.extraLines));
+        }
+        const CommandRun run = SetupShow(dir.path(), {file});
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_TRUE(*c.message ? run.err.startsWith(c.message) : run.err.isEmpty()) << run.err.toStdString();
+        if (!*c.outcome) {
+            EXPECT_TRUE(run.out.isEmpty());
+            continue;
+        }
+        const QJsonObject json = run.json();
+        EXPECT_EQ(json["outcome"].toString(), c.outcome);
+        const QJsonObject setup = json["SetupInfo"].toObject();
+        const QString decoded = setup["Directories"].toObject()["3"].toString();
+        const QStringList log = json["log"].toVariant().toStringList();
+        if (c.exitCode == 0) {
+            EXPECT_EQ(decoded, utf8Dir + "/");
+            EXPECT_EQ(setup["DocDefs"].toArray()[3].toObject()["DocName"].toString(), QStringLiteral("Bl\u00e9 Form"));
+            EXPECT_TRUE(log.isEmpty()) << log.join('\n').toStdString();
+        } else {
+            EXPECT_FALSE(decoded.contains(QChar(0))) << "nothing is left of a refused directory";
+            ASSERT_EQ(log.size(), 1);
+            EXPECT_TRUE(log[0].contains("Setup file line")) << log[0].toStdString();
+        }
+    }
 }

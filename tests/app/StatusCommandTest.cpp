@@ -82,3 +82,29 @@ TEST(StatusCommand, AStationWithoutDatabaseIsReportedNotCreated) {
     EXPECT_EQ(run.json["counters"].toObject()["DecodedWaitingLabel"].toObject()["text"].toString(), "0");
     EXPECT_FALSE(QFile::exists(station.path("ImageDatabase/KestrovaImageData.mdb")));
 }
+
+// A decoded directory taken away: the counter says so, the directory is named on standard error,
+// in the report and in the log, and the command fails; it never reads as "nothing waiting".
+TEST(StatusCommand, AMissingWorkingDirectoryIsNamedAndFailsTheCommand) {
+    StationDir station;
+    const QString database = station.path("ImageDatabase/KestrovaImageData.mdb");
+    ASSERT_TRUE(QFile::copy(station.path("ImageDatabase/KestrovaImageDataBlank.mdb"), database));
+    QFile::setPermissions(database, QFile::permissions(database) | QFile::WriteOwner);
+    ASSERT_TRUE(QDir(station.path("decoded")).removeRecursively());
+
+    const StatusRun run = RunStatus(station);
+    EXPECT_EQ(run.exitCode, 1);
+    const QString decoded = station.path("decoded/");
+    EXPECT_TRUE(run.err.contains("kestrova status: the decoded directory " + decoded + " does not exist"))
+        << run.err.toStdString();
+    const QJsonObject counter = run.json["counters"].toObject()["DecodedWaitingLabel"].toObject();
+    EXPECT_EQ(counter["text"].toString(), "MISSING");
+    EXPECT_EQ(counter["colour"].toString(), "red");
+    const QJsonArray missing = run.json["missingDirectories"].toArray();
+    ASSERT_EQ(missing.size(), 1);
+    EXPECT_EQ(missing[0].toObject()["slot"].toInt(), 3);
+    EXPECT_EQ(missing[0].toObject()["path"].toString(), decoded);
+    const QStringList log = run.json["log"].toVariant().toStringList();
+    EXPECT_EQ(log.filter("Directory missing: the decoded directory " + decoded).size(), 1)
+        << log.join('\n').toStdString();
+}

@@ -73,6 +73,14 @@ TEST(StatusView, TheWindowShowsWhatTheMonitorComputed) {
     v.station.RefreshStatus();
     EXPECT_EQ(f.ProblemGrpLabel->text(), "0");
     EXPECT_EQ(TextColour(f.ProblemGrpLabel), QApplication::palette().color(QPalette::WindowText));
+
+    // The decoded directory is taken away: its counter says so and the log names it.
+    QDir(v.t.path("decoded")).removeRecursively();
+    v.station.RefreshStatus();
+    EXPECT_EQ(f.DecodedWaitingLabel->text(), "MISSING");
+    EXPECT_EQ(TextColour(f.DecodedWaitingLabel), QColor(Qt::red));
+    EXPECT_EQ(f.DecodedWaitingLabel->toolTip(), "The decoded directory " + v.t.path("decoded/") + " is missing.");
+    EXPECT_EQ(f.LogList->findItems("Directory missing: the decoded directory", Qt::MatchContains).size(), 1);
 }
 
 TEST(StatusView, DeviceLabelsReplaceTheBars) {

@@ -5,8 +5,6 @@
 #include "core/ports/ConsolePrompter.h"
 #include "core/station/Station.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <cstdio>
@@ -36,16 +34,17 @@ int SetupShow(const QStringList& args) {
     RecordingPrompter prompter;
     SystemClock clock;
     Station station(prompter, clock);
-    // A file that cannot be opened has nothing to show beyond the station's message.
-    QFile probe(path);
-    const bool opened = !QFileInfo(path).isDir() && probe.open(QIODevice::ReadOnly);
-    probe.close();
+    // A file that cannot be read (missing, a FIFO or device, far too large) has nothing to show
+    // beyond the station's message.
+    QByteArray bytes;
+    const bool readable = ReadSetupFileBytes(path, bytes) == SetupFileRead::Read;
     const SetupOutcome outcome = ReadSetupFile(station, path);
-    if (opened) {
+    if (readable) {
         QJsonObject report = SetupToJson(station);
         report.insert(QStringLiteral("file"), path);
         report.insert(QStringLiteral("outcome"), OutcomeName(outcome));
         report.insert(QStringLiteral("messages"), prompter.shown());
+        report.insert(QStringLiteral("log"), QJsonArray::fromStringList(station.eventLog().lines()));
         const QByteArray json = QJsonDocument(report).toJson(QJsonDocument::Indented);
         std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
         std::fflush(stdout);

@@ -49,9 +49,10 @@ QJsonObject Drive(const Station& station, const StatusMonitor& monitor, int driv
 
 QJsonObject Report(const Station& station, const StatusMonitor& monitor) {
     const MainWindowState& ui = station.ui;
-    QJsonObject counters{{QStringLiteral("ScannedWaitingLabel"), Counter(ui.ScannedWaitingLabel)},
-                         {QStringLiteral("DecodedWaitingLabel"), Counter(ui.DecodedWaitingLabel)},
-                         {QStringLiteral("ProblemGrpLabel"), Counter(ui.ProblemGrpLabel, ui.ProblemGrpLabelColour)}};
+    QJsonObject counters{
+        {QStringLiteral("ScannedWaitingLabel"), Counter(ui.ScannedWaitingLabel, ui.ScannedWaitingLabelColour)},
+        {QStringLiteral("DecodedWaitingLabel"), Counter(ui.DecodedWaitingLabel, ui.DecodedWaitingLabelColour)},
+        {QStringLiteral("ProblemGrpLabel"), Counter(ui.ProblemGrpLabel, ui.ProblemGrpLabelColour)}};
     if (ui.CDGroupLabelVisible) counters.insert(QStringLiteral("CDGroupLabel"), Counter(ui.CDGroupLabel));
     if (ui.ServerGroupVisible)
         counters.insert(QStringLiteral("SystemLabel"), Counter(ui.SystemLabel, ui.SystemLabelColour));
@@ -109,17 +110,27 @@ int Status(const QStringList& args) {
     report.insert(QStringLiteral("database"), data ? QJsonValue(data->location()) : QJsonValue());
     if (!databaseError.isEmpty()) report.insert(QStringLiteral("databaseError"), databaseError);
     report.insert(QStringLiteral("messages"), prompter.shown());
+    // A directory the station works in that is not there: counted as nothing above, so say so.
+    QJsonArray missing;
+    for (const MissingDirectory& m : monitor.missingDirectories()) {
+        missing.append(QJsonObject{{QStringLiteral("slot"), m.slot},
+                                   {QStringLiteral("role"), DirectoryRole(m.slot)},
+                                   {QStringLiteral("path"), m.path}});
+        Err(QStringLiteral("kestrova status: the %1 %2 does not exist").arg(DirectoryRole(m.slot), m.path));
+    }
+    report.insert(QStringLiteral("missingDirectories"), missing);
     const QByteArray json = QJsonDocument(report).toJson(QJsonDocument::Indented);
     std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
     std::fflush(stdout);
-    return outcome == SetupOutcome::Ok && data ? 0 : 1;
+    return outcome == SetupOutcome::Ok && data && missing.isEmpty() ? 0 : 1;
 }
 
 const CommandRegistration registration{
     {QStringLiteral("status"), QStringLiteral("[FILE]"),
      QStringLiteral("Read a setup file (default: kestrova.inf here), refresh the status as the main window does and "
                     "print the counters, the three drives (amounts in 10,000 bytes, free per mille), the backup "
-                    "medium's name and the event log lines as JSON; message boxes go to standard error."),
+                    "medium's name, the working directories that are missing and the event log lines as JSON; "
+                    "message boxes go to standard error. Exits 1 when a directory is missing."),
      Status}};
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "core/config/SetupFile.h"
 
+#include "core/config/SetupChecks.h"
 #include "core/config/SetupLine.h"
 #include "core/config/SetupText.h"
 #include "core/station/Station.h"
@@ -7,6 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kestrova {
 
@@ -101,20 +105,55 @@ void Run(const std::function<void()>& hook) {
 
 } // namespace
 
+SetupFileRead ReadSetupFileBytes(const QString& path, QByteArray& bytes) {
+    bytes.clear();
+    const QByteArray native = QFile::encodeName(path);
+    if (native.isEmpty() || native.contains('\0')) return SetupFileRead::Missing;
+    // Opening a FIFO waits for a writer and reading a device may never end: look before opening.
+    struct stat info {};
+    if (::stat(native.constData(), &info) != 0 || S_ISDIR(info.st_mode)) return SetupFileRead::Missing;
+    if (!S_ISREG(info.st_mode)) return SetupFileRead::NotAFile;
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return SetupFileRead::Missing;
+    // The name may have been given to something else since it was looked at.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return SetupFileRead::NotAFile;
+    }
+    if (info.st_size > MaxSetupFileBytes) {
+        ::close(fd);
+        return SetupFileRead::TooLarge;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return SetupFileRead::Missing;
+    }
+    bytes = file.read(MaxSetupFileBytes + 1);
+    if (bytes.size() > MaxSetupFileBytes) { // it grew while being read
+        bytes.clear();
+        return SetupFileRead::TooLarge;
+    }
+    return SetupFileRead::Read;
+}
+
 SetupOutcome ReadSetupFile(Station& station, const QString& path, const SetupFileHooks& hooks) {
     ClearSetup(station);
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    switch (ReadSetupFileBytes(path, bytes)) {
+    case SetupFileRead::Read:
+        return ReadSetupBytes(station, bytes, hooks);
+    case SetupFileRead::Missing:
         ShowSetupError(station, QStringLiteral("The Setup File is Missing!\n") + RerunAndTerminate);
-        return SetupOutcome::EndNow;
+        break;
+    case SetupFileRead::NotAFile:
+        ShowSetupError(station, QStringLiteral("The Setup File is not a plain file!\n") + RerunAndTerminate);
+        break;
+    case SetupFileRead::TooLarge:
+        ShowSetupError(station, QStringLiteral("The Setup File is larger than 1 MB!\n") + RerunAndTerminate);
+        break;
     }
-    QByteArray bytes = file.read(MaxSetupFileBytes + 1);
-    file.close();
-    if (bytes.size() > MaxSetupFileBytes) {
-        bytes.truncate(MaxSetupFileBytes);
-        station.LogEvent(QStringLiteral("Setup file is larger than 16 MB: only its first 16 MB were read."));
-    }
-    return ReadSetupBytes(station, bytes, hooks);
+    return SetupOutcome::EndNow;
 }
 
 SetupOutcome ReadSetupBytes(Station& station, const QByteArray& bytes, const SetupFileHooks& hooks) {
@@ -136,7 +175,9 @@ SetupOutcome ReadSetupBytes(Station& station, const QByteArray& bytes, const Set
         if (!backup.isEmpty() && !backup.endsWith(QLatin1Char('/'))) backup += QLatin1Char('/');
     }
 
-    if (!RequiredNumbersSet(s)) {
+    // A bad critical directory is now "Drive Disabled", which the critical directory check reports.
+    const UnsafeSetupValues unsafe = RefuseUnsafeSetupValues(station);
+    if (!RequiredNumbersSet(s) || unsafe.other) {
         ShowSetupError(station, QStringLiteral("The Kestrova Setup File.contains errors!\nKestrovaNT will Terminate."));
         return SetupOutcome::EndNow;
     }

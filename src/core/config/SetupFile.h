@@ -27,14 +27,28 @@ inline const QString SetupFileName = QStringLiteral("kestrova.inf");
 
 // Reads the setup file into the station's setup record and globals, validates it, shows the
 // fixed messages through the station's prompter, and configures the main window state.
-// A file that cannot be opened shows "The Setup File is Missing!" and ends at once. Only the first
-// MaxSetupFileBytes of a file are read.
+// A file that cannot be opened shows "The Setup File is Missing!" and ends at once; so does a FIFO,
+// device or socket given as the setup file (never opened), and a file larger than
+// MaxSetupFileBytes, each with a message of its own. Directory slots holding a control character,
+// and a scanner identifier or document code that cannot be part of a file name, make the file
+// unusable (see RefuseUnsafeSetupValues).
 SetupOutcome ReadSetupFile(Station& station, const QString& path = SetupFileName, const SetupFileHooks& hooks = {});
 
 // The same for the bytes of a setup file that has been read already.
 SetupOutcome ReadSetupBytes(Station& station, const QByteArray& bytes, const SetupFileHooks& hooks = {});
 
-inline constexpr qint64 MaxSetupFileBytes = 16 * 1024 * 1024;
+// A setup file is a few kilobytes; anything larger is not one.
+inline constexpr qint64 MaxSetupFileBytes = 1024 * 1024;
+
+enum class SetupFileRead {
+    Read,     // bytes hold the whole file
+    Missing,  // no such file, a directory, or it cannot be opened
+    NotAFile, // a FIFO, device or socket: not opened, so nothing waits on it
+    TooLarge, // larger than MaxSetupFileBytes: not read
+};
+
+// Reads the whole of a setup file into bytes without ever blocking on it.
+SetupFileRead ReadSetupFileBytes(const QString& path, QByteArray& bytes);
 
 // Index of the document definition whose page length is nearest to length (earlier wins ties);
 // 0 without definitions.

@@ -5,11 +5,35 @@
 
 namespace kestrova {
 
-QString DecodeSetupText(const QByteArray& bytes) {
+namespace {
+
+// One line's bytes: UTF-8 when they are valid UTF-8, otherwise Latin-1.
+QString DecodeSetupLine(QByteArrayView bytes) {
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError()) return text;
     return QString::fromLatin1(bytes);
+}
+
+} // namespace
+
+QString DecodeSetupText(const QByteArray& bytes) {
+    QByteArrayView rest(bytes);
+    if (rest.startsWith("\xEF\xBB\xBF")) rest = rest.sliced(3);
+    QString text;
+    text.reserve(rest.size());
+    // CR and LF never occur inside a multi-byte UTF-8 sequence, so each line can be decoded on its
+    // own: a Latin-1 line beside UTF-8 lines garbles only itself.
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        const char c = rest[i];
+        if (c != '\n' && c != '\r') continue;
+        text += DecodeSetupLine(rest.sliced(start, i - start));
+        text += QLatin1Char(c);
+        start = i + 1;
+    }
+    text += DecodeSetupLine(rest.sliced(start));
+    return text;
 }
 
 void ForEachSetupLine(QStringView text, const std::function<void(QStringView)>& visit) {

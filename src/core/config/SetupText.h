@@ -9,8 +9,9 @@
 
 namespace kestrova {
 
-// The text of a setup file: UTF-8 when the bytes are valid UTF-8 (a leading byte-order mark is
-// dropped), otherwise Latin-1. The configuration program has written both over the years.
+// The text of a setup file, decoded line by line: a line that is valid UTF-8 is read as UTF-8,
+// any other line as Latin-1 (a leading byte-order mark is dropped). The configuration program has
+// written both over the years, and a file edited by hand may hold both.
 QString DecodeSetupText(const QByteArray& bytes);
 
 // Calls visit for every line of text. A line ends at LF, CR LF or a lone CR; the last line needs

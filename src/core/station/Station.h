@@ -46,6 +46,12 @@ struct MainWindowState {
     // Status display: counter and device label colours, drive bars (0..1000, the used part in
     // per mille), the labels that replace a bar, and the device group captions.
     LabelColour ProblemGrpLabelColour = LabelColour::WindowText;
+    LabelColour ScannedWaitingLabelColour = LabelColour::WindowText;
+    LabelColour DecodedWaitingLabelColour = LabelColour::WindowText;
+    // Hints of the file counters: which of their directories is missing; empty while all are there.
+    QString ScannedWaitingLabelHint;
+    QString DecodedWaitingLabelHint;
+    QString ProblemGrpLabelHint;
     LabelColour SystemLabelColour = LabelColour::WindowText;
     int KestrovaBarPosition = 0;
     QString ImagesDrvGrpCaption = QStringLiteral("Images Drive");

@@ -2,6 +2,8 @@
 #include "core/station/Station.h"
 #include "core/util/FileListing.h"
 
+#include <QStringList>
+
 namespace kestrova {
 
 StatusMonitor::StatusMonitor(Station& station, const Volumes& volumes, TImageDataModule* data)
@@ -11,7 +13,21 @@ void StatusMonitor::install() {
     m_station.setRefreshStatus([this] { RefreshStatus(); });
 }
 
+namespace {
+
+// The hint of a counter: a line for each of its directories that is missing; empty while all are
+// there.
+QString MissingHint(const setupinformation& setup, std::span<const int> slotNumbers) {
+    QStringList lines;
+    for (const MissingDirectory& m : MissingDirectories(setup, slotNumbers))
+        lines << QStringLiteral("The %1 %2 is missing.").arg(DirectoryRole(m.slot), m.path);
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
 void StatusMonitor::RefreshStatus() {
+    CheckDirectories();
     CountScanned();
     CountProblems();
     CountDecoded();
@@ -31,32 +47,67 @@ std::optional<int> CountFiles(const QString& dir, const QString& wildcard) {
     return count;
 }
 
+void StatusMonitor::CheckDirectories() {
+    const QList<MissingDirectory> now = MissingDirectories(m_station.SetupInfo, WorkingDirectorySlots);
+    for (const MissingDirectory& m : now)
+        if (!m_missing.contains(m))
+            m_station.LogEvent(
+                QStringLiteral("Directory missing: the %1 %2 does not exist.").arg(DirectoryRole(m.slot), m.path));
+    for (const MissingDirectory& m : std::as_const(m_missing))
+        if (!now.contains(m))
+            m_station.LogEvent(
+                QStringLiteral("Directory found: the %1 %2 exists again.").arg(DirectoryRole(m.slot), m.path));
+    m_missing = now;
+}
+
 void StatusMonitor::CountScanned() {
-    const auto& dirs = m_station.SetupInfo.Directories;
-    m_station.ui.ScannedWaitingLabel = QString::number(CountFiles(dirs[SlotScan], QStringLiteral("*.bmp")).value_or(0));
+    const setupinformation& s = m_station.SetupInfo;
+    MainWindowState& ui = m_station.ui;
+    ui.ScannedWaitingLabelHint = MissingHint(s, std::array<int, 1>{SlotScan});
+    const bool missing = !ui.ScannedWaitingLabelHint.isEmpty();
+    ui.ScannedWaitingLabel =
+        missing ? MissingCounterText
+                : QString::number(CountFiles(s.Directories[SlotScan], QStringLiteral("*.bmp")).value_or(0));
+    ui.ScannedWaitingLabelColour = missing ? LabelColour::Red : LabelColour::WindowText;
 }
 
 void StatusMonitor::CountProblems() {
-    const QString& dir = m_station.SetupInfo.Directories[SlotProblems];
-    int count = CountFiles(dir, QStringLiteral("*.bmp")).value_or(0);
-    count += CountFiles(dir, QStringLiteral("*.tif")).value_or(0);
+    const setupinformation& s = m_station.SetupInfo;
+    const QString& dir = s.Directories[SlotProblems];
     MainWindowState& ui = m_station.ui;
-    ui.ProblemGrpLabel = QString::number(count);
+    ui.ProblemGrpLabelHint = MissingHint(s, std::array<int, 1>{SlotProblems});
+    if (!ui.ProblemGrpLabelHint.isEmpty()) {
+        ui.ProblemGrpLabel = MissingCounterText;
+    } else {
+        int count = CountFiles(dir, QStringLiteral("*.bmp")).value_or(0);
+        count += CountFiles(dir, QStringLiteral("*.tif")).value_or(0);
+        ui.ProblemGrpLabel = QString::number(count);
+    }
     ui.ProblemGrpLabelColour = ui.ProblemGrpLabel != QLatin1String("0") ? LabelColour::Red : LabelColour::WindowText;
 }
 
 void StatusMonitor::CountDecoded() {
-    const auto& dirs = m_station.SetupInfo.Directories;
+    const setupinformation& s = m_station.SetupInfo;
+    const auto& dirs = s.Directories;
+    const bool scanServer = s.StationMode == ModeScanServer;
+    MainWindowState& ui = m_station.ui;
+    ui.DecodedWaitingLabelHint = scanServer ? MissingHint(s, std::array<int, 2>{SlotDecoded, SlotRemoteDecoded})
+                                            : MissingHint(s, std::array<int, 1>{SlotDecoded});
+    if (!ui.DecodedWaitingLabelHint.isEmpty()) {
+        ui.DecodedWaitingLabel = MissingCounterText;
+        ui.DecodedWaitingLabelColour = LabelColour::Red;
+        return;
+    }
     std::optional<int> counts[3] = {CountFiles(dirs[SlotDecoded], QStringLiteral("*.bmp")),
                                     CountFiles(dirs[SlotDecoded], QStringLiteral("*.tif")), 0};
-    if (m_station.SetupInfo.StationMode == ModeScanServer)
-        counts[2] = CountFiles(dirs[SlotRemoteDecoded], QStringLiteral("*.tif"));
+    if (scanServer) counts[2] = CountFiles(dirs[SlotRemoteDecoded], QStringLiteral("*.tif"));
     int sum = 0;
     for (const std::optional<int>& c : counts) {
         if (!c) return; // the counter keeps what it showed
         sum += *c;
     }
-    m_station.ui.DecodedWaitingLabel = QString::number(sum);
+    ui.DecodedWaitingLabel = QString::number(sum);
+    ui.DecodedWaitingLabelColour = LabelColour::WindowText;
 }
 
 } // namespace kestrova

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/station/MissingDirectories.h"
+
+#include <QList>
 #include <QString>
 #include <array>
 #include <optional>
@@ -23,7 +26,11 @@ public:
     // Makes Station::RefreshStatus run this monitor.
     void install();
 
+    // Checks the working directories, then runs the counters and drive measurements in order.
     void RefreshStatus();
+    // Logs each working directory (WorkingDirectorySlots) that has gone missing or come back
+    // since the last check: once per change, not on every refresh.
+    void CheckDirectories();
     void CountScanned();
     void CountProblems();
     void CountDecoded();
@@ -34,6 +41,9 @@ public:
     // Free part in per mille of drive 1 (scan), 2 (image store) or 3 (backup) at its last
     // measurement; nothing when it has not been measured.
     std::optional<int> freePerMille(int drive) const { return m_perMille.at(drive); }
+
+    // The working directories found missing by the last CheckDirectories.
+    const QList<MissingDirectory>& missingDirectories() const { return m_missing; }
 
 private:
     void updateImagesDrive();
@@ -47,10 +57,14 @@ private:
     TImageDataModule* m_data;
     std::array<std::optional<int>, 4> m_perMille{};
     bool m_deviceBoxOpen = false;
+    QList<MissingDirectory> m_missing;
 };
 
+// The text a file counter shows instead of a number while one of its directories is missing.
+inline const QString MissingCounterText = QStringLiteral("MISSING");
+
 // The number of plain files in dir that match the wildcard, read from the file listing; nothing
-// when the listing cannot be read.
+// when the listing cannot be read. A missing directory lists no files: callers check it first.
 std::optional<int> CountFiles(const QString& dir, const QString& wildcard);
 
 } // namespace kestrova

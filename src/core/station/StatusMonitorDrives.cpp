@@ -3,7 +3,6 @@
 #include "core/station/StatusMonitor.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 
 namespace kestrova {
@@ -53,10 +52,12 @@ void StatusMonitor::updateImagesDrive() {
     if (s.StationMode == ModeRemote) ui.ImagesDrvGrpCaption = QStringLiteral("Local Image Server");
     const int p = DriveFreeSpace(m_volumes, dir, s.FreeSpace[2], s.TotalSpace[2]);
     m_perMille[2] = p;
-    if (s.FreeSpace[2] == -1 || s.TotalSpace[2] == -1) {
+    // A store directory that is not there shows so even when its drive can be measured.
+    const bool missing = DirectoryMissing(dir);
+    if (s.FreeSpace[2] == -1 || s.TotalSpace[2] == -1 || missing) {
         ui.ImagesBarVisible = false;
         ui.ImagesDrivelabelVisible = true;
-        const bool exists = !dir.isEmpty() && QFileInfo(dir).isDir();
+        const bool exists = !dir.isEmpty() && !missing;
         ui.ImagesDrivelabel = exists ? QStringLiteral("CONNECTED") : QStringLiteral("DISCONNECTED");
         ui.ImagesDrivelabelColour = exists ? LabelColour::Blue : LabelColour::Red;
         return;

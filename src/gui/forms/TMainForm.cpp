@@ -128,6 +128,11 @@ void TMainForm::renderState() {
     SystemLabel->setText(ui.SystemLabel);
     ScannerDocLabel->setText(ui.ScannerDocLabel);
 
+    ScannedWaitingLabel->setToolTip(ui.ScannedWaitingLabelHint);
+    DecodedWaitingLabel->setToolTip(ui.DecodedWaitingLabelHint);
+    ProblemGrpLabel->setToolTip(ui.ProblemGrpLabelHint);
+    setLabelColour(ScannedWaitingLabel, ui.ScannedWaitingLabelColour);
+    setLabelColour(DecodedWaitingLabel, ui.DecodedWaitingLabelColour);
     setLabelColour(ProblemGrpLabel, ui.ProblemGrpLabelColour);
     setLabelColour(SystemLabel, ui.SystemLabelColour);
     KestrovaBar->setValue(qBound(0, ui.KestrovaBarPosition, 1000));

@@ -81,6 +81,8 @@ TEST(SetupHelpers, DecodesUtf8OrElseLatin1) {
                               "1|x"),
               "1|x");
     EXPECT_EQ(DecodeSetupText(QByteArray("a\0b", 3)), QString::fromUtf16(u"a\0b", 3));
-    // One bad byte anywhere makes the whole file Latin-1.
+    // One bad byte makes its own line Latin-1, and only that line.
     EXPECT_EQ(DecodeSetupText("\xc3\xa9 and \xff"), QStringLiteral("\u00c3\u00a9 and \u00ff"));
+    EXPECT_EQ(DecodeSetupText("\xef\xbb\xbf\xc3\xa9\r\n\xe9\r\xc3\xa9\n\xc3\n\xc3\xa9"),
+              QStringLiteral("\u00e9\r\n\u00e9\r\u00e9\n\u00c3\n\u00e9"));
 }

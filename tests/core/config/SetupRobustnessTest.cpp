@@ -1,5 +1,6 @@
 #include "SetupFixture.h"
 
+#include "core/config/SetupChecks.h"
 #include "core/config/SetupFile.h"
 
 #include <random>
@@ -27,6 +28,10 @@ void ExpectSaneRecord(const Station& station, SetupOutcome outcome) {
     }
     EXPECT_FALSE(s.Directories[7].contains(QLatin1Char('?')));
     EXPECT_GE(s.BarcodeTypes, 1);
+    // Nothing the station builds paths from can be cut short or leave its folder.
+    for (int slot = SlotScan; slot <= SlotSpare; ++slot) EXPECT_FALSE(HasControlCharacter(s.Directories[slot])) << slot;
+    EXPECT_TRUE(IsSafeNamePart(s.ScannerId));
+    for (const docdefinition& d : s.DocDefs) EXPECT_TRUE(IsSafeNamePart(d.DocCode));
 }
 
 } // namespace
@@ -74,15 +79,16 @@ TEST_F(SetupFileTest, RandomBytesNeverCrashTheReader) {
 }
 
 TEST_F(SetupFileTest, VeryLongLinesAndBinaryBytes) {
-    const QString longDir = t.path("scan/") + QString(2'000'000, QLatin1Char('d'));
+    // Long lines, within the largest size of a setup file.
+    const QString longDir = t.path("scan/") + QString(300'000, QLatin1Char('d'));
     set(1, longDir);
-    set(5, QString(300'000, QLatin1Char('/')) + "**");
-    set(200, QString(1'000'000, QLatin1Char('N')) + ":" + QString(1'000'000, QLatin1Char('C')) + ":1:2:acct");
-    lines.append(QString(1'000'000, QLatin1Char('|')));
-    lines.append(QString(1'000'000, QLatin1Char('7')) + "|x|y");
+    set(5, QString(100'000, QLatin1Char('/')) + "**");
+    set(200, QString(150'000, QLatin1Char('N')) + ":" + QString(150'000, QLatin1Char('C')) + ":1:2:acct");
+    lines.append(QString(100'000, QLatin1Char('|')));
+    lines.append(QString(100'000, QLatin1Char('7')) + "|x|y");
     QByteArray bytes = lines.join("\n").toUtf8();
     bytes.replace("Kestrova Station Setup", QByteArray("\0\x01\x02\xff\xfe binary", 14));
-    bytes += QByteArray("\n300|d|Nul\0Name:N\0C:5:6:a\0b\n", 29);
+    bytes += QByteArray("\n300|d|Nul\0Name:NC:5:6:a\0b\n", 28);
     ASSERT_EQ(ReadSetupFile(station, write(bytes)), SetupOutcome::Ok);
     EXPECT_EQ(station.SetupInfo.Directories[1], longDir + "/");
     EXPECT_EQ(station.StoreMask, "**");
@@ -94,12 +100,13 @@ TEST_F(SetupFileTest, VeryLongLinesAndBinaryBytes) {
     ExpectSaneRecord(station, SetupOutcome::Ok);
 }
 
-TEST_F(SetupFileTest, OversizedFileIsReadUpToItsLimit) {
+TEST_F(SetupFileTest, OversizedFileIsRefusedUnread) {
     QByteArray bytes = lines.join("\n").toUtf8() + "\n";
     bytes += QByteArray(MaxSetupFileBytes, 'x');
-    bytes += "\n16|m|REMOTE|\n"; // beyond the limit: never read
-    ASSERT_EQ(ReadSetupFile(station, write(bytes)), SetupOutcome::Ok);
-    EXPECT_EQ(station.SetupInfo.StationMode, ModeSingle);
-    ASSERT_FALSE(station.eventLog().lines().isEmpty());
-    EXPECT_TRUE(station.eventLog().lines().front().endsWith("only its first 16 MB were read."));
+    bytes += "\n16|m|REMOTE|\n";
+    t.prompter.expectMessage("Invalid Setup File");
+    ASSERT_EQ(ReadSetupFile(station, write(bytes)), SetupOutcome::EndNow);
+    ASSERT_EQ(t.prompter.shown().size(), 1u);
+    EXPECT_TRUE(t.prompter.shown()[0].text.startsWith("The Setup File is larger than 1 MB!"));
+    EXPECT_NE(station.SetupInfo.StationMode, ModeRemote);
 }

@@ -46,10 +46,79 @@ TEST_F(StatusTest, ProblemsCounterIsRedUnlessItShowsZero) {
     EXPECT_EQ(s.ui().ProblemGrpLabel, "2");
     EXPECT_EQ(s.ui().ProblemGrpLabelColour, LabelColour::Red);
 
-    QDir(s.dir(SlotProblems)).removeRecursively(); // a missing directory counts nothing
+    QDir(s.dir(SlotProblems)).removeRecursively(); // a missing directory is no empty one
+    station.RefreshStatus();
+    EXPECT_EQ(s.ui().ProblemGrpLabel, "MISSING");
+    EXPECT_EQ(s.ui().ProblemGrpLabelColour, LabelColour::Red);
+
+    QDir().mkpath(s.dir(SlotProblems));
     station.RefreshStatus();
     EXPECT_EQ(s.ui().ProblemGrpLabel, "0");
     EXPECT_EQ(s.ui().ProblemGrpLabelColour, LabelColour::WindowText);
+}
+
+// Directories taken away under a running station, as an operator or a failed mount would: each
+// counter says so, the event log names each directory once when it goes and once when it is back.
+TEST_F(StatusTest, MissingDirectoriesShowOnTheCountersAndAreLoggedOncePerChange) {
+    const QString missing = QStringLiteral("Directory missing: the %1 %2 does not exist.");
+    const QString found = QStringLiteral("Directory found: the %1 %2 exists again.");
+    const std::vector<std::pair<int, QString>> gone = {{SlotScan, "scan directory"},
+                                                       {SlotDecoded, "decoded directory"},
+                                                       {SlotRemoteDecoded, "remote scanner decoded directory"},
+                                                       {SlotImageStore, "image store directory"}};
+    for (const auto& [slot, role] : gone) QDir(s.dir(slot)).removeRecursively();
+    QFile(s.dir(SlotRemoteDecoded).chopped(1)).open(QIODevice::WriteOnly); // a file is no directory
+    station.RefreshStatus();
+    station.RefreshStatus(); // the timer refreshes twice a tick
+    EXPECT_EQ(s.ui().ScannedWaitingLabel, "MISSING");
+    EXPECT_EQ(s.ui().ScannedWaitingLabelColour, LabelColour::Red);
+    EXPECT_EQ(s.ui().ScannedWaitingLabelHint, "The scan directory " + s.dir(SlotScan) + " is missing.");
+    EXPECT_EQ(s.ui().DecodedWaitingLabel, "MISSING");
+    EXPECT_EQ(s.ui().DecodedWaitingLabelColour, LabelColour::Red);
+    EXPECT_EQ(s.ui().ProblemGrpLabel, "0");
+    EXPECT_TRUE(s.ui().ProblemGrpLabelHint.isEmpty());
+    EXPECT_EQ(s.ui().ImagesDrivelabel, "DISCONNECTED");
+    EXPECT_EQ(s.ui().ImagesDrivelabelColour, LabelColour::Red);
+    QList<MissingDirectory> expected;
+    for (const auto& [slot, role] : gone) {
+        expected.append({slot, s.dir(slot)});
+        EXPECT_EQ(s.logged(missing.arg(role, s.dir(slot))), 1) << role.toStdString();
+    }
+    EXPECT_EQ(s.monitor->missingDirectories(), expected);
+    EXPECT_EQ(MissingDirectories(station.SetupInfo, WorkingDirectorySlots), expected);
+
+    // The decoded directory is back; a scan server still misses its remote scanners' directory.
+    QDir().mkpath(s.dir(SlotDecoded));
+    s.touch(SlotDecoded, "1~REQS100001.tif");
+    s.touch(SlotDecoded, "2~REQS100002.bmp");
+    station.SetupInfo.StationMode = ModeScanServer;
+    station.RefreshStatus();
+    EXPECT_EQ(s.ui().DecodedWaitingLabel, "MISSING");
+    EXPECT_EQ(s.ui().DecodedWaitingLabelHint,
+              "The remote scanner decoded directory " + s.dir(SlotRemoteDecoded) + " is missing.");
+    station.SetupInfo.StationMode = ModeSingle; // only a scan server counts slot 4
+    station.RefreshStatus();
+    EXPECT_EQ(s.ui().DecodedWaitingLabel, "2");
+    EXPECT_EQ(s.ui().DecodedWaitingLabelColour, LabelColour::WindowText);
+    EXPECT_TRUE(s.ui().DecodedWaitingLabelHint.isEmpty());
+    EXPECT_EQ(s.logged(found.arg("decoded directory", s.dir(SlotDecoded))), 1);
+
+    QFile::remove(s.dir(SlotRemoteDecoded).chopped(1));
+    for (const auto& [slot, role] : gone) QDir().mkpath(s.dir(slot));
+    const qsizetype before = station.eventLog().lines().size();
+    station.RefreshStatus();
+    station.RefreshStatus();
+    EXPECT_EQ(station.eventLog().lines().size(), before + 3) << "scan, remote and store are back";
+    for (const auto& [slot, role] : gone) EXPECT_EQ(s.logged(found.arg(role, s.dir(slot))), 1) << role.toStdString();
+    EXPECT_TRUE(s.monitor->missingDirectories().isEmpty());
+    EXPECT_EQ(s.ui().ScannedWaitingLabel, "0");
+    EXPECT_EQ(s.ui().ScannedWaitingLabelColour, LabelColour::WindowText);
+    EXPECT_TRUE(s.ui().ImagesBarVisible);
+
+    // Slots that are switched off or were never set are not missing.
+    station.SetupInfo.Directories[SlotScan] = DriveDisabled;
+    station.SetupInfo.Directories[SlotRemoteDecoded].clear();
+    EXPECT_TRUE(MissingDirectories(station.SetupInfo, WorkingDirectorySlots).isEmpty());
 }
 
 TEST(StatusCountFiles, ReadsTheCountOfTheListing) {
