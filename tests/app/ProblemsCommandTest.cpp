@@ -64,3 +64,30 @@ TEST(ProblemsCommand, ListsAcceptsAndDeletesProblemPages) {
     EXPECT_EQ(test::RunKestrova(station, {"problems"}).out, "");
     EXPECT_EQ(test::RunKestrova(station, {"problems", "accept", "x", "123456"}).exitCode, 2);
 }
+
+// "*all" on a page with a candidate that cannot name a file: the others are filed once, and stay
+// filed once however often the page is accepted again in later runs.
+TEST(ProblemsCommand, AllNeverFilesACandidateTwiceWhenAnotherCannotBeWritten) {
+    test::StationDir station;
+    const QByteArray tooLong(230, '7');
+    WriteProblem(station, "20261209101500001", "\n\n123456:654321:" + tooLong + ":\n\n\n\n3 barcodes found\n");
+
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(run);
+        const test::KestrovaRun accepted = test::RunKestrova(station, {"problems", "accept", "1", "*all"});
+        EXPECT_EQ(accepted.exitCode, 1) << accepted.out.toStdString();
+        EXPECT_TRUE(accepted.out.contains("Barcode not usable as a file name: it is too long."))
+            << accepted.out.toStdString();
+        const QStringList filed = Files(station, "decoded");
+        ASSERT_EQ(filed.size(), 2) << filed.join(' ').toStdString();
+        EXPECT_TRUE(filed[0].startsWith("123456~REQS1x") && filed[1].startsWith("654321~REQS1x"));
+        EXPECT_EQ(test::RunKestrova(station, {"problems"}).out,
+                  "1\t20261209101500001.tif\t3 barcodes found Already filed as 123456, 654321.\t" + tooLong + "\n");
+    }
+    // Naming the page by hand under a name it already has resolves it without a second file.
+    const test::KestrovaRun named = test::RunKestrova(station, {"problems", "accept", "1", "654321"});
+    EXPECT_EQ(named.exitCode, 0) << named.err.toStdString();
+    EXPECT_TRUE(named.out.contains("The page has already been filed as 654321.")) << named.out.toStdString();
+    EXPECT_EQ(Files(station, "decoded").size(), 2);
+    EXPECT_TRUE(Files(station, "problems").isEmpty());
+}

@@ -15,6 +15,8 @@ namespace kestrova::test {
 struct StationDir {
     QTemporaryDir dir;
     QString instanceKey = QStringLiteral("KestrovaNT-test-") + QUuid::createUuid().toString(QUuid::Id128);
+    // The fault point (KESTROVA_FAULT_POINT, "name" or "name#N") the next runs stop at; empty for none.
+    QString faultPoint;
 
     StationDir() {
         QFile sample(QStringLiteral(KESTROVA_SHARED_SAMPLES "/kestrova.inf"));
@@ -51,6 +53,8 @@ struct StationDir {
         env.insert(QStringLiteral("KESTROVA_INSTANCE_KEY"), instanceKey);
         env.insert(QStringLiteral("KESTROVA_PROGRAM_DIR"), dir.path());
         env.remove(QStringLiteral("KESTROVA_HEADLESS"));
+        env.remove(QStringLiteral("KESTROVA_FAULT_POINT"));
+        if (!faultPoint.isEmpty()) env.insert(QStringLiteral("KESTROVA_FAULT_POINT"), faultPoint);
         return env;
     }
 };
@@ -60,6 +64,7 @@ struct KestrovaRun {
     int exitCode = -1;
     QString out;
     QString err;
+    bool killed = false; // ended by a signal (a fault point)
 };
 
 // Runs the kestrova program with args in the station's environment, in workingDir (the station
@@ -73,7 +78,8 @@ inline KestrovaRun RunKestrova(const StationDir& station, const QStringList& arg
     const bool finished = p.waitForFinished(timeoutMs);
     EXPECT_TRUE(finished) << "kestrova " << args.join(QLatin1Char(' ')).toStdString();
     if (!finished) return {-1, {}, QStringLiteral("kestrova did not finish")};
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()),
+            p.exitStatus() == QProcess::CrashExit};
 }
 
 } // namespace kestrova::test

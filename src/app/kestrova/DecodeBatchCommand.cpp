@@ -52,11 +52,13 @@ int DecodeBatch(const QStringList& args) {
 
 const CommandRegistration registration{
     {QStringLiteral("decode-batch"), Usage,
-     QStringLiteral("Decode the station's image-set file as at the end of a scan, with the default barcode type of "
-                    "the setup file (default: kestrova.inf here): pages go to the decoded or problems directory. "
-                    "Prints the event log lines and the batch summary; message boxes go to standard error. Exits 1 "
-                    "when the batch was not decoded (scan job failed, scan too short), 3 when pages could not be "
-                    "saved."),
+     QStringLiteral(
+         "Decode the station's image-set file as at the end of a scan, with the default barcode type of "
+         "the setup file (default: kestrova.inf here): pages go to the decoded or problems directory. A run that "
+         "ended part-way continues where it stopped; a batch decoded whole is not written again. "
+         "Prints the event log lines and the batch summary; message boxes go to standard error. Exits 1 "
+         "when the batch was not decoded (scan job failed, scan too short), 3 when pages could not be "
+         "saved."),
      DecodeBatch}};
 
 } // namespace

@@ -13,13 +13,6 @@ QString WithoutLineBreaks(QString text) {
     return text;
 }
 
-bool HasControlCharacter(const QString& text) {
-    for (const QChar c : text) {
-        if (c.category() == QChar::Other_Control) return true;
-    }
-    return false;
-}
-
 } // namespace
 
 QString DecodedBarcodeText(const QString& resultsText) {
@@ -30,16 +23,21 @@ QString DecodedBarcodeText(const QString& resultsText) {
 
 QString UnsafeBarcodeNameReason(const QString& barcodeText, const QString& documentPart) {
     const QString prefix = QStringLiteral("Barcode not usable as a file name: ");
-    if (barcodeText.isEmpty()) return prefix + QStringLiteral("no text.");
-    if (barcodeText.contains(QLatin1Char('/'))) return prefix + QStringLiteral("it holds \"/\".");
-    if (barcodeText.contains(QLatin1Char('\\'))) return prefix + QStringLiteral("it holds \"\\\".");
-    if (barcodeText.contains(QLatin1Char('~'))) return prefix + QStringLiteral("it holds \"~\".");
-    if (HasControlCharacter(barcodeText)) return prefix + QStringLiteral("it holds a control character.");
-    if (barcodeText == QStringLiteral(".") || barcodeText == QStringLiteral(".."))
-        return prefix + QStringLiteral("it is \"") + barcodeText + QStringLiteral("\".");
+    QString reason = UnsafeNameReason(barcodeText);
+    // "~" ends the request number: a barcode holding one would be filed under a part of itself.
+    if (reason.isEmpty() && barcodeText.contains(QLatin1Char('~'))) reason = QStringLiteral("it holds \"~\".");
+    if (!reason.isEmpty()) return prefix + reason;
     const QString name = barcodeText + documentPart + QStringLiteral("FFFFF.tif");
-    if (name.toUtf8().size() > MaxFileNameBytes) return prefix + QStringLiteral("it is too long.");
+    if (name.toUtf8().size() > MaxDecodedNameBytes) return prefix + QStringLiteral("it is too long.");
     return {};
+}
+
+QString UnsafeDocumentPartReason(const QString& documentPart) {
+    // The part follows the request number, so only what it holds matters, not how it starts.
+    const QString reason = UnsafeNameReason(QStringLiteral("0") + documentPart);
+    if (reason.isEmpty()) return {};
+    return QStringLiteral("Document code or scanner ID not usable in a file name (\"") + documentPart +
+           QStringLiteral("\"): ") + reason;
 }
 
 QString DecodedFileName(const QString& decodedDir, const QString& barcodeText, const QString& documentPart,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/util/SafePaths.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -7,18 +9,20 @@
 
 namespace kestrova {
 
-// The longest file name (in UTF-8 bytes, without the directory) the station's file systems take.
-inline constexpr int MaxFileNameBytes = 255;
-
 // The request number a page is named by: the reader's results text without ":", carriage returns
 // and line feeds.
 QString DecodedBarcodeText(const QString& resultsText);
 
 // Why barcodeText cannot start the decoded name barcodeText + documentPart + five hexadecimal
-// digits + ".tif", or empty when it can. A text that is empty, holds "/", "\", "~" or a control
-// character, is "." or "..", or makes the name longer than MaxFileNameBytes would put the page
-// somewhere else than the decoded directory, or under a request number that is not the barcode's.
+// digits + ".tif", or empty when it can. A text that is empty, starts with "." (".", ".." and
+// hidden names), holds "/", "\", "~" or a control character, or makes the name longer than
+// MaxDecodedNameBytes would put the page somewhere else than the decoded directory, under a
+// request number that is not the barcode's, or under a name the store cannot carry.
 QString UnsafeBarcodeNameReason(const QString& barcodeText, const QString& documentPart);
+
+// Why documentPart (a document code and the scanner ID, both from the setup file) cannot be part
+// of a file name: it holds "/", "\" or a control character. Empty when it can.
+QString UnsafeDocumentPartReason(const QString& documentPart);
 
 // decodedDir + barcodeText + documentPart + suffix + ".tif"; decodedDir ends with a separator.
 QString DecodedFileName(const QString& decodedDir, const QString& barcodeText, const QString& documentPart,

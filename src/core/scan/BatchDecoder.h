@@ -3,10 +3,11 @@
 #include "barcode/PageBitmap.h"
 #include "core/ports/PageImage.h"
 #include "core/scan/DecodeImages.h"
+#include "core/scan/DecodeJournal.h"
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
-#include <QVector>
 #include <array>
 #include <memory>
 
@@ -35,7 +36,12 @@ private:
 
     bool loadBatch();
     bool scanSizeTooSmall();
+    void openJournal();
     void decodePage(int pageIndex);
+    int decidePage(int pageIndex);
+    // Records the files the page is about to write, before the first of them is written.
+    void intend(const QStringList& files);
+    void finishPage(int pageIndex, int lengthCm);
     void readPage(Page& page);
     QString readWorking(Page& page, bool rotated, int depth);
     void decideUpsideDown(Page& page);
@@ -59,8 +65,12 @@ private:
     double m_scanHeightMm = 0;
     QString m_resolutionText;
     barcode::PageBitmap m_bitmap;
-    QVector<int> m_lengths;
+    QMap<int, int> m_lengths; // content length of every page decided, by page
+    DecodeJournal m_journal;
     int m_currentPage = 0;
+    int m_pageLength = 0;      // content length of the page being written
+    QStringList m_pageFiles;   // the files it is writing
+    bool m_pageFailed = false; // something of it could not be written
     int m_unsaved = 0;
     QString m_keptAs;
     bool m_stopped = false;

@@ -57,12 +57,41 @@ void BatchDecoder::run() {
     if (m_view.Repaint) m_view.Repaint();
     if (!loadBatch()) return;
     if (scanSizeTooSmall()) return;
+    openJournal();
     for (int p = 0; p < m_pageCount && !m_stopped; ++p) {
+        // A page an earlier run over this image-set file has finished is not written again.
+        if (m_journal.isFinished(p)) continue;
         m_station.SetScreenCursor(p % 2 == 0 ? crBCodeA : crBCodeB);
         m_station.processMessages();
         decodePage(p);
     }
     finish();
+}
+
+void BatchDecoder::openJournal() {
+    const setupinformation& setup = m_station.SetupInfo;
+    const QString error = m_journal.open(m_imageSet, {setup.Directories[SlotDecoded], setup.Directories[SlotProblems]});
+    if (!error.isEmpty()) {
+        m_station.LogEvent(QStringLiteral("The progress of the batch cannot be recorded in ") +
+                           DecodeJournal::pathFor(m_imageSet) + QStringLiteral(": ") + error);
+    }
+    const DecodeJournal::Recovery& recovery = m_journal.recovery();
+    for (const QString& file : recovery.removed)
+        m_station.LogEvent(QStringLiteral("Removed ") + file + QStringLiteral(" of a page that was not finished."));
+    for (const QString& file : recovery.unremoved)
+        m_station.LogEvent(QStringLiteral("Could not remove ") + file +
+                           QStringLiteral(" of a page that was not finished."));
+    for (const QString& file : recovery.refused)
+        m_station.LogEvent(QStringLiteral("Not removed, outside the decoded and problems directories: ") + file);
+    const QMap<int, int>& finished = m_journal.finished();
+    for (auto it = finished.begin(); it != finished.end(); ++it) m_lengths.insert(it.key(), it.value());
+    if (finished.isEmpty()) return;
+    int next = 0;
+    while (next < m_pageCount && m_journal.isFinished(next)) ++next;
+    if (next >= m_pageCount)
+        m_station.LogEvent(QStringLiteral("The batch has already been decoded."));
+    else
+        m_station.LogEvent(QStringLiteral("Continuing the batch at page %1.").arg(next + 1));
 }
 
 bool BatchDecoder::loadBatch() {
@@ -133,7 +162,12 @@ void BatchDecoder::keepImageSet() {
 
 void BatchDecoder::finish() {
     m_station.SetScreenCursor(crDefault);
-    m_station.ui.ScannerDocLabel = BatchSummaryText(m_scanHeightMm, m_resolutionText, m_pageCount, m_lengths);
+    m_station.ui.ScannerDocLabel = BatchSummaryText(m_scanHeightMm, m_resolutionText, m_pageCount,
+                                                    QVector<int>(m_lengths.begin(), m_lengths.end()));
+    if (!m_journal.error().isEmpty()) {
+        m_station.LogEvent(QStringLiteral("The progress of the batch could not be recorded in ") +
+                           DecodeJournal::pathFor(m_imageSet) + QStringLiteral(": ") + m_journal.error());
+    }
     m_station.notify();
     if (m_unsaved > 0) {
         QString text =

@@ -6,11 +6,12 @@
 #include "core/scan/SaveRegion.h"
 #include "core/station/Station.h"
 #include "core/util/DateTime.h"
+#include "core/util/FaultPoint.h"
 #include "core/util/FileUtil.h"
+#include "core/util/SafePaths.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 namespace kestrova {
 
@@ -55,15 +56,43 @@ void BatchDecoder::saveDecoded(Page& page, int count) {
                    : BarcodeTexts(main);
     const QString part = documentPart(page);
     const QString first = barcodes.value(0);
-    const QString unsafe = UnsafeBarcodeNameReason(first, part);
+    QString unsafe = UnsafeBarcodeNameReason(first, part);
+    if (unsafe.isEmpty()) unsafe = UnsafeDocumentPartReason(part);
     if (!unsafe.isEmpty()) {
         page.ProblemText = page.ProblemText.isEmpty() ? unsafe : page.ProblemText + QLatin1Char('\n') + unsafe;
         saveProblem(page, count);
         return;
     }
+    // The other barcodes of the page name copies; the same number twice names one file.
+    QStringList names{first};
+    QStringList refused;
+    for (qsizetype i = 1; i < barcodes.size(); ++i) {
+        const QString& other = barcodes[i];
+        if (names.contains(other) || refused.contains(other)) continue;
+        const QString reason = UnsafeBarcodeNameReason(other, part);
+        if (reason.isEmpty())
+            names << other;
+        else
+            refused << other << reason;
+    }
     const QString decodedDir = m_station.SetupInfo.Directories[SlotDecoded];
-    const QString suffix = freeSuffix(decodedDir, barcodes, part);
-    const QString fileName = DecodedFileName(decodedDir, first, part, suffix);
+    const QString suffix = freeSuffix(decodedDir, names, part);
+    QStringList files;
+    for (const QString& name : names) files << DecodedFileName(decodedDir, name, part, suffix);
+    const QString& fileName = files.first();
+    for (const QString& file : files) {
+        if (StaysInside(decodedDir, file)) continue;
+        const QString outside = QStringLiteral("The decoded name would leave the decoded directory: ") + file;
+        page.ProblemText = page.ProblemText.isEmpty() ? outside : page.ProblemText + QLatin1Char('\n') + outside;
+        saveProblem(page, count);
+        return;
+    }
+    for (qsizetype i = 0; i + 1 < refused.size(); i += 2) {
+        m_station.LogEvent(QStringLiteral("No copy of ") + fileName + QStringLiteral(" for \"") + refused[i] +
+                           QStringLiteral("\". ") + refused[i + 1]);
+    }
+
+    intend(files);
     const int storageDpi = m_station.StorageResolution > 0 ? m_station.StorageResolution : 0;
     const QString error =
         SaveDecodedPage(page.image.get(), fileName, page.TopCut, page.UpsideDownAngle, main, storageDpi);
@@ -71,18 +100,9 @@ void BatchDecoder::saveDecoded(Page& page, int count) {
         pageNotSaved(m_currentPage, fileName, error);
         return;
     }
-    QSet<QString> written{first};
-    for (qsizetype i = 1; i < barcodes.size(); ++i) {
-        const QString& other = barcodes[i];
-        if (written.contains(other)) continue; // the same number twice names one file
-        written.insert(other);
-        const QString reason = UnsafeBarcodeNameReason(other, part);
-        if (!reason.isEmpty()) {
-            m_station.LogEvent(QStringLiteral("No copy of ") + fileName + QStringLiteral(" for \"") + other +
-                               QStringLiteral("\". ") + reason);
-            continue;
-        }
-        copyForBarcode(fileName, DecodedFileName(decodedDir, other, part, suffix));
+    FaultPoint("decode-file-written");
+    for (qsizetype i = 1; i < files.size(); ++i) {
+        if (copyForBarcode(fileName, files[i])) FaultPoint("decode-file-written");
     }
 }
 
@@ -91,19 +111,31 @@ bool BatchDecoder::copyForBarcode(const QString& source, const QString& target) 
     const QString partial = target + QStringLiteral(".part");
     QFile::remove(partial);
     QFile in(source);
-    bool copied = in.copy(partial);
-    QString error = copied ? QString() : in.errorString();
-    if (copied) {
-        QFile::remove(target);
-        QFile out(partial);
-        copied = out.rename(target);
-        if (!copied) error = out.errorString();
+    QFile out(partial);
+    QString error;
+    if (!in.open(QIODevice::ReadOnly)) {
+        error = in.errorString();
+    } else if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        error = out.errorString();
+    } else {
+        const QByteArray bytes = in.readAll();
+        if (in.error() != QFileDevice::NoError)
+            error = in.errorString();
+        else if (out.write(bytes) != bytes.size() || !out.flush())
+            error = out.errorString();
+        out.close();
     }
-    if (!copied) {
+    if (error.isEmpty()) {
+        FaultPoint("decode-copy-partial");
+        QFile::remove(target);
+        if (!out.rename(target)) error = out.errorString();
+    }
+    if (!error.isEmpty()) {
         QFile::remove(partial);
         pageNotSaved(m_currentPage, target, error);
+        return false;
     }
-    return copied;
+    return true;
 }
 
 void BatchDecoder::saveProblem(Page& page, int count) {
@@ -124,6 +156,12 @@ void BatchDecoder::saveProblem(Page& page, int count) {
     const QString stamp = FreeProblemStamp(problemsDir, m_station.clock().now());
     const QString textFile = problemsDir + stamp + QStringLiteral(".scn");
     const QString imageFile = problemsDir + stamp + QStringLiteral(".tif");
+    if (!StaysInside(problemsDir, textFile) || !StaysInside(problemsDir, imageFile)) {
+        pageNotSaved(m_currentPage, imageFile, QStringLiteral("the name would leave the problems directory"));
+        return;
+    }
+    // The reason file first: a problem image is never without the reason beside it.
+    intend({textFile, imageFile});
     const QString written = WriteReasonFile(textFile, page.slotLines, page.ProblemText);
     if (!written.isEmpty()) {
         // Without its reason file a problem page cannot be resolved: the batch ends here.
@@ -131,6 +169,7 @@ void BatchDecoder::saveProblem(Page& page, int count) {
         m_stopped = true;
         return;
     }
+    FaultPoint("decode-file-written");
     QString error;
     const int saved =
         SaveRegionAsTiff(page.image.get(), imageFile, page.UpsideDownAngle, page.image->width(), page.image->height(),
@@ -138,11 +177,14 @@ void BatchDecoder::saveProblem(Page& page, int count) {
     if (saved != RegionSaved) {
         QFile::remove(textFile);
         pageNotSaved(m_currentPage, imageFile, error);
+        return;
     }
+    FaultPoint("decode-file-written");
 }
 
 void BatchDecoder::pageNotSaved(int pageIndex, const QString& what, const QString& error) {
     ++m_unsaved;
+    m_pageFailed = true;
     m_station.LogEvent(
         QStringLiteral("Page %1 of the batch was not saved (%2): %3").arg(pageIndex + 1).arg(what, error));
     keepImageSet();

@@ -5,6 +5,9 @@
 #include "core/scan/BatchDecoder.h"
 #include "core/scan/DecodeImages.h"
 #include "core/station/Station.h"
+#include "core/util/FaultPoint.h"
+
+#include <QFileInfo>
 
 namespace kestrova {
 
@@ -20,7 +23,34 @@ QString Latin1(const std::string& text) {
 } // namespace
 
 void BatchDecoder::decodePage(int pageIndex) {
+    FaultPoint("decode-page");
     m_currentPage = pageIndex;
+    m_pageFiles.clear();
+    m_pageFailed = false;
+    m_pageLength = 0;
+    finishPage(pageIndex, decidePage(pageIndex));
+    FaultPoint("decode-page-finished");
+}
+
+void BatchDecoder::finishPage(int pageIndex, int lengthCm) {
+    if (lengthCm >= 0) m_lengths.insert(pageIndex, lengthCm);
+    // A page that failed before any of its files was in place is tried again by the next run; one
+    // that wrote some of them is finished, so that none of them is ever written twice.
+    bool anyWritten = false;
+    for (const QString& file : m_pageFiles) anyWritten = anyWritten || QFileInfo::exists(file);
+    if (m_pageFailed && !anyWritten)
+        m_journal.again(pageIndex);
+    else
+        m_journal.done(pageIndex, std::max(lengthCm, 0));
+}
+
+void BatchDecoder::intend(const QStringList& files) {
+    m_pageFiles = files;
+    m_journal.begin(m_currentPage, m_pageLength, files);
+    FaultPoint("decode-page-begun");
+}
+
+int BatchDecoder::decidePage(int pageIndex) {
     Page page;
     if (pageIndex == 0) {
         page.image = std::move(m_first);
@@ -28,7 +58,7 @@ void BatchDecoder::decodePage(int pageIndex) {
         ImageResult<LoadedPage> loaded = m_codec.loadPage(m_imageSet, pageIndex, m_station.ImageSetDepth);
         if (!loaded || !loaded.value.image) {
             pageNotSaved(pageIndex, QStringLiteral("it could not be read"), loaded.error);
-            return;
+            return -1;
         }
         DecodeImageDocInfo(m_station.TilInfo, loaded.value.info, m_imageSet, true);
         page.image = std::move(loaded.value.image);
@@ -37,7 +67,7 @@ void BatchDecoder::decodePage(int pageIndex) {
         ImageResult<std::unique_ptr<PageImage>> working = page.image->converted(1);
         if (!working || !working.value) {
             pageNotSaved(pageIndex, QStringLiteral("no black and white copy could be made"), working.error);
-            return;
+            return -1;
         }
         page.temp = std::move(working.value);
     }
@@ -54,6 +84,7 @@ void BatchDecoder::decodePage(int pageIndex) {
         main.RightMargin = 0;
     }
 
+    m_pageLength = ContentLengthCm(page.image->height(), page.TopCut, main.FirstInkedRow, page.image->yResolution());
     const int count = barcode::BarcodeCount(main);
     if (count == 1 || (count > 1 && m_station.ImagePerBarcode)) {
         if (count > 1) page.ProblemText = QString::number(count) + QStringLiteral(" barcodes found");
@@ -62,7 +93,7 @@ void BatchDecoder::decodePage(int pageIndex) {
         if (count > 1) page.ProblemText = QString::number(count) + QStringLiteral(" barcodes found");
         saveProblem(page, count);
     }
-    m_lengths.append(ContentLengthCm(page.image->height(), page.TopCut, main.FirstInkedRow, page.image->yResolution()));
+    return ContentLengthCm(page.image->height(), page.TopCut, main.FirstInkedRow, page.image->yResolution());
 }
 
 QString BatchDecoder::readWorking(Page& page, bool rotated, int depth) {

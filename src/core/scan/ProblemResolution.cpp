@@ -8,6 +8,7 @@
 #include "core/station/ScreenCursors.h"
 #include "core/station/Station.h"
 #include "core/util/FileUtil.h"
+#include "core/util/SafePaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,17 +34,6 @@ int HeldDepth(int bitsPerPixel) {
     if (bitsPerPixel <= 4) return 4;
     if (bitsPerPixel <= 16) return 8;
     return 24;
-}
-
-QStringList ReadLines(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    QString text = QString::fromUtf8(file.readAll());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-    return lines;
 }
 
 QStringList SlotLinesOf(const barcode::QVCodabar& reader) {
@@ -73,38 +63,6 @@ QStringList WithAllFirst(QStringList candidates) {
 }
 
 } // namespace
-
-ProblemReasons ParseProblemReasons(const QStringList& lines) {
-    ProblemReasons reasons;
-    for (int i = 0; i < 6; ++i) reasons.slotLines << lines.value(i);
-    for (int i = 6; i < lines.size(); ++i) reasons.problemText += lines[i];
-    return reasons;
-}
-
-QStringList ProblemCandidates(const QStringList& slotLines) {
-    QStringList lines = slotLines.mid(0, 6);
-    if (lines.size() == 6) {
-        for (const QChar letter : {u'A', u'B', u'C', u'D'}) lines[5].remove(letter);
-    }
-    QString text = lines.join(QLatin1Char('\n'));
-    text.replace(QLatin1Char(':'), QLatin1Char('\n'));
-    text.remove(QLatin1Char('^'));
-    QStringList candidates;
-    for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        // A number read twice, or in two symbologies, is one candidate: "*all" must not file
-        // the page twice under one request number.
-        if (!candidates.contains(line)) candidates << line;
-    }
-    return candidates;
-}
-
-bool IsRequestNumber(const QString& text) {
-    if (text.isEmpty()) return false;
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9') return false;
-    }
-    return true;
-}
 
 ProblemResolution::ProblemResolution(Station& station, const ImageCodec& codec) : m_station(station), m_codec(codec) {}
 
@@ -174,9 +132,11 @@ bool ProblemResolution::LoadProblemImage(const QString& path) {
     newbarcodeItems.clear();
     newbarcodeText.clear();
     ProblemTypeLabel.clear();
+    m_filed.clear();
     const QString reasonFile = CompanionName(path);
     if (QFileInfo::exists(reasonFile)) {
-        QStringList lines = ReadLines(reasonFile);
+        QStringList lines = ReadReasonLines(reasonFile);
+        m_filed = ParseProblemReasons(lines).filed;
         const bool noRetries = (m_station.MainReader.Flags & NoRetryFlag) != 0;
         if (noRetries && lines.join(QLatin1Char('\n')).contains(QStringLiteral("No acceptable barcodes found.")) &&
             m_station.ui.DecodeProblems1Caption.contains(QStringLiteral("ON"))) {
@@ -189,8 +149,9 @@ bool ProblemResolution::LoadProblemImage(const QString& path) {
             }
         }
         const ProblemReasons reasons = ParseProblemReasons(lines);
-        setCandidates(ProblemCandidates(reasons.slotLines));
-        ProblemTypeLabel = reasons.problemText;
+        // Names an earlier "*all" has filed the page under are not offered again.
+        setCandidates(UnfiledCandidates(ProblemCandidates(reasons.slotLines), m_filed));
+        ProblemTypeLabel = ProblemLabel(reasons.problemText, m_filed);
     }
     if (ProblemTypeLabel.isEmpty()) ProblemTypeLabel = QStringLiteral("Unspecified Problem.");
     m_station.notify();
@@ -269,7 +230,17 @@ std::unique_ptr<PageImage> ProblemResolution::pageAtStorageResolution() const {
     return std::move(scaled.value);
 }
 
+QString ProblemResolution::unsafeNameReason(const QString& name, const QString& kind) const {
+    const QString part = documentPart();
+    const QString reason = UnsafeBarcodeNameReason(name, part + kind);
+    return reason.isEmpty() ? UnsafeDocumentPartReason(part) : reason;
+}
+
 bool ProblemResolution::savePage(const PageImage& page, const QString& path) {
+    if (!StaysInside(m_station.SetupInfo.Directories[SlotDecoded], path)) {
+        m_station.LogEvent(QStringLiteral("The decoded name would leave the decoded directory: ") + path);
+        return false;
+    }
     const int depth = HeldDepth(ProblemDepth);
     std::unique_ptr<PageImage> converted;
     const PageImage* out = &page;
@@ -307,9 +278,15 @@ void ProblemResolution::AcceptProblemName() {
         atStorageResolution = true;
     }
     if (name.isNull()) return;
-    const QString unsafe = UnsafeBarcodeNameReason(name, documentPart() + QStringLiteral("z"));
+    const QString unsafe = unsafeNameReason(name, QStringLiteral("z"));
     if (!unsafe.isEmpty()) {
         m_station.LogEvent(unsafe + QStringLiteral(" (") + name + QStringLiteral(")"));
+        return;
+    }
+    if (m_filed.contains(name)) {
+        // "*all" has filed the page under this name already: naming it so again resolves it.
+        m_station.LogEvent(QStringLiteral("The page has already been filed as ") + name + QLatin1Char('.'));
+        removeProblem();
         return;
     }
     const std::unique_ptr<PageImage> page = atStorageResolution ? pageAtStorageResolution() : m_page->clone();
@@ -325,18 +302,23 @@ void ProblemResolution::AcceptProblemName() {
 void ProblemResolution::acceptAll(const QString& text) {
     std::unique_ptr<PageImage> page = pageAtStorageResolution();
     // A "!" in front only marks a name that is not a number (the barcode list adds it): the
-    // page is filed under the name itself.
+    // page is filed under the name itself. Names filed by an earlier "*all" are not filed again.
     QStringList candidates, names;
     for (const QString& item : newbarcodeItems) {
         const QString bare = item.startsWith(QLatin1Char('!')) ? item.mid(1) : item;
-        if (IsAll(item) || names.contains(bare)) continue;
+        if (IsAll(item) || names.contains(bare) || m_filed.contains(bare)) continue;
         candidates << item;
         names << bare;
+    }
+    if (candidates.isEmpty()) {
+        // An earlier "*all" filed every candidate but was cut short before the problem was removed.
+        if (!m_filed.isEmpty()) removeProblem();
+        return;
     }
     QStringList failed;
     for (qsizetype i = 0; i < candidates.size(); ++i) {
         const QString& c = names[i];
-        const QString unsafe = UnsafeBarcodeNameReason(c, documentPart() + QStringLiteral("x"));
+        const QString unsafe = unsafeNameReason(c, QStringLiteral("x"));
         if (!unsafe.isEmpty()) {
             m_station.LogEvent(unsafe + QStringLiteral(" (") + c + QStringLiteral(")"));
             failed << candidates[i];
@@ -346,17 +328,37 @@ void ProblemResolution::acceptAll(const QString& text) {
         if (!page || !savePage(*page, path)) {
             m_station.LogEvent(WriteProblem + path);
             failed << candidates[i];
+            continue;
         }
+        // Recorded beside the page as soon as it is written: if the page stays a problem (a
+        // candidate that cannot be written, the program ended), this name is not filed again.
+        m_filed << c;
+        recordFiled(m_filed);
     }
-    if (!failed.isEmpty() || candidates.isEmpty()) {
-        // The page stays a problem until every candidate has its file; the box keeps the ones
-        // still missing so that accepting again does not file the others twice.
-        if (!candidates.isEmpty() && failed.size() < candidates.size()) setCandidates(failed);
-        if (failed.size() == candidates.size()) newbarcodeText = text;
-        m_station.notify();
+    if (failed.isEmpty()) {
+        removeProblem();
         return;
     }
-    removeProblem();
+    // The page stays a problem until every candidate has its file; the box keeps the ones still
+    // missing.
+    if (failed.size() < candidates.size()) {
+        setCandidates(failed);
+        ProblemTypeLabel = ProblemLabel(
+            ParseProblemReasons(ReadReasonLines(CompanionName(problemsDir() + m_file))).problemText, m_filed);
+    } else {
+        newbarcodeText = text;
+    }
+    m_station.notify();
+}
+
+bool ProblemResolution::recordFiled(const QStringList& names) {
+    const QString reasonFile = CompanionName(problemsDir() + m_file);
+    const QString error = WriteFiledRecord(reasonFile, names);
+    if (error.isEmpty()) return true;
+    m_station.LogEvent(QStringLiteral("Could not record in ") + reasonFile +
+                       QStringLiteral(" that the page has been filed as ") + names.join(QStringLiteral(", ")) +
+                       QStringLiteral(": ") + error);
+    return false;
 }
 
 void ProblemResolution::removeProblem() {
@@ -406,7 +408,7 @@ void ProblemResolution::RotatePage(int degrees) {
         for (const QString& item : newbarcodeItems) {
             if (!IsAll(item) && !item.isEmpty() && !candidates.contains(item)) candidates << item;
         }
-        for (const QString& found : ProblemCandidates(slotLines)) {
+        for (const QString& found : UnfiledCandidates(ProblemCandidates(slotLines), m_filed)) {
             if (!candidates.contains(found)) candidates << found;
         }
         candidates.sort();

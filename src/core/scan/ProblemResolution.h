@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ports/PageImage.h"
+#include "core/scan/ProblemReasons.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,20 +22,6 @@ struct ProblemResolutionView {
     std::function<void()> FocusNewBarcode; // put the focus in the name box
     std::function<void()> PageChanged;     // the shown page was turned: fit it and repaint
 };
-
-// What a problem page's reason file says: the reader's six result lists and the problem text.
-struct ProblemReasons {
-    QStringList slotLines; // slots 1 to 6, each possibly empty
-    QString problemText;   // lines 7 onward joined without separators
-};
-
-// Reads lines as written beside a problem page: six slot lines, then the problem text.
-ProblemReasons ParseProblemReasons(const QStringList& lines);
-// The name candidates of a problem page from its six slot lines: the entries of every list ("^"
-// removed, the Codabar list without its start and stop letters A to D), in order, each once.
-QStringList ProblemCandidates(const QStringList& slotLines);
-// True when text is a request number as the operator types one: digits only.
-bool IsRequestNumber(const QString& text);
 
 // Problem resolution: the problem pages of the problems directory shown one at a time, with the
 // name candidates the reader found, and the operator's accept, skip and delete. The window shows
@@ -88,6 +75,8 @@ private:
     bool readWholePage(QStringList& slotLines, bool& inverted);
     void setCandidates(const QStringList& candidates);
     QString decodedName(const QString& name, const QString& kind, const QStringList& others) const;
+    QString unsafeNameReason(const QString& name, const QString& kind) const;
+    bool recordFiled(const QStringList& names);
     bool savePage(const PageImage& page, const QString& path);
     void acceptAll(const QString& text);
     std::unique_ptr<PageImage> pageAtStorageResolution() const;
@@ -99,6 +88,7 @@ private:
     ProblemResolutionView m_view;
     QString m_file;
     std::unique_ptr<PageImage> m_page;
+    QStringList m_filed; // names "*all" has filed the shown page under
 };
 
 } // namespace kestrova

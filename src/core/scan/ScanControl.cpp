@@ -2,9 +2,11 @@
 
 #include "core/config/SetupInfo.h"
 #include "core/scan/DecodeImages.h"
+#include "core/scan/DecodeJournal.h"
 #include "core/station/Station.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace kestrova {
@@ -58,6 +60,7 @@ bool ScanControl::nextscanner() {
     ImageResult<LoadedPage> page = m_codec.loadPage(templ, 0, 1);
     if (page && page.value.image && (scanDir.isEmpty() || QDir().mkpath(scanDir))) {
         made = page.value.image->saveTiff(scanDir + ImageSetName, TiffCompression::CcittG4, TiffSaveMode::Replace).ok;
+        if (made) QFile::remove(DecodeJournal::pathFor(scanDir + ImageSetName));
     }
     if (!made) m_station.prompter().message(DefaultSetFailureCaption, DefaultSetFailureText, MessageIcon::Error);
     return made;

@@ -1,5 +1,7 @@
 #include "core/scan/ScanControlBatch.h"
 
+#include "core/scan/DecodeJournal.h"
+
 #include <QDir>
 #include <QFile>
 #include <filesystem>
@@ -82,6 +84,8 @@ void ImageSetBatch::complete(const QString& imageSet, BatchResult result) {
             QFile::remove(work);
         } else {
             result.replaced = true;
+            // A new batch starts a fresh decoding record (the old one would no longer match anyway).
+            QFile::remove(DecodeJournal::pathFor(imageSet));
         }
     } else {
         QFile::remove(work);

@@ -1,5 +1,7 @@
 #include "platform/leptonica/SafeFileWrite.h"
 
+#include "core/util/FaultPoint.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -95,6 +97,7 @@ ImageStatus WriteThroughTemporary(const QString& path, bool keepContents,
         ImageStatus checked = check(temp);
         if (!checked) return fail(checked.error);
     }
+    FaultPoint("temporary-written");
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
         return fail(QStringLiteral("cannot put %1 in place: %2").arg(path, ErrnoText()));
     }

@@ -24,6 +24,9 @@ public:
     // `narrow` pixels per module.
     PageSketch& symbol(const QString& symbology, const QString& data, double xMm, double yMm, int narrow = 3,
                        int wide = 7, double heightMm = 12.0);
+    // A Code 128 symbol of an even number of digits in code set C, `module` pixels a module: drawn
+    // here, since zint takes at most 60 symbol characters.
+    PageSketch& code128Digits(const QString& digits, double xMm, double yMm, int module = 3, double heightMm = 12.0);
     // Lines of text-like print (short strokes in words) from topMm down to bottomMm.
     PageSketch& text(double topMm, double bottomMm, unsigned seed = 1);
     // The page as the scanner saw it: turned clockwise by degrees (-90: fed sideways with its top

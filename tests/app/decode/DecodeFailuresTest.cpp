@@ -119,6 +119,17 @@ TEST(DecodeImages, AReasonFileThatCannotBeWrittenEndsTheBatch) {
     EXPECT_EQ(QDir(KeptImageSetDir(rig.scanDir)).entryList(QDir::Files).size(), 1);
     ASSERT_EQ(rig.prompter.shown().size(), 1u);
     EXPECT_EQ(rig.prompter.shown()[0].icon, MessageIcon::Warning);
+
+    // With the directory back, decoding the batch again sets the first page aside and names the
+    // second, once each.
+    ASSERT_TRUE(QDir().mkpath(rig.problemsDir));
+    rig.run();
+    EXPECT_EQ(rig.decoded().size(), 1);
+    EXPECT_EQ(rig.problems().size(), 2);
+    rig.run();
+    EXPECT_EQ(rig.decoded().size(), 1);
+    EXPECT_EQ(rig.problems().size(), 2);
+    EXPECT_TRUE(rig.log().last().endsWith("The batch has already been decoded.")) << rig.log().join('\n').toStdString();
 }
 
 } // namespace

@@ -68,7 +68,7 @@ void DecodeRig::setOptions(std::uint32_t options) {
     type.QuadFrom = 12;
     type.QuadTo = 15;
     type.DigitsFrom = digitsFrom;
-    type.DigitsTo = 20;
+    type.DigitsTo = digitsTo;
     type.MinPageHeight = 250;
     type.Flags = symbologies | options;
     ApplyBarcodeType(station, type);

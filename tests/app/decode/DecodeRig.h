@@ -32,7 +32,7 @@ struct DecodeRig {
     explicit DecodeRig(std::uint32_t options = 0);
 
     // Sets the option bits of both readers ("Search Option", "Other Option" bits) beside
-    // `symbologies` and `digitsFrom`.
+    // `symbologies`, `digitsFrom` and `digitsTo`.
     void setOptions(std::uint32_t options);
     QString writeBatch(const std::vector<PageSketch>& pages) { return WriteBatch(imageSet, pages, codec); }
     void run();
@@ -47,6 +47,7 @@ struct DecodeRig {
 
     std::uint32_t symbologies;
     std::uint8_t digitsFrom = 2;
+    std::uint8_t digitsTo = 20;
     QTemporaryDir dir;
     test::ScriptedPrompter prompter;
     TickingClock clock;

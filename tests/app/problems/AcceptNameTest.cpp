@@ -98,6 +98,9 @@ TEST(ProblemResolution, NamesThatCannotBeAFileNameAreLoggedAndNeverWritten) {
                                 QStringLiteral("!."),
                                 QStringLiteral("!12\x01") + QStringLiteral("3"),
                                 QStringLiteral("!") + QString(300, '1'),
+                                QStringLiteral("!..name"),
+                                QStringLiteral("!.hidden"),
+                                QStringLiteral("!") + QString(226, '1'), // longer than the store carries
                                 QStringLiteral("!")};
     ProblemRig rig;
     const QString problem = rig.writeProblem(Stamp, FormWithCodabar("A1A"));
@@ -114,29 +117,59 @@ TEST(ProblemResolution, NamesThatCannotBeAFileNameAreLoggedAndNeverWritten) {
     }
     EXPECT_EQ(Joined(AllFiles(rig.dir.path())), Joined(before));
 
+    // A document code from the setup file that would leave the decoded directory refuses every name.
+    rig.station.SetupInfo.DocDefs[0].DocCode = QStringLiteral("~../HIST");
+    rig.accept(QStringLiteral("!1234"));
+    EXPECT_TRUE(rig.log().last().startsWith(QStringLiteral("Document code or scanner ID not usable in a file name")))
+        << Joined(rig.log());
+    EXPECT_EQ(Joined(AllFiles(rig.dir.path())), Joined(before));
+
     // The same names among the page's candidates: "*all" files the others and keeps the page with
     // the unusable one.
     ProblemRig all;
-    const QString page = all.writeProblem(Stamp, FormWithCodabar("A1A"), {"", "12/3:456:", "", "", "", "A..A:A789A:"},
-                                          "3 barcodes found");
+    const QString page = all.writeProblem(Stamp, FormWithCodabar("A1A"),
+                                          {"", "12/3:456:.5:", "", "", "", "A..A:A789A:"}, "3 barcodes found");
     all.resolution.ShowNextProblem();
-    EXPECT_EQ(Joined(all.resolution.newbarcodeItems), "*All|12/3|456|..|789");
+    EXPECT_EQ(Joined(all.resolution.newbarcodeItems), "*All|12/3|456|.5|..|789");
     all.accept(QStringLiteral("*all"));
     const QStringList decoded = all.decoded();
     EXPECT_EQ(decoded.size(), 2) << Joined(decoded);
     EXPECT_FALSE(OnlyMatch(decoded, "^456~HISTS2x[0-9A-F]{5}\\.tif$").isEmpty()) << Joined(decoded);
     EXPECT_FALSE(OnlyMatch(decoded, "^789~HISTS2x[0-9A-F]{5}\\.tif$").isEmpty()) << Joined(decoded);
-    EXPECT_EQ(all.log().filter(QStringLiteral("Barcode not usable as a file name: ")).size(), 2) << Joined(all.log());
+    EXPECT_EQ(all.log().filter(QStringLiteral("Barcode not usable as a file name: ")).size(), 3) << Joined(all.log());
     EXPECT_TRUE(QFileInfo::exists(all.problemsDir + page));
     EXPECT_EQ(all.resolution.currentFile(), page);
-    EXPECT_EQ(Joined(all.resolution.newbarcodeItems), "*All|12/3|..");
+    EXPECT_EQ(Joined(all.resolution.newbarcodeItems), "*All|12/3|.5|..");
+    EXPECT_EQ(all.resolution.ProblemTypeLabel.toStdString(), "3 barcodes found Already filed as 456, 789.");
     EXPECT_EQ(all.resolution.newbarcodeText, QString());
     // Accepting again files nothing twice; the operator names the page by hand.
     all.accept(QStringLiteral("*ALL"));
     EXPECT_EQ(all.decoded().size(), 2);
+    // Shown again (the program started anew), the page offers only the names still unfiled.
+    all.resolution.ShowNextProblem();
+    EXPECT_EQ(Joined(all.resolution.newbarcodeItems), "*All|12/3|.5|..");
+    all.accept(QStringLiteral("*all"));
+    EXPECT_EQ(all.decoded().size(), 2);
     all.accept(QStringLiteral("123"));
     EXPECT_EQ(all.decoded().size(), 3);
     EXPECT_TRUE(all.problems().isEmpty());
+}
+
+// "*all" cut short after filing every candidate, before the problem was removed: accepting the
+// page again removes it and files nothing twice.
+TEST(ProblemResolution, AllCutShortAfterFilingEveryNameOnlyRemovesTheProblem) {
+    ProblemRig rig;
+    const QString page =
+        rig.writeProblem(Stamp, FormWithCodabar("A1A"), {"", "", "", "", "", "A123A:A456A:"}, "2 barcodes found");
+    ASSERT_EQ(WriteFiledRecord(rig.problemsDir + Stamp + ".scn", {"123", "456"}), QString());
+    rig.resolution.ShowNextProblem();
+    EXPECT_TRUE(rig.resolution.newbarcodeItems.isEmpty()) << Joined(rig.resolution.newbarcodeItems);
+    EXPECT_EQ(rig.resolution.ProblemTypeLabel.toStdString(), "2 barcodes found Already filed as 123, 456.");
+
+    rig.accept(QStringLiteral("*all"));
+
+    EXPECT_TRUE(rig.decoded().isEmpty());
+    EXPECT_TRUE(rig.problems().isEmpty());
 }
 
 } // namespace

@@ -42,14 +42,27 @@ TEST(DecodedName, TextsThatMustNotBecomeAPath) {
         {QString(QChar(0x85)), "Barcode not usable as a file name: it holds a control character."},
         {QStringLiteral("."), "Barcode not usable as a file name: it is \".\"."},
         {QStringLiteral(".."), "Barcode not usable as a file name: it is \"..\"."},
-        {QString(255 - 7 - 9 + 1, QLatin1Char('1')), "Barcode not usable as a file name: it is too long."},
-        {QString(120, QChar(0x00E9)), "Barcode not usable as a file name: it is too long."},
+        {QStringLiteral("..."), "Barcode not usable as a file name: it starts with \".\"."},
+        {QStringLiteral("..x"), "Barcode not usable as a file name: it starts with \".\"."},
+        {QStringLiteral(".1234"), "Barcode not usable as a file name: it starts with \".\"."},
+        // The decoded name (barcode + "~HISTS2" + five digits + ".tif") is held to what the store can carry.
+        {QString(MaxDecodedNameBytes - 7 - 9 + 1, QLatin1Char('1')),
+         "Barcode not usable as a file name: it is too long."},
+        {QString(226, QLatin1Char('1')), "Barcode not usable as a file name: it is too long."},
+        {QString(112, QChar(0x00E9)), "Barcode not usable as a file name: it is too long."},
     };
     for (const auto& c : cases) EXPECT_EQ(UnsafeBarcodeNameReason(c.text, part), c.reason) << c.text.toStdString();
     // The longest name that still fits, and dots that are only part of a name, are fine.
-    EXPECT_TRUE(UnsafeBarcodeNameReason(QString(255 - 7 - 9, QLatin1Char('1')), part).isEmpty());
-    EXPECT_TRUE(UnsafeBarcodeNameReason(QStringLiteral("..."), part).isEmpty());
+    EXPECT_TRUE(UnsafeBarcodeNameReason(QString(MaxDecodedNameBytes - 7 - 9, QLatin1Char('1')), part).isEmpty());
+    EXPECT_TRUE(UnsafeBarcodeNameReason(QStringLiteral("1..."), part).isEmpty());
     EXPECT_TRUE(UnsafeBarcodeNameReason(QStringLiteral("A.1"), part).isEmpty());
+
+    // A document code or scanner ID from the setup file that would leave the directory.
+    EXPECT_TRUE(UnsafeDocumentPartReason(part).isEmpty());
+    EXPECT_TRUE(UnsafeDocumentPartReason(QStringLiteral("~REQ.S1")).isEmpty());
+    EXPECT_EQ(UnsafeDocumentPartReason(QStringLiteral("~../../etcS1")),
+              "Document code or scanner ID not usable in a file name (\"~../../etcS1\"): it holds \"/\".");
+    EXPECT_FALSE(UnsafeDocumentPartReason(QStringLiteral("~REQ\\S1")).isEmpty());
 }
 
 TEST(ProblemNames, TimeStampToTheMillisecondAndNeverReused) {

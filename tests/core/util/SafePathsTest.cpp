@@ -24,7 +24,7 @@ TEST(SafePaths, NamesThatWouldLeaveTheirFolderAreRefused) {
         {QString("a") + QChar(0) + "b", false},
         {"a\tb", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(UnsafeNameReason(c.name).isEmpty(), c.safe) << c.name;
+    for (const auto& c : cases) EXPECT_EQ(UnsafeNameReason(c.name).isEmpty(), c.safe) << c.name.toStdString();
 }
 
 TEST(SafePaths, PathsStayBelowTheirDirectory) {
@@ -44,7 +44,7 @@ TEST(SafePaths, PathsStayBelowTheirDirectory) {
         {"/srv/store/a/../../b.tif", false},
         {QString("/srv/store/a") + QChar(0) + ".tif", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(StaysInside(dir, c.path), c.inside) << c.path;
+    for (const auto& c : cases) EXPECT_EQ(StaysInside(dir, c.path), c.inside) << c.path.toStdString();
     EXPECT_FALSE(StaysInside("/srv/store", "/srv/store/a.tif")) << "a directory without its separator";
 }
 
