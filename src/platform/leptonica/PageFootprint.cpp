@@ -94,10 +94,11 @@ qint64 LoadFootprint(int format, qint64 width, qint64 height, const PixelLayout&
     // Reading; a 1-bit palette is taken off inside the reader.
     double peak = Pix(w, h, decoded) + ReaderBytes(format, w, h, layout, double(fileSize), decoded);
     if (layout.palette != PaletteKind::None && decoded == 1) peak += Pix(w, h, plain);
-    // Taking off the palette, blending transparency onto white: each a second pix.
+    // Taking off the palette is a second pix; blending transparency onto white holds the page, a
+    // white page, the blend and the alpha channel apart.
     if (layout.palette != PaletteKind::None) peak = std::max(peak, Pix(w, h, decoded) + Pix(w, h, plain));
     const bool alpha = layout.samplesPerPixel == 2 || layout.samplesPerPixel >= 4 || layout.transparency;
-    if (alpha) peak = std::max(peak, 2.0 * Pix(w, h, 32));
+    if (alpha) peak = std::max(peak, 3.0 * Pix(w, h, 32) + Pix(w, h, 8));
     // Converting to the depth asked for; some conversions pass through 8 bits.
     if (plain != target) {
         const bool throughGrey =
