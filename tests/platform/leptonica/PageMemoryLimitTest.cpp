@@ -116,6 +116,12 @@ TEST_F(PageMemoryLimit, APageLoadsWhenItsLoadingKeepsToTheLimitAndLeptonicaHolds
     pixSetColormap(palette.get(), colours);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) pixSetPixel(palette.get(), x, y, (x + y) % 256);
+    PixPtr greyPalette(pixConvertGrayToColormap(GreyRamp(w, h).get()));
+    PixPtr blackWhite(BlackPixels(w, h, {{3, 3}, {100, 50}}));
+    PIXCMAP* twoColours = pixcmapCreate(1);
+    pixcmapAddColor(twoColours, 255, 255, 255);
+    pixcmapAddColor(twoColours, 0, 0, 0);
+    pixSetColormap(blackWhite.get(), twoColours);
     PixPtr greyAlpha(pixConvertTo32(GreyRamp(w, h).get()));
     pixSetSpp(greyAlpha.get(), 4);
 
@@ -126,6 +132,10 @@ TEST_F(PageMemoryLimit, APageLoadsWhenItsLoadingKeepsToTheLimitAndLeptonicaHolds
     ASSERT_TRUE(colour->saveAs(path("colour.png"), ImageFileFormat::Png));
     ASSERT_EQ(pixWritePng(leptonica::NativePath(path("palette.png")).constData(), palette.get(), 0), 0);
     ASSERT_EQ(pixWritePng(leptonica::NativePath(path("alpha.png")).constData(), greyAlpha.get(), 0), 0);
+    ASSERT_EQ(pixWritePng(leptonica::NativePath(path("grey-palette.png")).constData(), greyPalette.get(), 0), 0);
+    ASSERT_EQ(pixWritePng(leptonica::NativePath(path("black-white.png")).constData(), blackWhite.get(), 0), 0);
+    ASSERT_EQ(pixWriteTiff(leptonica::NativePath(path("palette.tif")).constData(), palette.get(), IFF_TIFF_LZW, "w"),
+              0);
     ASSERT_TRUE(bw->saveTiff(path("g4.tif"), TiffCompression::CcittG4, TiffSaveMode::Replace));
     ASSERT_TRUE(grey->saveTiff(path("grey.tif"), TiffCompression::Lzw, TiffSaveMode::Replace));
     ASSERT_TRUE(colour->saveTiff(path("colour.tif"), TiffCompression::Lzw, TiffSaveMode::Replace));
@@ -134,8 +144,9 @@ TEST_F(PageMemoryLimit, APageLoadsWhenItsLoadingKeepsToTheLimitAndLeptonicaHolds
     ASSERT_TRUE(grey->saveAs(path("grey.bmp"), ImageFileFormat::Bmp));
 
     PixMemoryWatch watch;
-    for (const char* name : {"grey.png", "colour.png", "palette.png", "alpha.png", "g4.tif", "grey.tif", "colour.tif",
-                             "grey.jpg", "colour.jpg", "grey.bmp"}) {
+    for (const char* name :
+         {"grey.png", "colour.png", "palette.png", "grey-palette.png", "black-white.png", "alpha.png", "g4.tif",
+          "grey.tif", "colour.tif", "palette.tif", "grey.jpg", "colour.jpg", "grey.bmp"}) {
         for (int depth : {1, 4, 8, 24}) {
             SCOPED_TRACE(std::string(name) + " at " + std::to_string(depth));
             const ImageResult<qint64> needed = shipped.loadBytes(path(name), 0, depth);
