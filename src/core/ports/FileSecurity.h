@@ -46,7 +46,8 @@ public:
     virtual int count() const = 0;
     // The account of entry index as added ("DOMAIN\name" when it was added so).
     virtual QString UserName(int index) const = 0;
-    // Adds (or widens) an entry for an account: a group or user name, or "DOMAIN\name".
+    // Adds an entry for an account (a group or user name, or "DOMAIN\name"); an account already
+    // listed gets these rights in place of its old ones.
     virtual SecurityStatus add(const QString& account, std::uint32_t mask, int entryType, int flags) = 0;
     virtual SecurityStatus remove(int index) = 0;
 };

@@ -47,6 +47,11 @@ struct ImageFileInfo {
     int yResolution = 0;
 };
 
+// The most memory a page source may take to bring in one page: the page's bitmap as the decoder
+// holds it, with the decoder's own copies of it while it reads. A page that would need more is
+// refused, from the sizes its file header (or its scanner) declares, before anything is decoded.
+inline constexpr qint64 MaxPageBitmapBytes = qint64{512} * 1024 * 1024;
+
 enum class TiffCompression { None, CcittG4, Lzw, PackBits };
 enum class TiffSaveMode { Replace, Append };
 enum class ImageFileFormat { Png, Bmp, Jpeg };
@@ -114,8 +119,15 @@ public:
     virtual ImageResult<ImageFileInfo> fileInfo(const QString& path, int page = 0) const = 0;
     virtual ImageResult<int> pageCount(const QString& path) const = 0;
     // Page from 0. bitsPerPixel 1, 4, 8 or 24 (2..3 load as 4, 5..16 as 8, 17..32 as 24).
-    // To 1 bit: grey levels below 128 (colour by luminance) become black.
+    // To 1 bit: grey levels below 128 (colour by luminance) become black. A page whose loading
+    // would take more memory than the codec's page limit (MaxPageBitmapBytes unless the codec was
+    // given another) fails before it is decoded, with a message that gives its size.
     virtual ImageResult<LoadedPage> loadPage(const QString& path, int page, int bitsPerPixel) const = 0;
+    // The memory, in bytes, that loadPage(path, page, bitsPerPixel) would take at its peak, from
+    // the file's header alone.
+    virtual ImageResult<qint64> loadBytes(const QString& path, int page, int bitsPerPixel) const = 0;
+    // The most memory loadPage may take for one page.
+    virtual qint64 pageLimit() const = 0;
     // A 1-bit page image made from the reader's view (the inverse of PageImage::toPageBitmap).
     virtual ImageResult<std::unique_ptr<PageImage>> fromPageBitmap(const barcode::PageBitmap& bitmap, int xDpi = 0,
                                                                    int yDpi = 0) const = 0;

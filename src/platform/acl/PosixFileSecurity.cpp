@@ -19,12 +19,12 @@ QString SystemError(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+// Read for any right, write for the write-data right (or all rights). Never execute: the files
+// secured are data, and an image has nothing to run.
 std::vector<acl_perm_t> Permissions(std::uint32_t mask) {
-    if ((mask & FullFileAccess) == FullFileAccess) return {ACL_READ, ACL_WRITE, ACL_EXECUTE};
     std::vector<acl_perm_t> perms;
     if (mask != 0) perms.push_back(ACL_READ);
-    if (mask & 0x2) perms.push_back(ACL_WRITE);
-    if (mask & 0x20) perms.push_back(ACL_EXECUTE);
+    if ((mask & FullFileAccess) == FullFileAccess || (mask & 0x2)) perms.push_back(ACL_WRITE);
     return perms;
 }
 
@@ -52,13 +52,25 @@ template <typename Visit> void ForEachNamedEntry(acl_t acl, Visit visit) {
     }
 }
 
-bool GrantPermissions(acl_entry_t entry, const std::vector<acl_perm_t>& perms) {
+// Gives the entry exactly these rights.
+bool SetPermissions(acl_entry_t entry, const std::vector<acl_perm_t>& perms) {
     acl_permset_t permset = nullptr;
-    if (acl_get_permset(entry, &permset) != 0) return false;
+    if (acl_get_permset(entry, &permset) != 0 || acl_clear_perms(permset) != 0) return false;
     for (acl_perm_t perm : perms) {
         if (acl_add_perm(permset, perm) != 0) return false;
     }
     return acl_set_permset(entry, permset) == 0;
+}
+
+// Takes every right from the owning group and from others; the owner's entry stays as it is.
+bool CloseToGroupAndOthers(acl_t acl) {
+    acl_entry_t entry = nullptr;
+    for (int which = ACL_FIRST_ENTRY; acl_get_entry(acl, which, &entry) == 1; which = ACL_NEXT_ENTRY) {
+        acl_tag_t tag = ACL_UNDEFINED_TAG;
+        if (acl_get_tag_type(entry, &tag) != 0) return false;
+        if ((tag == ACL_GROUP_OBJ || tag == ACL_OTHER) && !SetPermissions(entry, {})) return false;
+    }
+    return true;
 }
 
 // Adds a named entry with no rights yet to the ACL.
@@ -139,7 +151,7 @@ SecurityStatus PosixFileSecurity::add(const QString& account, std::uint32_t mask
         return entry == nullptr;
     });
     if (!entry) entry = CreateNamedEntry(changed, *found);
-    const bool granted = entry && GrantPermissions(entry, Permissions(mask));
+    const bool granted = entry && SetPermissions(entry, Permissions(mask)) && CloseToGroupAndOthers(changed);
     AclHandle handle(changed);
     if (!granted)
         return fail(QStringLiteral("Could not add %1 to the access list: %2").arg(account, SystemError(errno)));

@@ -15,10 +15,15 @@ namespace kestrova {
 // recomputes the mask entry and writes the ACL to the file at once; a change that cannot be
 // written leaves the file and the list as they were.
 //
-// Only allowed entries exist: AccessDenied fails. The rights map to read, write and execute:
-// FullFileAccess gives rwx; otherwise the read bit 0x1 gives r, the write bit 0x2 w and the
-// execute bit 0x20 x, and any right at all gives at least r. Entry flags have no meaning on a
-// file's access ACL and are ignored. An account already in the list is widened, not added twice.
+// Only allowed entries exist: AccessDenied fails. The rights map to read and write: any right at
+// all gives r, FullFileAccess or the write bit 0x2 also w; execute is never given, the files
+// secured are data. Entry flags have no meaning on a file's access ACL and are ignored. An account
+// already in the list gets the rights of the new entry (they replace its old ones), so securing a
+// file again, also one secured with other rights before, ends with the same list.
+//
+// A file whose list names an account is kept to the accounts named: adding an entry takes every
+// right from the owning group and from others (the owner, the station's own account, keeps its
+// rights), and the mask entry allows what the named entries have.
 //
 // UserName reports the account as it was added while the file stays selected (so "LAB\histology"
 // comes back as added, even though it was found as the group histology); any other entry reports

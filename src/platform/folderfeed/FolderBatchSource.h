@@ -13,7 +13,9 @@ namespace kestrova {
 // The pages of the files waiting in a feeder folder, file by file in the order given. A file is
 // read whole before its pages are given, so a damaged file gives no page and is left out (with a
 // notice). A file that would take the batch past pageCount waits for the next batch, unless the
-// batch is still empty (then all its pages are taken, so that no file is taken in part).
+// batch is still empty (then all its pages are taken, so that no file is taken in part). A page
+// is read only when its loading, with the file's pages read before it, keeps to the codec's page
+// limit; otherwise the file is left out as unreadable.
 // A file taken into a batch and the page count of the batch once its pages are in.
 struct TakenFile {
     QString path;
@@ -30,6 +32,7 @@ public:
 
 private:
     bool loadFile(const QString& path, QString& error);
+    bool fitsInMemory(const QString& path, int pages, QString& error) const;
 
     const ImageCodec& m_codec;
     QStringList m_files;

@@ -67,7 +67,61 @@ void BmpResolution(FILE* f, int& x, int& y) {
     if (yppm > 0 && yppm < 4000000) y = static_cast<int>(yppm / 39.37 + 0.5);
 }
 
+quint32 BigEndian32(const unsigned char* b) {
+    return quint32(b[0]) << 24 | quint32(b[1]) << 16 | quint32(b[2]) << 8 | quint32(b[3]);
+}
+
+// The chunks of a PNG before its pixels: the palette's kind and whether a transparency chunk comes.
+void ReadPngChunks(FILE* f, PixelLayout& layout) {
+    if (std::fseek(f, 8, SEEK_SET) != 0) return;
+    for (int chunk = 0; chunk < 1000; ++chunk) {
+        unsigned char head[8];
+        if (std::fread(head, 1, sizeof head, f) != sizeof head) return;
+        const quint32 length = BigEndian32(head);
+        const QByteArray type(reinterpret_cast<const char*>(head + 4), 4);
+        if (type == "IDAT" || type == "IEND" || length > 0x7fffffff) return;
+        long skip = long(length) + 4; // data and CRC
+        if (type == "tRNS") layout.transparency = true;
+        if (type == "PLTE" && length <= 768 && length % 3 == 0) {
+            unsigned char rgb[768];
+            if (std::fread(rgb, 1, length, f) != length) return;
+            layout.palette = KindOfPalette(rgb, int(length / 3));
+            skip = 4;
+        }
+        if (std::fseek(f, skip, SEEK_CUR) != 0) return;
+    }
+}
+
+// Whether a JPEG's frame is progressive (libjpeg then holds the coefficients of the whole image).
+bool IsProgressiveJpeg(FILE* f) {
+    if (std::fseek(f, 2, SEEK_SET) != 0) return false;
+    for (int segment = 0; segment < 1000; ++segment) {
+        int c = std::fgetc(f);
+        if (c != 0xff) return false;
+        while (c == 0xff) c = std::fgetc(f);
+        if (c == EOF || c == 0xda || c == 0xd9) return false; // pixels or the end before a frame
+        const bool frame = c >= 0xc0 && c <= 0xcf && c != 0xc4 && c != 0xc8 && c != 0xcc;
+        if (frame) return c == 0xc2 || c == 0xc6 || c == 0xca || c == 0xce;
+        const int high = std::fgetc(f), low = std::fgetc(f);
+        if (high == EOF || low == EOF || std::fseek(f, (high << 8 | low) - 2, SEEK_CUR) != 0) return false;
+    }
+    return false;
+}
+
 } // namespace
+
+PaletteKind KindOfPalette(const unsigned char* rgb, int entries) {
+    bool grey = true, black = false, white = false, other = false;
+    for (int i = 0; i < entries; ++i) {
+        const int r = rgb[3 * i], g = rgb[3 * i + 1], b = rgb[3 * i + 2];
+        grey = grey && r == g && g == b;
+        black = black || (r == 0 && g == 0 && b == 0);
+        white = white || (r == 255 && g == 255 && b == 255);
+        other = other || !((r == 0 && g == 0 && b == 0) || (r == 255 && g == 255 && b == 255));
+    }
+    if (!grey) return PaletteKind::Colour;
+    return entries == 2 && black && white && !other ? PaletteKind::BlackWhite : PaletteKind::Grey;
+}
 
 ImageResult<ImageFileKind> IdentifyImageFile(const QString& path) {
     using Result = ImageResult<ImageFileKind>;
@@ -97,7 +151,8 @@ ImageResult<ImageFileKind> IdentifyImageFile(const QString& path) {
     return Result::success(kind);
 }
 
-ImageResult<ImageFileInfo> ReadSingleImageInfo(const QString& path, const ImageFileKind& kind, int page) {
+ImageResult<ImageFileInfo> ReadSingleImageInfo(const QString& path, const ImageFileKind& kind, int page,
+                                               PixelLayout* layout) {
     using Result = ImageResult<ImageFileInfo>;
     if (page != 0)
         return Result::failure(QStringLiteral("page %1 does not exist, the file has 1 page(s)").arg(page + 1));
@@ -105,6 +160,7 @@ ImageResult<ImageFileInfo> ReadSingleImageInfo(const QString& path, const ImageF
     const QByteArray name = NativePath(path);
     l_int32 format = 0, w = 0, h = 0, bps = 0, spp = 0, colourMap = 0;
     l_int32 x = 0, y = 0;
+    PixelLayout pixels;
     bool readable = false;
     {
         StandardErrorGuard quiet;
@@ -114,9 +170,11 @@ ImageResult<ImageFileInfo> ReadSingleImageInfo(const QString& path, const ImageF
             switch (kind.format) {
             case IFF_PNG:
                 fgetPngResolution(f.get(), &x, &y);
+                ReadPngChunks(f.get(), pixels);
                 break;
             case IFF_JFIF_JPEG:
                 fgetJpegResolution(f.get(), &x, &y);
+                pixels.progressive = IsProgressiveJpeg(f.get());
                 break;
             case IFF_BMP:
                 BmpResolution(f.get(), x, y);
@@ -139,6 +197,19 @@ ImageResult<ImageFileInfo> ReadSingleImageInfo(const QString& path, const ImageF
 
     info.xResolution = x > 0 ? x : 0;
     info.yResolution = y > 0 ? y : 0;
+    if (layout) {
+        pixels.bitsPerSample = bps;
+        pixels.samplesPerPixel = spp;
+        // A PNG in colour may carry a suggested palette that its pixels do not use.
+        if (!colourMap) {
+            pixels.palette = PaletteKind::None;
+        } else if (pixels.palette == PaletteKind::None) {
+            pixels.palette = PaletteKind::Colour;
+        }
+        // Only a page of one sample turns RGBA for a transparency chunk.
+        pixels.transparency = pixels.transparency && spp == 1;
+        *layout = pixels;
+    }
     return Result::success(info);
 }
 

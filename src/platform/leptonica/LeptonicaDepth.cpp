@@ -10,6 +10,8 @@ PixPtr ToDepth(PIX* source, int depth) {
     const int d = pixGetDepth(source);
     switch (depth) {
     case 1:
+        // Leptonica's general conversion copies an 8-bit page first; thresholding it is the same.
+        if (d == 8 && !pixGetColormap(source)) return PixPtr(pixThresholdToBinary(source, BLACK_BELOW));
         return PixPtr(pixConvertTo1(source, BLACK_BELOW));
     case 4:
         if (PixPtr grey{d == 8 ? pixClone(source) : pixConvertTo8(source, 0)}) {

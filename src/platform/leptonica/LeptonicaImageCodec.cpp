@@ -8,7 +8,9 @@
 
 #include <QDir>
 
-#include <algorithm>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace kestrova {
 
@@ -17,28 +19,71 @@ using leptonica::PixPtr;
 
 namespace {
 
-// Largest decoded page accepted: an A3 colour page at 600 dpi needs about 280 MB.
-constexpr qint64 MAX_PAGE_BYTES = qint64{1} << 30;
-
 QString CannotRead(const QString& path, const QString& reason) {
     return QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(path), reason);
 }
 
+qint64 Megabytes(qint64 bytes) {
+    return (bytes + (qint64{1} << 20) - 1) >> 20;
+}
+
+// A decoder's working copy is freed in many small blocks (libpng's rows), which the C library
+// keeps for later use; after a large page they go back to the system, so that the next stage of
+// loading does not come on top of them.
+void ReturnFreedMemory(qint64 footprint) {
+#if defined(__GLIBC__)
+    if (footprint >= (qint64{32} << 20)) malloc_trim(0);
+#else
+    (void)footprint;
+#endif
+}
+
 } // namespace
 
-LeptonicaImageCodec::LeptonicaImageCodec() {
+struct LeptonicaImageCodec::Header {
+    leptonica::ImageFileKind kind;
+    ImageFileInfo info;
+    leptonica::PixelLayout layout;
+
+    qint64 footprint(int depth) const {
+        return leptonica::LoadFootprint(kind.format, info.width, info.height, layout, kind.sizeInBytes, depth);
+    }
+};
+
+LeptonicaImageCodec::LeptonicaImageCodec(qint64 pageLimit) : m_pageLimit(pageLimit) {
     leptonica::InstallMessageHandlers();
 }
 
-ImageResult<ImageFileInfo> LeptonicaImageCodec::fileInfo(const QString& path, int page) const {
-    using Result = ImageResult<ImageFileInfo>;
+ImageResult<LeptonicaImageCodec::Header> LeptonicaImageCodec::readHeader(const QString& path, int page) const {
+    using Result = ImageResult<Header>;
     const ImageResult<leptonica::ImageFileKind> kind = leptonica::IdentifyImageFile(path);
     if (!kind) return Result::failure(CannotRead(path, kind.error));
-    Result info = kind.value.isTiff ? leptonica::ReadTiffPageInfo(path, page)
-                                    : leptonica::ReadSingleImageInfo(path, kind.value, page);
+    Header header;
+    header.kind = kind.value;
+    ImageResult<ImageFileInfo> info = kind.value.isTiff
+                                          ? leptonica::ReadTiffPageInfo(path, page, &header.layout)
+                                          : leptonica::ReadSingleImageInfo(path, kind.value, page, &header.layout);
     if (!info) return Result::failure(CannotRead(path, info.error));
-    info.value.sizeInBytes = kind.value.sizeInBytes;
-    return info;
+    header.info = std::move(info.value);
+    header.info.sizeInBytes = kind.value.sizeInBytes;
+    return Result::success(std::move(header));
+}
+
+ImageResult<ImageFileInfo> LeptonicaImageCodec::fileInfo(const QString& path, int page) const {
+    ImageResult<Header> header = readHeader(path, page);
+    if (!header) return ImageResult<ImageFileInfo>::failure(header.error);
+    return ImageResult<ImageFileInfo>::success(std::move(header.value.info));
+}
+
+ImageResult<qint64> LeptonicaImageCodec::loadBytes(const QString& path, int page, int bitsPerPixel) const {
+    const int depth = leptonica::SupportedDepth(bitsPerPixel);
+    if (depth == 0) {
+        return ImageResult<qint64>::failure(
+            CannotRead(path, QStringLiteral("unsupported depth of %1 bits per pixel").arg(bitsPerPixel)));
+    }
+    const ImageResult<Header> header = readHeader(path, page);
+    if (!header) return ImageResult<qint64>::failure(header.error);
+    return ImageResult<qint64>::success(header.value.footprint(depth));
 }
 
 ImageResult<int> LeptonicaImageCodec::pageCount(const QString& path) const {
@@ -61,27 +106,34 @@ ImageResult<LoadedPage> LeptonicaImageCodec::loadPage(const QString& path, int p
         return Result::failure(
             CannotRead(path, QStringLiteral("unsupported depth of %1 bits per pixel").arg(bitsPerPixel)));
     }
-    ImageResult<ImageFileInfo> info = fileInfo(path, page);
-    if (!info) return Result::failure(info.error);
-    // A damaged or hostile header must not make us claim gigabytes.
-    const qint64 bytesPerPixel = std::max(info.value.bitsPerPixel, depth) > 8 ? 4 : 1;
-    if (qint64{info.value.width} * bytesPerPixel > MAX_PAGE_BYTES / info.value.height) {
-        return Result::failure(CannotRead(path, QStringLiteral("the page is too large to load (%1 x %2 pixels)")
-                                                    .arg(info.value.width)
-                                                    .arg(info.value.height)));
+    ImageResult<Header> header = readHeader(path, page);
+    if (!header) return Result::failure(header.error);
+    ImageFileInfo& info = header.value.info;
+    // A page too large for memory, or a damaged or hostile header, must not make us claim it.
+    const qint64 bytes = header.value.footprint(depth);
+    if (bytes > m_pageLimit) {
+        return Result::failure(CannotRead(
+            path, QStringLiteral("the page is too large to load: %1 x %2 pixels at %3 bits per pixel would take %4 MB "
+                                 "of memory, more than the %5 MB allowed for a page")
+                      .arg(info.width)
+                      .arg(info.height)
+                      .arg(info.bitsPerPixel)
+                      .arg(Megabytes(bytes))
+                      .arg(Megabytes(m_pageLimit))));
     }
 
     MessageCapture capture;
     const QByteArray name = leptonica::NativePath(path);
     PixPtr pix;
-    if (info.value.formatName == QLatin1String("TIFF")) {
+    if (header.value.kind.isTiff) {
         pix.reset(pixReadTiff(name.constData(), page));
     } else {
         leptonica::StandardErrorGuard quiet;
         pix.reset(pixRead(name.constData()));
     }
     if (!pix) return Result::failure(CannotRead(path, capture.describe(QStringLiteral("the image data is damaged"))));
-    if (pixGetWidth(pix.get()) != info.value.width || pixGetHeight(pix.get()) != info.value.height) {
+    ReturnFreedMemory(bytes);
+    if (pixGetWidth(pix.get()) != info.width || pixGetHeight(pix.get()) != info.height) {
         return Result::failure(CannotRead(path, QStringLiteral("the image data does not match its header")));
     }
     PixPtr converted = leptonica::ConvertedToDepth(std::move(pix), depth);
@@ -91,7 +143,7 @@ ImageResult<LoadedPage> LeptonicaImageCodec::loadPage(const QString& path, int p
     }
     LoadedPage loaded;
     loaded.image = std::make_unique<LeptonicaPageImage>(std::move(converted));
-    loaded.info = std::move(info.value);
+    loaded.info = std::move(info);
     return Result::success(std::move(loaded));
 }
 

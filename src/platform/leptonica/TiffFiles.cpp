@@ -1,5 +1,6 @@
 #include "platform/leptonica/TiffFiles.h"
 
+#include "platform/leptonica/ImageFileHeaders.h"
 #include "platform/leptonica/LeptonicaMessages.h"
 #include "platform/leptonica/LeptonicaPix.h"
 
@@ -115,6 +116,29 @@ ImageResult<int> CountDirectories(TIFF* tif, MessageCapture& capture) {
     return ImageResult<int>::success(count);
 }
 
+// How the current directory's pixels are stored: the palette (Leptonica keeps the high byte of
+// each 16-bit entry) and an orientation that makes the reader turn the page.
+PixelLayout PageLayout(TIFF* tif, uint16_t bitsPerSample, uint16_t samples) {
+    PixelLayout layout;
+    layout.bitsPerSample = bitsPerSample;
+    layout.samplesPerPixel = samples;
+    uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
+    if (bitsPerSample <= 8 && TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue) && red && green && blue) {
+        const int entries = 1 << bitsPerSample;
+        unsigned char rgb[3 * 256];
+        for (int i = 0; i < entries; ++i) {
+            rgb[3 * i] = static_cast<unsigned char>(red[i] >> 8);
+            rgb[3 * i + 1] = static_cast<unsigned char>(green[i] >> 8);
+            rgb[3 * i + 2] = static_cast<unsigned char>(blue[i] >> 8);
+        }
+        layout.palette = KindOfPalette(rgb, entries);
+    }
+    uint16_t orientation = ORIENTATION_TOPLEFT;
+    layout.turned = TIFFGetField(tif, TIFFTAG_ORIENTATION, &orientation) && orientation >= ORIENTATION_LEFTTOP &&
+                    orientation <= ORIENTATION_LEFTBOT;
+    return layout;
+}
+
 } // namespace
 
 ImageResult<int> CountTiffPages(const QString& path) {
@@ -124,7 +148,7 @@ ImageResult<int> CountTiffPages(const QString& path) {
     return CountDirectories(tif.get(), capture);
 }
 
-ImageResult<ImageFileInfo> ReadTiffPageInfo(const QString& path, int page) {
+ImageResult<ImageFileInfo> ReadTiffPageInfo(const QString& path, int page, PixelLayout* layout) {
     using Result = ImageResult<ImageFileInfo>;
     MessageCapture capture;
     TiffReader tif(path, capture);
@@ -170,6 +194,7 @@ ImageResult<ImageFileInfo> ReadTiffPageInfo(const QString& path, int page) {
     info.compressionName = TiffCompressionName(compression);
     info.xResolution = Dpi(xres, unit);
     info.yResolution = Dpi(yres, unit);
+    if (layout) *layout = PageLayout(tif.get(), bitsPerSample, samples);
     return Result::success(info);
 }
 

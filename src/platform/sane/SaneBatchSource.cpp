@@ -26,21 +26,19 @@ void SaneBatchSource::finish() {
     m_handle = nullptr;
 }
 
-SANE_Status SaneBatchSource::readFrame(std::vector<std::uint8_t>& data) {
-    data.clear();
+SANE_Status SaneBatchSource::readFrame(PageFrames& frames, QString& refusal) {
     std::vector<std::uint8_t> buffer(64 * 1024);
     for (;;) {
         SANE_Int length = 0;
         const SANE_Status status = sane_read(m_handle, buffer.data(), static_cast<SANE_Int>(buffer.size()), &length);
-        if (length > 0) data.insert(data.end(), buffer.begin(), buffer.begin() + length);
+        if (length > 0 && !frames.addData(buffer.data(), std::size_t(length), refusal)) return SANE_STATUS_NO_MEM;
         if (status != SANE_STATUS_GOOD) return status;
     }
 }
 
 BatchStep SaneBatchSource::next() {
     if (m_stop || m_pages >= m_pageCount || (!m_feeder && m_pages > 0)) return BatchStep::end();
-    PageFrames frames;
-    std::vector<std::uint8_t> data;
+    PageFrames frames(m_codec.pageLimit());
     for (bool last = false; !last;) {
         SANE_Status status = sane_start(m_handle);
         // An empty feeder after the first sheet is the normal end of a batch.
@@ -51,7 +49,10 @@ BatchStep SaneBatchSource::next() {
         SANE_Parameters params{};
         status = sane_get_parameters(m_handle, &params);
         if (status != SANE_STATUS_GOOD) return BatchStep::failure(StatusText(status));
-        status = readFrame(data);
+        QString error;
+        if (!frames.beginFrame(params, error)) return BatchStep::failure(error);
+        status = readFrame(frames, error);
+        if (!error.isEmpty()) return BatchStep::failure(error);
         if (status == SANE_STATUS_CANCELLED && m_stop)
             return m_pages > 0 ? BatchStep::end() : BatchStep::failure(StatusText(status));
         if (status != SANE_STATUS_EOF) return BatchStep::failure(StatusText(status));
@@ -60,8 +61,7 @@ BatchStep SaneBatchSource::next() {
         if (sane_get_parameters(m_handle, &after) == SANE_STATUS_GOOD &&
             after.bytes_per_line == params.bytes_per_line && after.lines > 0)
             params.lines = after.lines;
-        QString error;
-        if (!frames.add(params, data, error)) return BatchStep::failure(error);
+        if (!frames.endFrame(params.lines, error)) return BatchStep::failure(error);
         last = params.last_frame;
     }
     barcode::PageBitmap bitmap;

@@ -177,7 +177,9 @@ TEST(ConvertFailures, FileSecurityLeavesOnlyTheDocumentAccountOnTheStoreCopy) {
     const QString stored = rig.storeDir + StoreRig::files(rig.storeDir).value(0);
     const std::optional<QString> acl = Acl(QStringLiteral("getfacl"), {QStringLiteral("--omit-header"), stored});
     ASSERT_TRUE(acl);
-    EXPECT_TRUE(acl->contains(QStringLiteral("group:users:rwx"))) << acl->toStdString();
+    EXPECT_TRUE(acl->contains(QStringLiteral("group:users:rw-\n"))) << acl->toStdString();
+    EXPECT_TRUE(acl->contains(QStringLiteral("\ngroup::---"))) << acl->toStdString();
+    EXPECT_TRUE(acl->contains(QStringLiteral("\nother::---"))) << acl->toStdString();
     EXPECT_FALSE(acl->contains(QStringLiteral("nobody"))) << acl->toStdString();
     EXPECT_EQ(rig.rows().size(), 1);
 

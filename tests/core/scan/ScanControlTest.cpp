@@ -18,6 +18,8 @@ public:
     ImageResult<ImageFileInfo> fileInfo(const QString&, int) const override { return fail<ImageFileInfo>(); }
     ImageResult<int> pageCount(const QString&) const override { return fail<int>(); }
     ImageResult<LoadedPage> loadPage(const QString&, int, int) const override { return fail<LoadedPage>(); }
+    ImageResult<qint64> loadBytes(const QString&, int, int) const override { return fail<qint64>(); }
+    qint64 pageLimit() const override { return MaxPageBitmapBytes; }
     ImageResult<std::unique_ptr<PageImage>> fromPageBitmap(const barcode::PageBitmap&, int, int) const override {
         return fail<std::unique_ptr<PageImage>>();
     }

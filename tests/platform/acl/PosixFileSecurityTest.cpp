@@ -1,5 +1,8 @@
 #include "platform/acl/PosixFileSecurity.h"
 #include "AclTestFile.h"
+#include "core/config/SetupInfo.h"
+#include "core/store/ConvertSecurity.h"
+#include "support/TempStation.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +11,8 @@ using namespace kestrova::test;
 
 namespace {
 
-const QStringList OwnerEntries{"user::rw-", "group::r--", "other::r--"};
+// A file kept to its owner and the group users.
+const QStringList SecuredForUsers{"user::rw-", "group::---", "group:users:rw-", "mask::rw-", "other::---"};
 
 class PosixFileSecurityTest : public ::testing::Test {
 protected:
@@ -35,7 +39,7 @@ protected:
 
 } // namespace
 
-TEST_F(PosixFileSecurityTest, AGroupAddedWithFullRightsGetsReadWriteExecute) {
+TEST_F(PosixFileSecurityTest, AGroupAddedWithFullRightsGetsReadAndWriteAndTheFileClosesToOthers) {
     ASSERT_TRUE(security.setFileName(file.path())) << security.lastError().toStdString();
     EXPECT_TRUE(security.ControlAccess());
     EXPECT_EQ(security.fileName(), file.path());
@@ -45,14 +49,14 @@ TEST_F(PosixFileSecurityTest, AGroupAddedWithFullRightsGetsReadWriteExecute) {
     ASSERT_TRUE(added) << added.error.toStdString();
     EXPECT_EQ(security.lastError(), "");
     EXPECT_EQ(names(), QStringList{"users"});
-    EXPECT_EQ(file.entries(), (QStringList{"user::rw-", "group::r--", "group:users:rwx", "mask::rwx", "other::r--"}));
+    EXPECT_EQ(file.entries(), SecuredForUsers);
 }
 
 TEST_F(PosixFileSecurityTest, ADomainAccountIsFoundByItsPlainNameAndReportedAsAdded) {
     ASSERT_TRUE(security.setFileName(file.path()));
     ASSERT_TRUE(security.add("LAB\\users", FullFileAccess, AccessAllowed, 0));
     EXPECT_EQ(names(), QStringList{"LAB\\users"});
-    EXPECT_TRUE(file.entries().contains("group:users:rwx"));
+    EXPECT_TRUE(file.entries().contains("group:users:rw-"));
 
     // Selected afresh, the entry is what the name service calls it.
     ASSERT_TRUE(security.setFileName(file.path()));
@@ -72,24 +76,25 @@ TEST_F(PosixFileSecurityTest, TheStationsWalkLeavesOnlyTheAddedAccountAndTheOwne
         EXPECT_TRUE(removed) << removed.error.toStdString();
     }
     EXPECT_EQ(names(), QStringList{account});
-    EXPECT_EQ(file.entries(), (QStringList{"user::rw-", "group::r--", "group:users:rwx", "mask::rwx", "other::r--"}));
+    EXPECT_EQ(file.entries(), SecuredForUsers);
 
-    // Removing the last named entry keeps the owner entries and the mask.
+    // Removing the last named entry keeps the owner entries and the mask; the file stays closed.
     ASSERT_TRUE(security.remove(0));
     EXPECT_EQ(security.count(), 0);
-    EXPECT_EQ(file.entries(), (QStringList{"user::rw-", "group::r--", "mask::r--", "other::r--"}));
+    EXPECT_EQ(file.entries(), (QStringList{"user::rw-", "group::---", "mask::---", "other::---"}));
 }
 
-TEST_F(PosixFileSecurityTest, RightsMapToReadWriteExecuteAndAReAddedAccountIsWidened) {
+TEST_F(PosixFileSecurityTest, RightsMapToReadAndWriteAndAReAddedAccountGetsTheNewRights) {
     ASSERT_TRUE(security.setFileName(file.path()));
     const struct {
         std::uint32_t mask;
         const char* entry;
     } cases[] = {
         {0x1, "group:daemon:r--"},
-        {0x2, "group:daemon:rw-"}, // widened, never narrowed
-        {0x100, "group:daemon:rw-"},
-        {0x20, "group:daemon:rwx"},
+        {0x2, "group:daemon:rw-"},
+        {0x100, "group:daemon:r--"}, // the new rights replace the old
+        {0x20, "group:daemon:r--"},  // execute is never given
+        {FullFileAccess, "group:daemon:rw-"},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(security.add("daemon", c.mask, AccessAllowed, 0));
@@ -101,8 +106,50 @@ TEST_F(PosixFileSecurityTest, RightsMapToReadWriteExecuteAndAReAddedAccountIsWid
     ASSERT_TRUE(security.add("nobody", 0x2, AccessAllowed, 0));
     EXPECT_TRUE(file.entries().contains("user:nobody:rw-"));
     ASSERT_TRUE(security.add("sys", 0x20, AccessAllowed, 0x3)); // inheritance flags are ignored
-    EXPECT_TRUE(file.entries().contains("group:sys:r-x"));
+    EXPECT_TRUE(file.entries().contains("group:sys:r--"));
     EXPECT_EQ(names(), (QStringList{"nobody", "daemon", "sys"}));
+}
+
+TEST_F(PosixFileSecurityTest, SecuringAStoreCopyKeepsItToItsOwnerAndTheDocumentsAccountAgainAndAgain) {
+    const struct {
+        const char* name;
+        const char* before; // setfacl -m entries on a file of mode 0644
+        const char* account;
+        QStringList after;
+    } cases[] = {
+        {"a new file", "", "users", SecuredForUsers},
+        {"other accounts named", "user:nobody:r,group:daemon:rx", "users", SecuredForUsers},
+        {"secured with every right before", "group:users:rwx,mask::rwx", "LAB\\users", SecuredForUsers},
+        {"secured already", "group:users:rw-,group::---,other::---,mask::rw-", "users", SecuredForUsers},
+        {"a user account",
+         "user:nobody:rwx,user:daemon:r",
+         "nobody",
+         {"user::rw-", "user:nobody:rw-", "group::---", "mask::rw-", "other::---"}},
+        {"an owner who may run it",
+         "user::rwx,group::rwx,other::rwx",
+         "users",
+         {"user::rwx", "group::---", "group:users:rw-", "mask::rw-", "other::---"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(file.setfacl({"-b"}), "");
+        ASSERT_EQ(file.setfacl({"-m", "user::rw-,group::r--,other::r--"}), "");
+        if (*c.before) {
+            ASSERT_EQ(file.setfacl({"-m", c.before}), "");
+        }
+        test::TempStation temp;
+        temp.station.SecurityDomain = "LAB";
+        docdefinition document;
+        document.DocName = "Request form";
+        document.Account = c.account;
+        for (int run = 1; run <= 2; ++run) {
+            temp.station.eventLog().clear();
+            SecureStoreCopy(temp.station, &security, file.path(), document);
+            EXPECT_TRUE(temp.station.eventLog().lines().value(0).endsWith("Saved Secure File."))
+                << run << ": " << temp.station.eventLog().lines().join(" | ").toStdString();
+            EXPECT_EQ(file.entries(), c.after) << run;
+        }
+    }
 }
 
 TEST_F(PosixFileSecurityTest, AnAccountWithoutANameIsReportedByItsNumber) {

@@ -1,5 +1,6 @@
 #include "platform/folderfeed/FolderFeeder.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
+#include "platform/leptonica/LeptonicaTestImages.h"
 #include "platform/sane/ScanTestSupport.h"
 
 #include <QDir>
@@ -152,6 +153,57 @@ TEST_F(FolderFeederTest, PageCountLeavesWholeFilesForTheNextBatchAndTakenNamesNe
     QFile::rename(feeder + "p3.png", taken + "p3.png");
     EXPECT_EQ(scan(scanner, 2), QStringList{"done"});
     EXPECT_EQ(pageWidths(), (QList<int>{200, 210, 220}));
+}
+
+TEST_F(FolderFeederTest, APageTooLargeForMemoryIsRefusedUnreadAndStaysInTheFeeder) {
+    ASSERT_TRUE(page(100)->saveAs(feeder + "1.png", ImageFileFormat::Png).ok);
+    // A real PNG that declares an 8-bit page of 32000 x 32000 pixels: 1 GB to hold, 2 GB to read.
+    drop("2-huge.png", test::ClaimedPng(dir.filePath("scratch.png"), *page(8, 8), 32000, 32000));
+    ASSERT_TRUE(page(130)->saveAs(feeder + "3.png", ImageFileFormat::Png).ok);
+
+    FolderFeeder scanner(codec, feeder);
+    EXPECT_EQ(scan(scanner),
+              (QStringList{"notice: Cannot read " + QDir::toNativeSeparators(feeder + "2-huge.png") +
+                               ": the page is too large to load: 32000 x 32000 pixels at 8 bits per pixel would take "
+                               "1954 MB of memory, more than the 512 MB allowed for a page; the file is left in the "
+                               "feeder folder",
+                           "done"}));
+    EXPECT_EQ(pageWidths(), (QList<int>{100, 130}));
+    EXPECT_EQ(entries(feeder), QStringList{"2-huge.png"});
+    EXPECT_EQ(entries(taken), (QStringList{"1.png", "3.png"}));
+}
+
+TEST_F(FolderFeederTest, TheWaitingPagesOfAFileAndTheNextPageKeepToTheLimitTogether) {
+    // Three 1-bit pages of 3200 x 60 pixels: 24000 bytes each once read.
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(page(3200)->saveTiff(feeder + "q.tif", TiffCompression::CcittG4, TiffSaveMode::Append).ok);
+    const ImageResult<qint64> third = codec.loadBytes(feeder + "q.tif", 2, 1);
+    ASSERT_TRUE(third.ok);
+    const qint64 justEnough = 2 * 24000 + third.value;
+
+    const struct {
+        qint64 limit;
+        bool taken;
+    } cases[] = {{justEnough - 1, false}, {justEnough, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.limit);
+        const LeptonicaImageCodec limited(c.limit);
+        FolderFeeder scanner(limited, feeder);
+        const QStringList seen = scan(scanner);
+        if (c.taken) {
+            EXPECT_EQ(seen, QStringList{"done"});
+            EXPECT_EQ(pageWidths(), (QList<int>{3200, 3200, 3200}));
+            EXPECT_EQ(entries(taken), QStringList{"q.tif"});
+        } else {
+            ASSERT_EQ(seen.size(), 2);
+            EXPECT_TRUE(seen[0].startsWith("notice: Cannot read " + QDir::toNativeSeparators(feeder + "q.tif") +
+                                           ": its pages are too large to load together: page 3 with the 2 page(s) "
+                                           "before it would take"))
+                << seen[0].toStdString();
+            EXPECT_TRUE(seen[1].startsWith("failed: No page image")) << seen[1].toStdString();
+            EXPECT_EQ(entries(feeder), QStringList{"q.tif"});
+        }
+    }
 }
 
 } // namespace

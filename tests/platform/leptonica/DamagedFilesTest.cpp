@@ -31,35 +31,6 @@ QByteArray Scrambled(QByteArray bytes, int from, int to) {
     return bytes;
 }
 
-// A little-endian uncompressed single-strip TIFF whose header claims the given layout, followed by
-// 64 bytes of pixels whatever the claim.
-QByteArray ClaimedTiff(quint32 width, quint32 height, quint16 bitsPerSample, quint16 samples) {
-    QByteArray out("II*\0", 4);
-    auto u16 = [&out](quint16 v) { out.append(char(v & 0xff)).append(char(v >> 8)); };
-    auto u32 = [&u16](quint32 v) { u16(quint16(v & 0xffff)), u16(quint16(v >> 16)); };
-    u32(8);
-    const quint32 pixels = 8 + 2 + 9 * 12 + 4;
-    u16(9);
-    auto entry = [&](quint16 tag, quint16 type, quint32 value) {
-        u16(tag), u16(type), u32(1);
-        if (type == 3)
-            u16(quint16(value)), u16(0);
-        else
-            u32(value);
-    };
-    entry(256, 4, width);
-    entry(257, 4, height);
-    entry(258, 3, bitsPerSample);
-    entry(259, 3, 1);
-    entry(262, 3, 1);
-    entry(273, 4, pixels);
-    entry(277, 3, samples);
-    entry(278, 4, height);
-    entry(279, 4, 64);
-    u32(0);
-    return out + QByteArray(64, '\x0f');
-}
-
 // Runs f with standard error sent to a file and returns what was written there.
 template <typename F> QByteArray StandardErrorOf(const QString& capturePath, F f) {
     std::fflush(stderr);

@@ -68,4 +68,52 @@ inline QByteArray ReadBytes(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// A little-endian uncompressed single-strip TIFF whose header claims the given layout, followed by
+// 64 bytes of pixels whatever the claim.
+inline QByteArray ClaimedTiff(quint32 width, quint32 height, quint16 bitsPerSample, quint16 samples) {
+    QByteArray out("II*\0", 4);
+    auto u16 = [&out](quint16 v) { out.append(char(v & 0xff)).append(char(v >> 8)); };
+    auto u32 = [&u16](quint32 v) { u16(quint16(v & 0xffff)), u16(quint16(v >> 16)); };
+    u32(8);
+    const quint32 pixels = 8 + 2 + 9 * 12 + 4;
+    u16(9);
+    auto entry = [&](quint16 tag, quint16 type, quint32 value) {
+        u16(tag), u16(type), u32(1);
+        if (type == 3)
+            u16(quint16(value)), u16(0);
+        else
+            u32(value);
+    };
+    entry(256, 4, width);
+    entry(257, 4, height);
+    entry(258, 3, bitsPerSample);
+    entry(259, 3, 1);
+    entry(262, 3, 1);
+    entry(273, 4, pixels);
+    entry(277, 3, samples);
+    entry(278, 4, height);
+    entry(279, 4, 64);
+    u32(0);
+    return out + QByteArray(64, '\x0f');
+}
+
+// A real PNG of image (written by Leptonica) whose header then declares width x height instead:
+// small on disk, and its pixels run out long before the declared size.
+inline QByteArray ClaimedPng(const QString& scratch, const PageImage& image, quint32 width, quint32 height) {
+    if (!image.saveAs(scratch, ImageFileFormat::Png)) return {};
+    QByteArray png = ReadBytes(scratch);
+    for (int i = 0; i < 4; ++i) {
+        png[16 + i] = char(width >> (24 - 8 * i));
+        png[20 + i] = char(height >> (24 - 8 * i));
+    }
+    quint32 crc = 0xffffffff; // over the chunk's type and data, as PNG has it
+    for (int i = 12; i < 29; ++i) {
+        crc ^= quint8(png[i]);
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xedb88320 & (0u - (crc & 1)));
+    }
+    crc = ~crc;
+    for (int i = 0; i < 4; ++i) png[29 + i] = char(crc >> (24 - 8 * i));
+    return png;
+}
+
 } // namespace kestrova::test

@@ -241,6 +241,78 @@ TEST_F(SaneTestBackend, StartFailuresAreReportedAtOnce) {
     EXPECT_EQ(reported.seen, QStringList{"done"});
 }
 
+TEST_F(SaneTestBackend, APageLargerThanThePageLimitEndsTheBatchAndOneJustWithinLoads) {
+    // Small sheets (125 x 157 pixels at 40 dpi; the hand scanner's are 173 pixels wide), so that the
+    // backend's reader has written a whole sheet into its pipe before a refused batch cancels it.
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, const char*>> options;
+        int frames;
+        bool knownLength;
+    };
+    const Case cases[] = {
+        {"lineart", {{"mode", "Gray"}, {"depth", "1"}}, 1, true},
+        {"grey", {{"mode", "Gray"}, {"depth", "8"}}, 1, true},
+        {"colour", {{"mode", "Color"}, {"depth", "8"}}, 1, true},
+        {"three-pass colour", {{"mode", "Color"}, {"depth", "8"}, {"three-pass", "yes"}}, 3, true},
+        {"hand-scanner grey", {{"mode", "Gray"}, {"depth", "16"}, {"hand-scanner", "yes"}}, 1, false},
+    };
+    sane::SaneLibrary library;
+    ASSERT_TRUE(library.ok());
+    double colourBlack = -1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SANE_Parameters declared{};
+        auto open = [&]() -> SANE_Handle {
+            SANE_Handle handle = nullptr;
+            EXPECT_EQ(sane_open("test:0", &handle), SANE_STATUS_GOOD);
+            auto options = c.options;
+            options.insert(options.end(),
+                           {{"source", "Automatic Document Feeder"}, {"test-picture", "Grid"}, {"resolution", "40"}});
+            for (const auto& [name, value] : options)
+                EXPECT_TRUE(sane::SetOption(handle, QString::fromLatin1(name), QString::fromLatin1(value)).ok) << name;
+            EXPECT_EQ(sane_get_parameters(handle, &declared), SANE_STATUS_GOOD);
+            return handle;
+        };
+        auto scanOnePage = [&](const ImageCodec& limited) {
+            auto sheet = std::make_unique<sane::SaneBatchSource>(open(), limited, 1, true, 40);
+            return runBatch(std::make_unique<AfterTheBackendsReader>(std::move(sheet)));
+        };
+
+        const std::optional<BatchResult> first = scanOnePage(codec);
+        ASSERT_TRUE(first && first->replaced && first->error.isEmpty()) << (first ? first->error.toStdString() : "");
+        const ImageResult<LoadedPage> page = codec.loadPage(imageSet, 0, 1);
+        ASSERT_TRUE(page.ok);
+        const int width = page.value.image->width(), lines = page.value.image->height();
+        EXPECT_EQ(width, declared.pixels_per_line);
+        EXPECT_EQ(lines, c.knownLength ? declared.lines : lines);
+        EXPECT_EQ(declared.lines > 0, c.knownLength);
+        // Three frames of one grey level each make the same page as one frame of colour.
+        const double black = test::BlackShare(*page.value.image);
+        EXPECT_GT(black, 0.01);
+        if (c.frames == 3) {
+            EXPECT_NEAR(black, colourBlack, 0.002);
+        }
+        if (std::string(c.name) == "colour") colourBlack = black;
+
+        const qint64 pageBytes = qint64{c.frames} * declared.bytes_per_line * lines;
+        const std::optional<BatchResult> within = scanOnePage(LeptonicaImageCodec(pageBytes));
+        ASSERT_TRUE(within);
+        EXPECT_TRUE(within->replaced);
+        EXPECT_EQ(within->error, "");
+
+        writeImageSet("previous batch");
+        const std::optional<BatchResult> over = scanOnePage(LeptonicaImageCodec(pageBytes - 1));
+        ASSERT_TRUE(over);
+        EXPECT_FALSE(over->replaced);
+        const QString prefix =
+            QStringLiteral("The scanner's page is too large to take: %1 x %2 pixels ").arg(width).arg(lines);
+        EXPECT_TRUE(over->error.startsWith(prefix + (c.knownLength ? "would take" : "and more would take")))
+            << over->error.toStdString();
+        EXPECT_EQ(imageSetContent(), "previous batch");
+    }
+}
+
 TEST_F(SaneTestBackend, AJamMidBatchKeepsThePagesScannedBeforeIt) {
     // The test device cannot jam after some sheets, so a source over it does at the fourth sheet.
     class JamsAtFourthSheet : public BatchSource {
