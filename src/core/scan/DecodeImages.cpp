@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
+#include <filesystem>
 
 namespace kestrova {
 
@@ -149,7 +150,16 @@ void BatchDecoder::keepImageSet() {
     if (QDir().mkpath(dir)) {
         const QString stamp = FreeProblemStamp(dir, m_station.clock().now());
         target = dir + stamp + QStringLiteral(".tif");
-        if (!QFile::copy(m_imageSet, target)) target.clear();
+        // Copied under a name of its own and renamed once whole, so that a kill never leaves a
+        // half copy that looks like a kept batch.
+        const QString part = target + QStringLiteral(".part");
+        std::error_code ec;
+        std::filesystem::copy_file(m_imageSet.toStdString(), part.toStdString(),
+                                   std::filesystem::copy_options::overwrite_existing, ec);
+        if (ec || !QFile::rename(part, target)) {
+            QFile::remove(part);
+            target.clear();
+        }
     }
     if (target.isEmpty()) {
         m_keptAs = QStringLiteral("-");

@@ -77,6 +77,11 @@ void BatchDecoder::saveDecoded(Page& page, int count) {
     }
     const QString decodedDir = m_station.SetupInfo.Directories[SlotDecoded];
     const QString suffix = freeSuffix(decodedDir, names, part);
+    if (suffix.isEmpty()) {
+        pageNotSaved(m_currentPage, DecodedFileName(decodedDir, names.first(), part, QString()),
+                     QStringLiteral("no free name is left in the decoded directory"));
+        return;
+    }
     QStringList files;
     for (const QString& name : names) files << DecodedFileName(decodedDir, name, part, suffix);
     const QString& fileName = files.first();

@@ -211,7 +211,8 @@ QString ProblemResolution::decodedName(const QString& name, const QString& kind,
     QStringList names{stem + QStringLiteral(".tif")};
     for (const QString& other : others) names << other + documentPart() + kind + QStringLiteral(".tif");
     const QString suffix = UniqueNameSuffix(dir, names, ToTDateTime(m_station.clock().now()), m_station.clock());
-    return dir + stem + suffix + QStringLiteral(".tif");
+    // No free name: the empty path cannot be written, and the page stays a problem.
+    return suffix.isEmpty() ? QString() : dir + stem + suffix + QStringLiteral(".tif");
 }
 
 std::unique_ptr<PageImage> ProblemResolution::pageAtStorageResolution() const {

@@ -118,6 +118,11 @@ ConvertProcess::Outcome ConvertProcess::convertFile(const WorkItem& item, qint32
     if (storeOn) targets << storeDir + MaskedSubPath(b + s, m_station.StoreMask);
     targets << localDir + b + s;
     const QString u = UniqueNameSuffix(QString(), targets, ToTDateTime(m_station.clock().now()), m_station.clock());
+    if (u.isEmpty()) {
+        m_station.LogEvent(QStringLiteral("Cannot store ") + p + QStringLiteral(" because no free name is left for ") +
+                           b + s);
+        return Outcome::Failed;
+    }
     b += u;
 
     ConvertEntry entry;

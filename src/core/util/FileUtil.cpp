@@ -77,7 +77,9 @@ QString UniqueNameSuffix(const QString& dir, const QStringList& names, TDateTime
         prefixes << WithSeparator(dir) + (hasExtension ? name.left(dot) : name);
         extensions << (hasExtension ? name.mid(dot) : QString());
     }
-    for (;;) {
+    // Five hexadecimal digits give 0x100000 suffixes; once each has been tried and found taken,
+    // no suffix is free (or the names cannot be looked up) and the search gives up.
+    for (int tries = 0; tries < 0x100000; ++tries) {
         const QString suffix = QString::number(MillisecondsOfDay(time), 16).toUpper().right(5);
         bool taken = false;
         for (qsizetype i = 0; i < prefixes.size() && !taken; ++i) taken = Exists(prefixes[i] + suffix + extensions[i]);
@@ -87,6 +89,7 @@ QString UniqueNameSuffix(const QString& dir, const QStringList& names, TDateTime
         const TDateTime now = ToTDateTime(clock.now());
         time = now > time ? now : time + 1.0 / MillisecondsPerDay;
     }
+    return {};
 }
 
 QString UniqueNameSuffix(const QString& dir, const QString& name, TDateTime time, const Clock& clock) {

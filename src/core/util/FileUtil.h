@@ -23,7 +23,7 @@ QString MaskedSubPath(const QString& name, const QString& mask);
 // such that dir + base + suffix + extension does not exist, where name = base + extension (name
 // may hold a sub-directory). While that file exists, the clock's current time is tried instead, or
 // a millisecond later when the clock has not moved past the time tried.
-// Returns only the suffix.
+// Returns only the suffix, or the empty text when every suffix is taken (after 0x100000 tries).
 QString UniqueNameSuffix(const QString& dir, const QString& name, TDateTime time, const Clock& clock);
 // The same for several names at once: a suffix that none of them has yet.
 QString UniqueNameSuffix(const QString& dir, const QStringList& names, TDateTime time, const Clock& clock);

@@ -146,3 +146,12 @@ TEST(UniqueNameSuffix, RetriesWithTheClockWhileTheNameIsTaken) {
     test::FakeClock standing(QDateTime(day, QTime(14, 5, 0)));
     EXPECT_EQ(UniqueNameSuffix(tmp.path(), "12/12345678~REQ.tif", taken, standing), "59EE2");
 }
+
+TEST(UniqueNameSuffix, GivesUpWhenEveryNameIsTaken) {
+    // A name cut short at a NUL byte looks taken whatever the suffix: the search ends, empty.
+    QTemporaryDir tmp;
+    WriteFile(tmp.path() + "/x");
+    test::FakeClock clock;
+    EXPECT_EQ(UniqueNameSuffix(tmp.path(), QString("x") + QChar(0) + "~REQ.tif", ToTDateTime(clock.now()), clock),
+              QString());
+}
