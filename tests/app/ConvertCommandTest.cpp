@@ -1,5 +1,5 @@
-#include "StationDir.h"
-#include "decode/BatchSketch.h"
+#include "support/StationDir.h"
+#include "support/BatchSketch.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
 
 #include <gtest/gtest.h>

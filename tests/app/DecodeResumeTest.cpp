@@ -1,7 +1,7 @@
 // kestrova decode-batch stopped dead at every step and run again: every page of the batch ends up
 // written exactly once, as a decoded file or a problem page, with no temporary file left behind.
-#include "StationDir.h"
-#include "app/decode/BatchSketch.h"
+#include "support/StationDir.h"
+#include "support/BatchSketch.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
 
 #include <QCryptographicHash>

@@ -1,6 +1,6 @@
 #include "StoreRig.h"
 
-#include "../decode/BatchSketch.h"
+#include "support/BatchSketch.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BatchSketch.h"
+#include "support/BatchSketch.h"
 #include "core/station/Station.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
 #include "support/ScriptedPrompter.h"

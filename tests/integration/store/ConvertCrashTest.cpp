@@ -1,6 +1,6 @@
 // The convert pass killed at each of its steps, then run again: every page ends stored exactly once.
-#include "../StationDir.h"
-#include "../decode/BatchSketch.h"
+#include "support/StationDir.h"
+#include "support/BatchSketch.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
 
 #include <QDirIterator>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/decode/DecodeRig.h"
+#include "integration/decode/DecodeRig.h"
 #include "core/scan/ProblemResolution.h"
 
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "BatchSketch.h"
+#include "support/BatchSketch.h"
 
 #include "barcode/Code128.h"
 #include "barcode/QVCodabar.h"
