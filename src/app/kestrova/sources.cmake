@@ -1,0 +1,18 @@
+# Written by scripts/list-sources from the files of this folder; run it after adding or
+# removing a file.
+set(KESTROVA_CLI_SOURCES
+    BarcodeTypeJson.h
+    Command.h
+    ConvertCommand.cpp
+    DbCommand.cpp
+    DecodeBatchCommand.cpp
+    ProblemsCommand.cpp
+    ProfilesCommand.cpp
+    ReadBarcodesCommand.cpp
+    RecordingPrompter.h
+    ScanCommand.cpp
+    ScannersCommand.cpp
+    SetupShowCommand.cpp
+    StatusCommand.cpp
+    main.cpp
+)

@@ -1,0 +1,30 @@
+# Written by scripts/list-sources from the files of this folder; run it after adding or
+# removing a file.
+set(BARCODE_SOURCES
+    BarcodeResults.cpp
+    Codabar.cpp
+    Codabar.h
+    Code128.cpp
+    Code128.h
+    Code128Table.cpp
+    Code25.cpp
+    Code25.h
+    Code39.cpp
+    Code39.h
+    InitBarcodeReader.cpp
+    PageBitmap.h
+    QVCodabar.h
+    ReadBarcodes.cpp
+    ReaderVersion.cpp
+    ReaderVersion.h
+    RowSearch.cpp
+    RowSearch.h
+    RunRow.cpp
+    RunRow.h
+    Symbology.cpp
+    Symbology.h
+    TBcodeExtra.cpp
+    TBcodeExtra.h
+    TextFields.cpp
+    TextFields.h
+)

@@ -1,0 +1,29 @@
+# Written by scripts/list-sources from the files of this folder; run it after adding or
+# removing a file.
+set(GUI_SOURCES
+    forms/TAdminForm.cpp
+    forms/TAdminForm.h
+    forms/TBarcodeListDlg.cpp
+    forms/TBarcodeListDlg.h
+    forms/TFileStoreForm.cpp
+    forms/TFileStoreForm.h
+    forms/TImgViewForm.cpp
+    forms/TImgViewForm.h
+    forms/TMainForm.cpp
+    forms/TMainForm.h
+    forms/TMainFormLayout.cpp
+    forms/TMainFormProblems.cpp
+    widgets/BusyCursors.cpp
+    widgets/BusyCursors.h
+    widgets/ClickableLabel.h
+    widgets/DocumentImageToolbar.cpp
+    widgets/DocumentImageToolbar.h
+    widgets/DocumentImageView.cpp
+    widgets/DocumentImageView.h
+    widgets/PageImageDisplay.cpp
+    widgets/PageImageDisplay.h
+    widgets/ScannerDialogs.cpp
+    widgets/ScannerDialogs.h
+    widgets/WidgetPrompter.cpp
+    widgets/WidgetPrompter.h
+)

@@ -1,0 +1,54 @@
+# Written by scripts/list-sources from the files of this folder; run it after adding or
+# removing a file.
+set(PLATFORM_SOURCES
+    acl/AccountNames.cpp
+    acl/AccountNames.h
+    acl/PosixFileSecurity.cpp
+    acl/PosixFileSecurity.h
+    folderfeed/FolderBatchSource.cpp
+    folderfeed/FolderBatchSource.h
+    folderfeed/FolderFeeder.cpp
+    folderfeed/FolderFeeder.h
+    ini/SimpleIniSource.cpp
+    ini/SimpleIniSource.h
+    instance/SingleInstance.cpp
+    instance/SingleInstance.h
+    leptonica/ImageFileHeaders.cpp
+    leptonica/ImageFileHeaders.h
+    leptonica/LeptonicaBitmap.cpp
+    leptonica/LeptonicaBitmap.h
+    leptonica/LeptonicaDepth.cpp
+    leptonica/LeptonicaImageCodec.cpp
+    leptonica/LeptonicaImageCodec.h
+    leptonica/LeptonicaMessages.cpp
+    leptonica/LeptonicaMessages.h
+    leptonica/LeptonicaPageCleanup.cpp
+    leptonica/LeptonicaPageImage.cpp
+    leptonica/LeptonicaPageImage.h
+    leptonica/LeptonicaPageImageSave.cpp
+    leptonica/LeptonicaPix.h
+    leptonica/PageFootprint.cpp
+    leptonica/PageFootprint.h
+    leptonica/SafeFileWrite.cpp
+    leptonica/SafeFileWrite.h
+    leptonica/TiffFiles.cpp
+    leptonica/TiffFiles.h
+    sane/SaneBatchSource.cpp
+    sane/SaneBatchSource.h
+    sane/SaneFrames.cpp
+    sane/SaneFrames.h
+    sane/SaneLibrary.cpp
+    sane/SaneLibrary.h
+    sane/SaneOptions.cpp
+    sane/SaneOptions.h
+    sane/SaneScanner.cpp
+    sane/SaneScanner.h
+    sane/StationScanner.cpp
+    sane/StationScanner.h
+    volumes/MountInfo.cpp
+    volumes/MountInfo.h
+    volumes/SystemVolumes.cpp
+    volumes/SystemVolumes.h
+    zip/LibzipArchive.cpp
+    zip/LibzipArchive.h
+)

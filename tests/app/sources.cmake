@@ -1,0 +1,15 @@
+# Written by scripts/list-sources from the files of this folder; run it after adding or
+# removing a file.
+set(APP_TESTS_SOURCES
+    ConvertCommandTest.cpp
+    DbCommandTest.cpp
+    DecodeBatchCommandTest.cpp
+    DecodeResumeTest.cpp
+    ProblemsCommandTest.cpp
+    ProfilesCommandTest.cpp
+    QtCoreApplication.cpp
+    ReadBarcodesWithProfileTest.cpp
+    SetupShowCommandTest.cpp
+    SingleInstanceTest.cpp
+    StatusCommandTest.cpp
+)

@@ -1,0 +1,42 @@
+# Written by scripts/list-sources from the files of this folder; run it after adding or
+# removing a file.
+set(CORE_TESTS_SOURCES
+    QtCoreApplication.cpp
+    config/ConfigurationIniReaderTest.cpp
+    config/SetupFileTest.cpp
+    config/SetupFixture.h
+    config/SetupHelpersTest.cpp
+    config/SetupLineTest.cpp
+    config/SetupRobustnessTest.cpp
+    config/SetupUnsafeValuesTest.cpp
+    db/AccessDialectTest.cpp
+    db/ConcurrencyTest.cpp
+    db/DataModuleCreationTest.cpp
+    db/DbTestSupport.cpp
+    db/DbTestSupport.h
+    db/PgCluster.cpp
+    db/PgCluster.h
+    db/QueryTextTest.cpp
+    db/QuotedStatementsTest.cpp
+    db/SchemaUpgradeTest.cpp
+    db/TableBehaviourTest.cpp
+    scan/BarcodeProfilesTest.cpp
+    scan/BarcodesMenuTest.cpp
+    scan/BatchDecodeNamesTest.cpp
+    scan/BatchDecodePageTest.cpp
+    scan/DecodeJournalTest.cpp
+    scan/ScanControlSetupTest.cpp
+    scan/ScanControlTest.cpp
+    station/ImageInfoTest.cpp
+    station/StatusCountersTest.cpp
+    station/StatusDrivesTest.cpp
+    station/StatusFixture.h
+    util/Base64Test.cpp
+    util/DateParseTest.cpp
+    util/EventLogTest.cpp
+    util/FileListingTest.cpp
+    util/FileUtilTest.cpp
+    util/QtPrint.h
+    util/SafePathsTest.cpp
+    util/StringUtilTest.cpp
+)

@@ -1,0 +1,32 @@
+# Written by scripts/list-sources from the files of this folder; run it after adding or
+# removing a file.
+set(INTEGRATION_TESTS_SOURCES
+    QtCoreApplication.cpp
+    decode/DecodeBatchTest.cpp
+    decode/DecodeFailuresTest.cpp
+    decode/DecodeMeasuringTest.cpp
+    decode/DecodeNamesTest.cpp
+    decode/DecodeOptionsTest.cpp
+    decode/DecodeRig.cpp
+    decode/DecodeRig.h
+    problems/AcceptNameTest.cpp
+    problems/BarcodeListTest.cpp
+    problems/ProblemFailuresTest.cpp
+    problems/ProblemPageCleanupTest.cpp
+    problems/ProblemRig.cpp
+    problems/ProblemRig.h
+    problems/ReReadTest.cpp
+    problems/ResolveBatchTest.cpp
+    problems/SavedPageTest.cpp
+    store/ConvertCrashTest.cpp
+    store/ConvertFailuresTest.cpp
+    store/ConvertIntegrityTest.cpp
+    store/ConvertPassTest.cpp
+    store/StoreCycleTest.cpp
+    store/StoreRig.cpp
+    store/StoreRig.h
+    zip/ZipAdminTest.cpp
+    zip/ZipLifeCycleTest.cpp
+    zip/ZipRig.cpp
+    zip/ZipRig.h
+)

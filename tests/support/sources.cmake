@@ -1,0 +1,13 @@
+# Written by scripts/list-sources from the files of this folder; run it after adding or
+# removing a file.
+set(TEST_SUPPORT_SOURCES
+    BatchSketch.cpp
+    BatchSketch.h
+    FakeClock.h
+    FakeScanner.h
+    FakeVolumes.h
+    ScriptedPrompter.cpp
+    ScriptedPrompter.h
+    StationDir.h
+    TempStation.h
+)
