@@ -6,6 +6,7 @@ set(TEST_SUPPORT_SOURCES
     FakeClock.h
     FakeScanner.h
     FakeVolumes.h
+    QtCoreEnvironment.h
     ScriptedPrompter.cpp
     ScriptedPrompter.h
     StationDir.h
