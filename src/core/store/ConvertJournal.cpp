@@ -147,21 +147,25 @@ QString ConvertJournal::close() {
 }
 
 QList<KeptFile> ConvertJournal::kept() const {
+    // Read once; this journal is the only writer while its pass holds the station's lock.
+    if (m_kept) return *m_kept;
     QList<KeptFile> files;
     const std::optional<QByteArray> bytes = ReadAll(m_keptPath);
-    if (!bytes) return files;
-    for (const QString& line : QString::fromUtf8(*bytes).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+    for (const QString& line :
+         QString::fromUtf8(bytes.value_or(QByteArray())).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const QStringList fields = line.split(QLatin1Char('\t'));
         if (fields.size() != 3) continue;
         files.append({fields[0], fields[1].toLongLong(), fields[2].toLongLong()});
     }
+    m_kept = files;
     return files;
 }
 
 bool ConvertJournal::isKept(const QString& path) const {
-    const KeptFile now = IdentityOf(path);
     for (const KeptFile& file : kept()) {
-        if (file.path == path) return file.size == now.size && file.modifiedMs == now.modifiedMs;
+        if (file.path != path) continue;
+        const KeptFile now = IdentityOf(path);
+        return file.size == now.size && file.modifiedMs == now.modifiedMs;
     }
     return false;
 }
@@ -180,6 +184,7 @@ QString ConvertJournal::forget(const QString& path) {
 }
 
 QString ConvertJournal::writeKept(const QList<KeptFile>& files) {
+    m_kept = files;
     if (files.isEmpty())
         return QFileInfo::exists(m_keptPath) && !QFile::remove(m_keptPath)
                    ? QStringLiteral("cannot remove ") + m_keptPath

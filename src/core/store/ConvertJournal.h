@@ -58,6 +58,7 @@ private:
 
     QString m_entryPath;
     QString m_keptPath;
+    mutable std::optional<QList<KeptFile>> m_kept; // the kept list as last read or written
 };
 
 // The identity of a file as the kept list records it; size -1 when the file does not exist.
