@@ -99,7 +99,8 @@ bool ReadOne(Station& station, const ImageCodec& codec, const Options& o, const 
     const std::string summary = barcode::ReadBarcodes(reader, &bitmap, o.depth, 1);
     if (o.images.size() > 1) Out(image);
     Out(QString::fromLatin1(summary));
-    for (int slot = 1; slot <= 6; ++slot) Out(QString::fromLatin1(reader.Results[static_cast<std::size_t>(slot)]));
+    for (int slot = 1; slot <= barcode::ReaderSlotCount; ++slot)
+        Out(QString::fromLatin1(reader.Results[static_cast<std::size_t>(slot)]));
     Out(QStringLiteral("%1 %2 %3 %4")
             .arg(reader.FirstInkedRow)
             .arg(reader.ContentStartRow)

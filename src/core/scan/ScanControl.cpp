@@ -88,14 +88,10 @@ void ScanControl::scan(bool setSizeFirst) {
         if (setSizeFirst && m_station.StoreFileTimerEnabled) setStoreTimer(false);
     }
 
+    // The other settings are the same for every batch: the defaults of ScanSettings.
     ScanSettings settings;
-    settings.ScanTo = setSizeFirst ? 1 : 2;
-    settings.MultiPage = true;
-    settings.PageCount = 100;
+    settings.ScanTo = setSizeFirst ? ScanToAfterSetup : ScanToCurrentSettings;
     settings.Image = ImageSetFile(m_station.SetupInfo.Directories[SlotScan]);
-    settings.PageOption = 6;
-    settings.FileType = 1;
-    settings.Property11 = 2;
     settings.ShowSetupBeforeScan = setSizeFirst;
 
     const ScanStatus started = m_scanner.startScan(settings);
