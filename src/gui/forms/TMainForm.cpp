@@ -153,7 +153,8 @@ void TMainForm::renderState() {
 void TMainForm::ShowStatusView() {
     DecodeImageDoc->setScrollBarsVisible(false);
     DecodeImageDoc->setGeometry(10, 15, 215, 314);
-    const QString set = m_station.SetupInfo.Directories[SlotScan] + QStringLiteral("qvimageset.tif");
+    // The batch decoding took apart, whatever the letter case of its name.
+    const QString set = ImageSetFile(m_station.SetupInfo.Directories[SlotScan]);
     if (QFile::exists(set) && DecodeImageDoc->loadFile(set, m_station.ImageSetDepth)) {
         const int width = DecodeImageDoc->image().width();
         if (width > 0) DecodeImageDoc->setScalePercent(DecodeImageDoc->viewport()->width() * 100 / width);
