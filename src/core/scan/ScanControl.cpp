@@ -26,6 +26,7 @@ QString FindNoCase(const QString& dir, const QString& name) {
     return {};
 }
 
+// Shown exactly as operators and their instructions know it, slips of typing included.
 const QString DefaultSetFailureCaption = QStringLiteral("Default Image set Create failure");
 const QString DefaultSetFailureText =
     QStringLiteral("I could not create a default \"Image Set file\".\n"

@@ -171,6 +171,8 @@ void TMainForm::ShowStatusView() {
     ButtonPanel->show();
     FixPanel->hide();
     DecodeDocToolBar->hide();
+    // Every way back to the status view (after a scan, problem fixing, a review, on opening the
+    // administration window) is where the store cycle resumes, whoever switched it off.
     m_station.StoreFileTimerEnabled = true;
     m_station.notify();
 }
@@ -187,6 +189,10 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TMainForm::ADMIN1Click() {
+    // Off here, on again at the end of ShowStatusView: the convert and backup passes go on while
+    // the administration window is open. The switch-off is not idle: the refresh inside
+    // ShowStatusView applies it and stops the timer, and switching on starts a whole interval
+    // afresh, so no store tick falls on the moment the window opens.
     m_station.StoreFileTimerEnabled = false;
     ShowStatusView();
     m_station.FinaliseStop = false;
