@@ -18,11 +18,11 @@ std::string FromEnd(const std::string& entry, std::size_t back) {
 
 std::string BarcodeResultsText(const QVCodabar& reader) {
     std::string text;
-    for (int slot = 1; slot <= 6; ++slot) {
+    for (int slot = 1; slot <= ReaderSlotCount; ++slot) {
         const std::string& list = reader.Results[static_cast<std::size_t>(slot)];
         if (list.empty())
             text += "\r\n";
-        else if (slot < 6)
+        else if (slot < ReaderSlotCount) // the last list ends the text without a line break
             text += list + "\r\n";
         else
             text += detail::RemoveChars(list, "ABCD");
@@ -31,7 +31,7 @@ std::string BarcodeResultsText(const QVCodabar& reader) {
 }
 
 std::string BarcodeResultField(const QVCodabar& reader, int entry, int slot, std::uint8_t kind) {
-    if (slot < 4 || slot > 6) return {};
+    if (slot < SlotCode25 || slot > ReaderSlotCount) return {};
     const std::string e = detail::DelimitedField(reader.Results[static_cast<std::size_t>(slot)], ':', entry);
     if (e.empty()) return {};
     if (kind == 6) return e[0] == '^' ? "Y" : "N";
@@ -57,7 +57,7 @@ std::string BarcodeResultField(const QVCodabar& reader, int entry, int slot, std
 
 int BarcodeCount(const QVCodabar& reader) {
     int count = 0;
-    for (int slot = 1; slot <= 6; ++slot)
+    for (int slot = 1; slot <= ReaderSlotCount; ++slot)
         count += detail::CountOccurrences(reader.Results[static_cast<std::size_t>(slot)], ":");
     return count;
 }

@@ -29,7 +29,9 @@ inline constexpr std::uint32_t FlagCode25 = 0x20000000;
 inline constexpr std::uint32_t FlagCode39 = 0x40000000;
 inline constexpr std::uint32_t FlagCodabar = 0x80000000;
 
-// Symbology slots: slot s is enabled by bit 2^(25 + s); slots 1 and 2 hold no symbology.
+// Symbology slots 1..ReaderSlotCount: slot s is enabled by bit 2^(25 + s); slots 1 and 2 hold no
+// symbology. A reader records its barcodes per slot; reason files hold one line per slot.
+inline constexpr int ReaderSlotCount = 6;
 inline constexpr int SlotCode128 = 3;
 inline constexpr int SlotCode25 = 4;
 inline constexpr int SlotCode39 = 5;
@@ -63,8 +65,8 @@ struct QVCodabar {
     std::int32_t ContentStartRow = 0;
     std::int32_t LeftMargin = 0;
     std::int32_t RightMargin = 0;
-    // Indexed by symbology slot 1..6 (index 0 unused); each entry is followed by ":".
-    std::array<std::string, 7> Results;
+    // Indexed by symbology slot 1..ReaderSlotCount (index 0 unused); each entry is followed by ":".
+    std::array<std::string, ReaderSlotCount + 1> Results;
     std::int32_t InkThreshold = 500;
     std::unique_ptr<TBcodeExtra> Extra;
 };

@@ -27,7 +27,7 @@ RowSearch::RowSearch(QVCodabar& reader) : m_reader(reader) {
 }
 
 void RowSearch::searchRow(int row) {
-    for (int slot = 6; slot >= 1 && !m_finished; --slot) {
+    for (int slot = ReaderSlotCount; slot >= 1 && !m_finished; --slot) {
         if (!(m_reader.Flags & SlotBit(slot))) continue;
         m_reader.ActiveFlags = (m_reader.Flags & ~AllSlotBits) | SlotBit(slot);
         // Slots 1 and 2 hold no symbology: nothing to look for.

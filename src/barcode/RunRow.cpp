@@ -15,7 +15,7 @@ RunRow::RunRow(const QVCodabar& reader) : m_last(0), m_previous(0) {
                             {reader.WideFrom, reader.WideTo, 'B', 'S'},
                             {reader.DoubleFrom, reader.DoubleTo, 'c', 't'},
                             {reader.QuadFrom, reader.QuadTo, 'C', 'T'}};
-    for (int length = 0; length < 256; ++length) {
+    for (int length = 0; length < LongRun; ++length) {
         char bar = ' ';
         char space = ' ';
         for (const Range& r : ranges) {
@@ -26,11 +26,11 @@ RunRow::RunRow(const QVCodabar& reader) : m_last(0), m_previous(0) {
             }
         }
         m_letter[static_cast<std::size_t>(length)] = bar;
-        m_letter[257 + static_cast<std::size_t>(length)] = space;
+        m_letter[LettersPerColour + static_cast<std::size_t>(length)] = space;
     }
     // Runs longer than any byte-sized range are unclassified.
-    m_letter[256] = ' ';
-    m_letter[257 + 256] = ' ';
+    m_letter[LongRun] = ' ';
+    m_letter[LettersPerColour + LongRun] = ' ';
 }
 
 namespace {
@@ -115,9 +115,9 @@ std::int64_t RunRow::scan(const std::uint8_t* row, int bytes, QVCodabar& reader)
     int last = m_last;
     int previous = m_previous;
 
-    // The first pixel only sets the colour of the first run; letters for bars come first in the
-    // table, then those for spaces.
-    std::size_t colour = (row[0] & 0x80) ? 257 : 0;
+    // The first pixel only sets the colour of the first run. `colour` is where the run's letters
+    // start in the table: 0 for a bar, LettersPerColour for a space.
+    std::size_t colour = (row[0] & 0x80) ? LettersPerColour : 0;
     int runStart = 0;
     int base = 0;
     RowWords words(row, bytes);
@@ -129,7 +129,7 @@ std::int64_t RunRow::scan(const std::uint8_t* row, int bytes, QVCodabar& reader)
             if (base >= bits) return bits;
             pending = words.changes(base);
         }
-        const int at = base + __builtin_ctzll(pending);
+        const int at = base + std::countr_zero(pending);
         pending &= pending - 1;
         return at;
     };
@@ -156,14 +156,14 @@ std::int64_t RunRow::scan(const std::uint8_t* row, int bytes, QVCodabar& reader)
             }
         }
         const int length = change - runStart;
-        const char letter = m_letter[colour + static_cast<std::size_t>(std::min(length, 256))];
+        const char letter = m_letter[colour + static_cast<std::size_t>(std::min(length, LongRun))];
         letters[count] = letter;
         reversedEnd[-1 - static_cast<std::ptrdiff_t>(count)] = letter;
         ++count;
         if (firstLength < 0) firstLength = length;
         previous = last;
         last = length;
-        colour ^= 257;
+        colour ^= LettersPerColour;
         runStart = change;
     }
     // Words after the last change still count their ink.

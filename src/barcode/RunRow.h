@@ -21,9 +21,15 @@ public:
     int lastLength() const { return m_last; }
     int previousLength() const { return m_previous; }
 
+    // Run lengths from LongRun up share one letter (a blank): the width ranges are byte-sized.
+    static constexpr int LongRun = 256;
+    // Letters per colour in the letter table: one per run length 0..LongRun. The spaces' letters
+    // follow the bars', so this is also where the spaces start.
+    static constexpr std::size_t LettersPerColour = LongRun + 1;
+
 private:
-    // Letter by run length (0-255, 256 for anything longer): bars first, then spaces.
-    std::array<char, 2 * 257> m_letter{};
+    // Letter by run length (0..LongRun): bars first, then spaces from LettersPerColour on.
+    std::array<char, 2 * LettersPerColour> m_letter{};
     std::vector<char> m_letters; // the row's letters from the front, reversed from the back
     int m_last;
     int m_previous;

@@ -1,5 +1,5 @@
 #include "app/common/Headless.h"
-#include "core/config/SetupFile.h"
+#include "app/common/Wiring.h"
 #include "core/db/TImageDataModule.h"
 #include "core/ports/ConsolePrompter.h"
 #include "core/scan/BarcodeProfiles.h"
@@ -49,12 +49,12 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    SystemClock clock;
-    Station station(prompter, clock);
+    StationStartup startup(prompter);
+    Station& station = startup.station();
     station.setMessagePump([] { QCoreApplication::processEvents(); });
     station.eventLog().setLogFile(station.ProgramDir + QStringLiteral("logs/kestrova.log"));
     if (headless) {
-        QObject::connect(&station.eventLog(), &EventLog::lineAdded, [](const QString& line) {
+        startup.echoLog([](const QString& line) {
             std::printf("%s\n", qPrintable(line));
             std::fflush(stdout);
         });
@@ -64,9 +64,8 @@ int main(int argc, char** argv) {
     TMainForm mainForm(station);
     mainForm.setProfileSource(&profileSource);
     widgetPrompter.setParent(&mainForm);
-    ImageDataModuleCreation data = TImageDataModule::Create(station);
-    if (!data.module) return data.exitCode;
-    station.DataModule = data.module.get();
+    // The data module comes before the setup file: reading the setup ends with the schema upgrade.
+    if (!startup.openDatabase()) return startup.openExitCode();
     TAdminForm adminForm(station);
     mainForm.setAdminForm(&adminForm);
     SystemVolumes volumes;
@@ -81,9 +80,11 @@ int main(int argc, char** argv) {
 
     SetupFileHooks hooks;
     hooks.UpdateDriveStatus = [&monitor] { monitor.UpdateDriveStatus(); };
-    hooks.UpgradeDatabaseSchema = [&data] { data.module->UpgradeDatabaseSchema(); };
-    const SetupOutcome setup = ReadSetupFile(station, SetupFileName, hooks);
-    if (setup == SetupOutcome::EndNow) return 1;
+    hooks.UpgradeDatabaseSchema = [&startup] { startup.database()->UpgradeDatabaseSchema(); };
+    // The workstation starts up with a critical directory not set up, shows it, and closes once
+    // its message loop begins (below); a headless start-up reports the same as a failure.
+    if (!startup.readSetup(SetupFileName, SetupNeed::Reading, hooks)) return 1;
+    const SetupOutcome setup = startup.setupOutcome();
     LoadDefaultBarcodeType(station);
     station.RefreshStatus();
 

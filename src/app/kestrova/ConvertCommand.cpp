@@ -1,9 +1,7 @@
 // kestrova convert: one convert pass of the store cycle, without the workstation.
+#include "app/common/Wiring.h"
 #include "app/kestrova/Command.h"
 #include "app/kestrova/RecordingPrompter.h"
-#include "core/config/SetupFile.h"
-#include "core/db/TImageDataModule.h"
-#include "core/station/Station.h"
 #include "core/store/ConvertProcess.h"
 #include "platform/acl/PosixFileSecurity.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
@@ -29,17 +27,13 @@ int Convert(const QStringList& args) {
         return BadUsage;
     }
     RecordingPrompter prompter;
-    SystemClock clock;
-    Station station(prompter, clock);
-    QObject::connect(&station.eventLog(), &EventLog::lineAdded, [](const QString& line) { Out(line); });
-    if (ReadSetupFile(station, setup) != SetupOutcome::Ok) return NotRun;
-    ImageDataModuleCreation data = TImageDataModule::Create(station);
-    if (!data.module) return NotRun;
-    station.DataModule = data.module.get();
+    StationStartup startup(prompter);
+    startup.echoLog(Out);
+    if (!startup.readSetup(setup, SetupNeed::Working) || !startup.openDatabase()) return NotRun;
 
     const LeptonicaImageCodec codec;
     PosixFileSecurity fileSecurity;
-    ConvertProcess convert(station, codec, &fileSecurity);
+    ConvertProcess convert(startup.station(), codec, &fileSecurity);
     const ConvertSummary summary = convert.ConvertDecodedImages();
     for (const QString& dir : summary.missingDirectories) Out(QStringLiteral("Missing directory: ") + dir);
     QString count = QStringLiteral("%1 found, %2 stored, %3 left after errors")

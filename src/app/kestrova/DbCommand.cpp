@@ -1,11 +1,10 @@
 // kestrova db upgrade / kestrova db query: the station's image database from the command line.
+#include "app/common/Wiring.h"
 #include "app/kestrova/Command.h"
 #include "core/db/QueryText.h"
 #include "core/db/TImageDataModule.h"
 #include "core/ports/ConsolePrompter.h"
-#include "core/station/Station.h"
 
-#include <QObject>
 #include <cstdio>
 
 namespace kestrova::cli {
@@ -13,15 +12,14 @@ namespace kestrova::cli {
 namespace {
 
 // Opens the station's database as the workstation does (recreating it from the blank template
-// when it is missing) and runs body on it; the event log goes to standard error.
+// when it is missing) and runs body on it; the event log goes to standard error. The setup file
+// is not read: the database lies below the program directory, whatever the setup says.
 int WithDatabase(const std::function<int(TImageDataModule&)>& body) {
     ConsolePrompter prompter;
-    SystemClock clock;
-    Station station(prompter, clock);
-    QObject::connect(&station.eventLog(), &EventLog::lineAdded, [](const QString& line) { Err(line); });
-    ImageDataModuleCreation data = TImageDataModule::Create(station);
-    if (!data.module) return data.exitCode == 0 ? 1 : data.exitCode;
-    return body(*data.module);
+    StationStartup startup(prompter);
+    startup.echoLog(Err);
+    if (!startup.openDatabase()) return startup.openExitCode() == 0 ? 1 : startup.openExitCode();
+    return body(*startup.database());
 }
 
 int Upgrade(const QStringList& args) {

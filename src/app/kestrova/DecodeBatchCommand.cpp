@@ -1,6 +1,6 @@
+#include "app/common/Wiring.h"
 #include "app/kestrova/Command.h"
 #include "app/kestrova/RecordingPrompter.h"
-#include "core/config/SetupFile.h"
 #include "core/config/SetupInfo.h"
 #include "core/scan/BarcodeProfiles.h"
 #include "core/scan/DecodeImages.h"
@@ -29,13 +29,13 @@ int DecodeBatch(const QStringList& args) {
         return BadUsage;
     }
     RecordingPrompter prompter;
-    SystemClock clock;
-    Station station(prompter, clock);
-    if (ReadSetupFile(station, setup) != SetupOutcome::Ok) return NotDecoded;
+    StationStartup startup(prompter);
+    if (!startup.readSetup(setup, SetupNeed::Working)) return NotDecoded;
+    Station& station = startup.station();
     LoadDefaultBarcodeType(station);
 
     // Only what decoding itself logs is printed, as it happens.
-    QObject::connect(&station.eventLog(), &EventLog::lineAdded, [](const QString& line) { Out(line); });
+    startup.echoLog(Out);
     const qsizetype shownBefore = prompter.shown().size();
     const LeptonicaImageCodec codec;
     const QString imageSet = ImageSetFile(station.SetupInfo.Directories[SlotScan]);

@@ -1,6 +1,6 @@
+#include "app/common/Wiring.h"
 #include "app/kestrova/Command.h"
 #include "app/kestrova/RecordingPrompter.h"
-#include "core/config/SetupFile.h"
 #include "core/config/SetupInfo.h"
 #include "core/scan/BarcodeProfiles.h"
 #include "core/scan/ProblemResolution.h"
@@ -19,15 +19,14 @@ enum ProblemsExit { Done = 0, NotDone = 1, BadUsage = 2 };
 // every event log line printed as it is logged.
 struct ProblemDesk {
     RecordingPrompter prompter;
-    SystemClock clock;
-    Station station{prompter, clock};
+    StationStartup startup{prompter};
     LeptonicaImageCodec codec;
-    ProblemResolution problems{station, codec};
+    ProblemResolution problems{startup.station(), codec};
 
     bool open(const QString& setup) {
-        if (ReadSetupFile(station, setup) != SetupOutcome::Ok) return false;
-        LoadDefaultBarcodeType(station);
-        QObject::connect(&station.eventLog(), &EventLog::lineAdded, [](const QString& line) { Out(line); });
+        if (!startup.readSetup(setup, SetupNeed::Working)) return false;
+        LoadDefaultBarcodeType(startup.station());
+        startup.echoLog(Out);
         return true;
     }
 

@@ -1,6 +1,6 @@
+#include "app/common/Wiring.h"
 #include "app/kestrova/Command.h"
 #include "barcode/QVCodabar.h"
-#include "core/config/SetupFile.h"
 #include "core/ports/ConsolePrompter.h"
 #include "core/scan/BarcodeProfiles.h"
 #include "core/station/Station.h"
@@ -62,14 +62,16 @@ std::optional<Options> Parse(const QStringList& args) {
 }
 
 // Configures both readers: from a profile file when one is named, else from the setup file.
-bool Configure(Station& station, const Options& o) {
+bool Configure(StationStartup& startup, const Options& o) {
+    Station& station = startup.station();
     if (o.profile) {
         QString error;
         if (LoadBarcodeProfile(station, SimpleIniSource(), *o.profile, &error)) return true;
         Err(QStringLiteral("kestrova read-barcodes: barcode type '%1' could not be loaded: %2").arg(*o.profile, error));
         return false;
     }
-    if (ReadSetupFile(station, o.setup) == SetupOutcome::EndNow) return false;
+    // Reading a page writes nothing: a setup with a critical directory not set up still gives the barcode type.
+    if (!startup.readSetup(o.setup, SetupNeed::Reading)) return false;
     LoadDefaultBarcodeType(station);
     return true;
 }
@@ -97,7 +99,8 @@ bool ReadOne(Station& station, const ImageCodec& codec, const Options& o, const 
     const std::string summary = barcode::ReadBarcodes(reader, &bitmap, o.depth, 1);
     if (o.images.size() > 1) Out(image);
     Out(QString::fromLatin1(summary));
-    for (int slot = 1; slot <= 6; ++slot) Out(QString::fromLatin1(reader.Results[static_cast<std::size_t>(slot)]));
+    for (int slot = 1; slot <= barcode::ReaderSlotCount; ++slot)
+        Out(QString::fromLatin1(reader.Results[static_cast<std::size_t>(slot)]));
     Out(QStringLiteral("%1 %2 %3 %4")
             .arg(reader.FirstInkedRow)
             .arg(reader.ContentStartRow)
@@ -113,12 +116,12 @@ int ReadBarcodesCommand(const QStringList& args) {
         return 2;
     }
     ConsolePrompter prompter;
-    SystemClock clock;
-    Station station(prompter, clock);
-    if (!Configure(station, *options)) return 1;
+    StationStartup startup(prompter);
+    if (!Configure(startup, *options)) return 1;
     const LeptonicaImageCodec codec;
     bool allRead = true;
-    for (const QString& image : options->images) allRead = ReadOne(station, codec, *options, image) && allRead;
+    for (const QString& image : options->images)
+        allRead = ReadOne(startup.station(), codec, *options, image) && allRead;
     return allRead ? 0 : 1;
 }
 

@@ -1,5 +1,5 @@
+#include "app/common/Wiring.h"
 #include "app/kestrova/Command.h"
-#include "core/config/SetupFile.h"
 #include "core/config/SetupInfo.h"
 #include "core/ports/ConsolePrompter.h"
 #include "core/scan/ScanControl.h"
@@ -36,10 +36,10 @@ std::unique_ptr<Scanner> ChosenScanner(const QStringList& args, const Station& s
 
 int Scan(const QStringList& args) {
     ConsolePrompter prompter;
-    SystemClock clock;
-    Station station(prompter, clock);
-    QObject::connect(&station.eventLog(), &EventLog::lineAdded, [](const QString& line) { Out(line); });
-    if (ReadSetupFile(station, SetupFileName) != SetupOutcome::Ok) return 1;
+    StationStartup startup(prompter);
+    startup.echoLog(Out);
+    if (!startup.readSetup(SetupFileName, SetupNeed::Working)) return 1;
+    Station& station = startup.station();
 
     LeptonicaImageCodec codec;
     std::unique_ptr<Scanner> scanner = ChosenScanner(args, station, codec);

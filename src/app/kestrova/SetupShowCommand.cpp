@@ -1,9 +1,8 @@
+#include "app/common/Wiring.h"
 #include "app/kestrova/Command.h"
 #include "app/kestrova/RecordingPrompter.h"
-#include "core/config/SetupFile.h"
 #include "core/config/SetupJson.h"
 #include "core/ports/ConsolePrompter.h"
-#include "core/station/Station.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -32,13 +31,16 @@ int SetupShow(const QStringList& args) {
     }
     const QString path = args.isEmpty() ? SetupFileName : args.front();
     RecordingPrompter prompter;
-    SystemClock clock;
-    Station station(prompter, clock);
+    StationStartup startup(prompter);
+    Station& station = startup.station();
     // A file that cannot be read (missing, a FIFO or device, far too large) has nothing to show
     // beyond the station's message.
     QByteArray bytes;
     const bool readable = ReadSetupFileBytes(path, bytes) == SetupFileRead::Read;
-    const SetupOutcome outcome = ReadSetupFile(station, path);
+    // Showing the setup is the point even when the station would refuse it; the exit code says
+    // whether it would start with it and go on working (only Ok).
+    const bool working = startup.readSetup(path, SetupNeed::Working);
+    const SetupOutcome outcome = startup.setupOutcome();
     if (readable) {
         QJsonObject report = SetupToJson(station);
         report.insert(QStringLiteral("file"), path);
@@ -49,7 +51,7 @@ int SetupShow(const QStringList& args) {
         std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
         std::fflush(stdout);
     }
-    return outcome == SetupOutcome::Ok ? 0 : 1;
+    return working ? 0 : 1;
 }
 
 const CommandRegistration registration{

@@ -1,6 +1,6 @@
+#include "app/common/Wiring.h"
 #include "app/kestrova/Command.h"
 #include "app/kestrova/RecordingPrompter.h"
-#include "core/config/SetupFile.h"
 #include "core/db/PostgresConfig.h"
 #include "core/db/TImageDataModule.h"
 #include "core/ports/ConsolePrompter.h"
@@ -81,24 +81,24 @@ int Status(const QStringList& args) {
     }
     const QString path = args.isEmpty() ? SetupFileName : args.front();
     RecordingPrompter prompter;
-    SystemClock clock;
-    Station station(prompter, clock);
-    const SetupOutcome outcome = ReadSetupFile(station, path);
-    if (outcome == SetupOutcome::EndNow) return 1;
+    StationStartup startup(prompter);
+    Station& station = startup.station();
+    // A dashboard reads, so a setup with a critical directory not set up is still shown (and
+    // exits 1 below); one the station cannot start with at all has nothing to show.
+    if (!startup.readSetup(path, SetupNeed::Reading)) return 1;
+    const SetupOutcome outcome = startup.setupOutcome();
 
-    // A dashboard reads: it neither creates a missing database nor upgrades an old one.
+    // Nor does it create a missing database or upgrade an old one.
     const QString folder = station.ProgramDir + QStringLiteral("ImageDatabase/");
-    std::unique_ptr<TImageDataModule> data;
     QString databaseError;
     if (QFileInfo::exists(folder + QLatin1String(PostgresUriFileName)) ||
         QFileInfo::exists(folder + QStringLiteral("KestrovaImageData.mdb"))) {
-        ImageDataModuleCreation created = TImageDataModule::Create(station);
-        data = std::move(created.module);
+        (void)startup.openDatabase(); // a database that will not open is reported as none below
     } else {
         databaseError = QStringLiteral("no image database in ") + folder;
         Err(QStringLiteral("kestrova status: ") + databaseError);
     }
-    station.DataModule = data.get();
+    TImageDataModule* data = startup.database();
 
     SystemVolumes volumes;
     StatusMonitor monitor(station, volumes);

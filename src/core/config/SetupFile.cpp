@@ -178,6 +178,7 @@ SetupOutcome ReadSetupBytes(Station& station, const QByteArray& bytes, const Set
     // A bad critical directory is now "Drive Disabled", which the critical directory check reports.
     const UnsafeSetupValues unsafe = RefuseUnsafeSetupValues(station);
     if (!RequiredNumbersSet(s) || unsafe.other) {
+        // The stray "." is part of the message as operators know it.
         ShowSetupError(station, QStringLiteral("The Kestrova Setup File.contains errors!\nKestrovaNT will Terminate."));
         return SetupOutcome::EndNow;
     }

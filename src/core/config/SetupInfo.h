@@ -25,6 +25,29 @@ enum DirectorySlot {
     SlotSpare = 9
 };
 
+// Codes of the other lines of the setup file, as the configuration program numbers them.
+enum SetupCode {
+    CodeNarrowBarRange = 10,   // narrowFrom,narrowTo
+    CodeWideBarRange = 11,     // wideFrom,wideTo
+    CodeDoubleQuadRanges = 12, // doubleFrom,doubleTo[,quadFrom,quadTo]
+    CodeNumberOfDigits = 13,   // digitsFrom,digitsTo
+    CodeMinPageHeight = 14,    // millimetres
+    CodeBarcodeTypes = 15,     // the reader's flags word
+    CodeOperatingMode = 16,    // SINGLE, REMOTE, SCANSERVER or CDSERVER
+    CodeImageFormat = 17,      // PNG or TIFF4
+    CodeScannerId = 18,
+    CodeImageSizes = 19,      // view size:backup size:resolution index
+    CodeFileSecurity = 20,    // flag:domain
+    CodeSigning = 21,         // flag~store~text~serial~address
+    CodeShowLisCounter = 22,  // yes shows "Awaiting Lab IS"
+    CodeExtraValidation = 23, // patterns separated by ;
+    CodeColourDepth = 24,
+    CodeImagePerBarcode = 25, // yes or no
+    // Every code from the first to the last document definition is one document type.
+    CodeFirstDocDefinition = 200,
+    CodeLastDocDefinition = 1000,
+};
+
 // One document type.
 struct docdefinition {
     QString DocName; // at most 20 characters

@@ -82,37 +82,37 @@ void ApplySetupLine(Station& station, const SUFline& line) {
     const QStringView value = line.Value;
     const QChar comma = QLatin1Char(','), colon = QLatin1Char(':'), tilde = QLatin1Char('~');
     const int code = line.Code;
-    if (code >= 1 && code <= 9) {
+    if (code >= SlotScan && code <= SlotSpare) {
         s.Directories[code] = value.isEmpty() ? DriveDisabled : line.Value;
         return;
     }
-    if (code >= 200 && code <= 1000) {
+    if (code >= CodeFirstDocDefinition && code <= CodeLastDocDefinition) {
         ApplyDocDefinition(s, value);
         return;
     }
     switch (code) {
-    case 10:
+    case CodeNarrowBarRange:
         ReadIntegers(value, comma, {&s.NarrowFrom, &s.NarrowTo});
         break;
-    case 11:
+    case CodeWideBarRange:
         ReadIntegers(value, comma, {&s.WideFrom, &s.WideTo});
         break;
-    case 12:
+    case CodeDoubleQuadRanges:
         if (ReadIntegers(value, comma, {&s.DoubleFrom, &s.DoubleTo})) {
             s.QuadFrom = Int32Value(SetupField(value, comma, 3)).value_or(20);
             s.QuadTo = Int32Value(SetupField(value, comma, 4)).value_or(26);
         }
         break;
-    case 13:
+    case CodeNumberOfDigits:
         ReadIntegers(value, comma, {&s.DigitsFrom, &s.DigitsTo});
         break;
-    case 14:
+    case CodeMinPageHeight:
         s.MinPageHeight = Int32Value(value).value_or(s.MinPageHeight);
         break;
-    case 15:
+    case CodeBarcodeTypes:
         s.BarcodeTypes = Int64Value(value).value_or(s.BarcodeTypes);
         break;
-    case 16:
+    case CodeOperatingMode:
         if (SameWord(value, QLatin1StringView("SINGLE")))
             s.StationMode = ModeSingle;
         else if (SameWord(value, QLatin1StringView("REMOTE")))
@@ -122,24 +122,24 @@ void ApplySetupLine(Station& station, const SUFline& line) {
         else if (SameWord(value, QLatin1StringView("CDSERVER")))
             s.StationMode = ModeCDServer;
         break;
-    case 17:
+    case CodeImageFormat:
         if (SameWord(value, QLatin1StringView("PNG")))
             s.ImageFormat = 1;
         else if (SameWord(value, QLatin1StringView("TIFF4")))
             s.ImageFormat = 2;
         break;
-    case 18:
+    case CodeScannerId:
         s.ScannerId = value.trimmed().toString();
         break;
-    case 19:
+    case CodeImageSizes:
         if (ReadIntegers(value, colon, {&s.ViewImageSize, &s.BackupImageSize, &s.ResolutionIndex}))
             station.StorageResolution = StorageResolutionFor(s.ResolutionIndex);
         break;
-    case 20:
+    case CodeFileSecurity:
         station.FileSecurityOn = SetupField(value, colon, 1).trimmed() == QLatin1String("1");
         if (station.FileSecurityOn) station.SecurityDomain = SetupField(value, colon, 2).toString();
         break;
-    case 21:
+    case CodeSigning:
         station.SigningOn = SetupField(value, tilde, 1).trimmed() == QLatin1String("1");
         if (station.SigningOn) {
             station.CertificateInfo.Store = SetupField(value, tilde, 2).toString();
@@ -148,16 +148,16 @@ void ApplySetupLine(Station& station, const SUFline& line) {
             station.CertificateInfo.Address = SetupField(value, tilde, 5).toString();
         }
         break;
-    case 22:
+    case CodeShowLisCounter:
         station.ui.ServerGroupVisible = SameWord(value, QLatin1StringView("yes"));
         break;
-    case 23:
+    case CodeExtraValidation:
         s.ExtraValidation = line.Value;
         break;
-    case 24:
+    case CodeColourDepth:
         station.ColourDepth = ColourDepthOf(line.Value);
         break;
-    case 25: {
+    case CodeImagePerBarcode: {
         const QStringView trimmed = value.trimmed();
         station.ImagePerBarcode =
             !trimmed.isEmpty() && (trimmed[0] == QLatin1Char('y') || trimmed[0] == QLatin1Char('Y'));

@@ -23,17 +23,28 @@ struct ScanStatus {
     static ScanStatus failure(QString message) { return {false, false, std::move(message)}; }
 };
 
+// Values of the scan settings, as the station's scan commands have always set them. ScanTo,
+// PageOption, FileType and Property11 are codes of the scanner control the station was built
+// for. The adapters here read none of them: they read PageCount, Image and ShowSetupBeforeScan
+// and always write a multi-page TIFF that replaces the image-set file. The codes are kept so that
+// a run can be traced.
+inline constexpr int ScanToAfterSetup = 1;      // "Set Size and Scan": the settings are shown first
+inline constexpr int ScanToCurrentSettings = 2; // scan at once with the current settings
+inline constexpr int MaxBatchPages = 100;       // the most pages one batch may hold
+inline constexpr int PageOptionReplaceAll = 6;  // the batch replaces every page of the file
+inline constexpr int FileTypeTiff = 1;          // the image-set file is a multi-page TIFF
+inline constexpr int Property11Value = 2;       // an unpublished property, always 2
+
 // The settings the scan handlers make before every scan, named as the station's scan commands
-// know them. The values of ScanTo, PageOption, FileType and Property11 mean nothing to the
-// adapters here; they are kept so that a run can be traced.
+// know them. Every batch uses the defaults but for ScanTo, Image and ShowSetupBeforeScan.
 struct ScanSettings {
-    int ScanTo = 2;
+    int ScanTo = ScanToCurrentSettings;
     bool MultiPage = true;
-    int PageCount = 100; // the most pages one batch may hold
-    QString Image;       // the image-set file the batch replaces
-    int PageOption = 6;
-    int FileType = 1;
-    int Property11 = 2;
+    int PageCount = MaxBatchPages;
+    QString Image; // the image-set file the batch replaces
+    int PageOption = PageOptionReplaceAll;
+    int FileType = FileTypeTiff;
+    int Property11 = Property11Value;
     bool ShowSetupBeforeScan = false; // show the scanner's settings before scanning
 };
 

@@ -59,14 +59,15 @@ QString FreeProblemStamp(const QString& problemsDir, QDateTime at) {
     }
 }
 
-QByteArray ReasonFileText(const std::array<QString, 6>& slotLines, const QString& problemText) {
+QByteArray ReasonFileText(const std::array<QString, barcode::ReaderSlotCount>& slotLines, const QString& problemText) {
     QString text;
     for (const QString& line : slotLines) text += WithoutLineBreaks(line) + QLatin1Char('\n');
     text += problemText + QLatin1Char('\n');
     return text.toUtf8();
 }
 
-QString WriteReasonFile(const QString& path, const std::array<QString, 6>& slotLines, const QString& problemText) {
+QString WriteReasonFile(const QString& path, const std::array<QString, barcode::ReaderSlotCount>& slotLines,
+                        const QString& problemText) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return file.errorString();
     const QByteArray bytes = ReasonFileText(slotLines, problemText);

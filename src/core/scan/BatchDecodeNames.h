@@ -1,5 +1,6 @@
 #pragma once
 
+#include "barcode/QVCodabar.h"
 #include "core/util/SafePaths.h"
 
 #include <QDateTime>
@@ -38,9 +39,10 @@ QString FreeProblemStamp(const QString& problemsDir, QDateTime at);
 // The reason file of a problem page: one line per result list of the reader (slots 1 to 6, each
 // possibly empty, line breaks inside a list removed so that the lines stay in place), then the
 // problem text.
-QByteArray ReasonFileText(const std::array<QString, 6>& slotLines, const QString& problemText);
+QByteArray ReasonFileText(const std::array<QString, barcode::ReaderSlotCount>& slotLines, const QString& problemText);
 
 // Writes ReasonFileText to path, whole or not at all. Returns empty, or why it failed.
-QString WriteReasonFile(const QString& path, const std::array<QString, 6>& slotLines, const QString& problemText);
+QString WriteReasonFile(const QString& path, const std::array<QString, barcode::ReaderSlotCount>& slotLines,
+                        const QString& problemText);
 
 } // namespace kestrova

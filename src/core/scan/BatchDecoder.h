@@ -1,6 +1,7 @@
 #pragma once
 
 #include "barcode/PageBitmap.h"
+#include "barcode/QVCodabar.h"
 #include "core/ports/PageImage.h"
 #include "core/scan/DecodeImages.h"
 #include "core/scan/DecodeJournal.h"
@@ -30,7 +31,7 @@ private:
         QString ProblemText;
         int TopCut = 0;
         int UpsideDownAngle = 0;
-        std::array<QString, 6> slotLines;
+        std::array<QString, barcode::ReaderSlotCount> slotLines;
         PageImage* work() const { return temp ? temp.get() : image.get(); }
     };
 

@@ -126,7 +126,8 @@ void BatchDecoder::readPage(Page& page) {
         barcode::QVCodabar& rotated = m_station.RotatedReader;
         if (turned && barcode::BarcodeCount(rotated) > 0) {
             log += QStringLiteral(" Image assumed to be sideways.");
-            for (int slot = 1; slot <= 6; ++slot) main.Results[std::size_t(slot)] = rotated.Results[std::size_t(slot)];
+            for (int slot = 1; slot <= barcode::ReaderSlotCount; ++slot)
+                main.Results[std::size_t(slot)] = rotated.Results[std::size_t(slot)];
             main.LeftMargin = rotated.LeftMargin;
             main.RightMargin = rotated.RightMargin;
             main.FirstInkedRow = rotated.FirstInkedRow;
@@ -148,7 +149,7 @@ void BatchDecoder::readPage(Page& page) {
 
 void BatchDecoder::decideUpsideDown(Page& page) {
     barcode::QVCodabar& main = m_station.MainReader;
-    for (int slot = 1; slot <= 6; ++slot) {
+    for (int slot = 1; slot <= barcode::ReaderSlotCount; ++slot) {
         const std::string& list = main.Results[std::size_t(slot)];
         page.slotLines[std::size_t(slot - 1)] = Latin1(list);
         if (!list.empty()) page.UpsideDownAngle = barcode::BarcodeResultField(main, 1, slot, 6) == "Y" ? 180 : 0;

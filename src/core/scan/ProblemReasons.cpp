@@ -1,5 +1,7 @@
 #include "core/scan/ProblemReasons.h"
 
+#include "barcode/QVCodabar.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -7,8 +9,8 @@ namespace kestrova {
 
 ProblemReasons ParseProblemReasons(const QStringList& lines) {
     ProblemReasons reasons;
-    for (int i = 0; i < 6; ++i) reasons.slotLines << lines.value(i);
-    for (int i = 6; i < lines.size(); ++i) {
+    for (int i = 0; i < barcode::ReaderSlotCount; ++i) reasons.slotLines << lines.value(i);
+    for (int i = barcode::ReaderSlotCount; i < lines.size(); ++i) {
         if (!lines[i].startsWith(FiledNamesRecord)) {
             reasons.problemText += lines[i];
             continue;
@@ -21,9 +23,10 @@ ProblemReasons ParseProblemReasons(const QStringList& lines) {
 }
 
 QStringList ProblemCandidates(const QStringList& slotLines) {
-    QStringList lines = slotLines.mid(0, 6);
-    if (lines.size() == 6) {
-        for (const QChar letter : {u'A', u'B', u'C', u'D'}) lines[5].remove(letter);
+    QStringList lines = slotLines.mid(0, barcode::ReaderSlotCount);
+    if (lines.size() == barcode::ReaderSlotCount) {
+        // The Codabar line: its start and stop letters are not part of a name.
+        for (const QChar letter : {u'A', u'B', u'C', u'D'}) lines[barcode::SlotCodabar - 1].remove(letter);
     }
     QString text = lines.join(QLatin1Char('\n'));
     text.replace(QLatin1Char(':'), QLatin1Char('\n'));
@@ -73,8 +76,8 @@ QString ProblemLabel(const QString& problemText, const QStringList& filed) {
 
 QString WriteFiledRecord(const QString& path, const QStringList& names) {
     QStringList lines = ReadReasonLines(path);
-    while (lines.size() < 6) lines << QString();
-    for (qsizetype i = lines.size() - 1; i >= 6; --i) {
+    while (lines.size() < barcode::ReaderSlotCount) lines << QString();
+    for (qsizetype i = lines.size() - 1; i >= barcode::ReaderSlotCount; --i) {
         if (lines[i].startsWith(FiledNamesRecord)) lines.removeAt(i);
     }
     QString record = FiledNamesRecord;

@@ -38,7 +38,7 @@ int HeldDepth(int bitsPerPixel) {
 
 QStringList SlotLinesOf(const barcode::QVCodabar& reader) {
     QStringList lines;
-    for (int slot = 1; slot <= 6; ++slot) {
+    for (int slot = 1; slot <= barcode::ReaderSlotCount; ++slot) {
         QString line = QString::fromLatin1(reader.Results[static_cast<std::size_t>(slot)]);
         line.remove(QLatin1Char('\r'));
         line.remove(QLatin1Char('\n'));

@@ -26,6 +26,7 @@ QString FindNoCase(const QString& dir, const QString& name) {
     return {};
 }
 
+// Shown exactly as operators and their instructions know it, slips of typing included.
 const QString DefaultSetFailureCaption = QStringLiteral("Default Image set Create failure");
 const QString DefaultSetFailureText =
     QStringLiteral("I could not create a default \"Image Set file\".\n"
@@ -88,14 +89,10 @@ void ScanControl::scan(bool setSizeFirst) {
         if (setSizeFirst && m_station.StoreFileTimerEnabled) setStoreTimer(false);
     }
 
+    // The other settings are the same for every batch: the defaults of ScanSettings.
     ScanSettings settings;
-    settings.ScanTo = setSizeFirst ? 1 : 2;
-    settings.MultiPage = true;
-    settings.PageCount = 100;
+    settings.ScanTo = setSizeFirst ? ScanToAfterSetup : ScanToCurrentSettings;
     settings.Image = ImageSetFile(m_station.SetupInfo.Directories[SlotScan]);
-    settings.PageOption = 6;
-    settings.FileType = 1;
-    settings.Property11 = 2;
     settings.ShowSetupBeforeScan = setSizeFirst;
 
     const ScanStatus started = m_scanner.startScan(settings);

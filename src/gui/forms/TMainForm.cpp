@@ -153,7 +153,8 @@ void TMainForm::renderState() {
 void TMainForm::ShowStatusView() {
     DecodeImageDoc->setScrollBarsVisible(false);
     DecodeImageDoc->setGeometry(10, 15, 215, 314);
-    const QString set = m_station.SetupInfo.Directories[SlotScan] + QStringLiteral("qvimageset.tif");
+    // The batch decoding took apart, whatever the letter case of its name.
+    const QString set = ImageSetFile(m_station.SetupInfo.Directories[SlotScan]);
     if (QFile::exists(set) && DecodeImageDoc->loadFile(set, m_station.ImageSetDepth)) {
         const int width = DecodeImageDoc->image().width();
         if (width > 0) DecodeImageDoc->setScalePercent(DecodeImageDoc->viewport()->width() * 100 / width);
@@ -170,6 +171,8 @@ void TMainForm::ShowStatusView() {
     ButtonPanel->show();
     FixPanel->hide();
     DecodeDocToolBar->hide();
+    // Every way back to the status view (after a scan, problem fixing, a review, on opening the
+    // administration window) is where the store cycle resumes, whoever switched it off.
     m_station.StoreFileTimerEnabled = true;
     m_station.notify();
 }
@@ -186,6 +189,10 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TMainForm::ADMIN1Click() {
+    // Off here, on again at the end of ShowStatusView: the convert and backup passes go on while
+    // the administration window is open. The switch-off is not idle: the refresh inside
+    // ShowStatusView applies it and stops the timer, and switching on starts a whole interval
+    // afresh, so no store tick falls on the moment the window opens.
     m_station.StoreFileTimerEnabled = false;
     ShowStatusView();
     m_station.FinaliseStop = false;

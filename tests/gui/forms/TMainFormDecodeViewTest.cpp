@@ -73,3 +73,28 @@ TEST(TMainFormDecodeView, ShowsSortingAndFitsAShortScanToTheBatchImageWidth) {
     EXPECT_NE(form.DecodeImageDoc->scalePercent(), 100);
     EXPECT_EQ(form.ScannerDocLabel->text(), "Reset Scanner height to 27cm before scanning again.");
 }
+
+// The scanner may write the image-set file as "QVimageset.tif": the status view shows the last
+// batch under that name too, as decoding finds it (in any letter case).
+TEST(TMainFormDecodeView, TheStatusViewShowsABatchWhoseNameDiffersInLetterCase) {
+    test::TempStation s;
+    ASSERT_TRUE(QDir().mkpath(s.path("scan")));
+    s.station.SetupInfo.Directories[SlotScan] = s.path("scan/");
+    barcode::PageBitmap page;
+    page.width = 640;
+    page.height = 480;
+    page.bytesPerRow = barcode::PageBitmap::strideFor(page.width);
+    page.bits.assign(static_cast<std::size_t>(page.bytesPerRow) * page.height, 0xFF);
+    const LeptonicaImageCodec codec;
+    auto image = codec.fromPageBitmap(page, 200, 200);
+    ASSERT_TRUE(image) << image.error.toStdString();
+    const QString batch = s.path("scan/QVimageset.tif");
+    ASSERT_TRUE(image.value->saveTiff(batch, TiffCompression::CcittG4, TiffSaveMode::Replace));
+    ASSERT_EQ(ImageSetFile(s.path("scan/")), batch);
+
+    TMainForm form(s.station);
+    form.resize(800, 600);
+    form.show();
+    form.ShowStatusView();
+    EXPECT_EQ(form.DecodeImageDoc->image().width(), 640);
+}
