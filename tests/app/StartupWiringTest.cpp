@@ -1,4 +1,4 @@
-#include "StationDir.h"
+#include "support/StationDir.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

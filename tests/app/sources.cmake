@@ -11,5 +11,6 @@ set(APP_TESTS_SOURCES
     ReadBarcodesWithProfileTest.cpp
     SetupShowCommandTest.cpp
     SingleInstanceTest.cpp
+    StartupWiringTest.cpp
     StatusCommandTest.cpp
 )

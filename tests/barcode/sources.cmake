@@ -7,6 +7,7 @@ set(BARCODE_TESTS_SOURCES
     Code39Test.cpp
     ReadBarcodesTest.cpp
     ReaderStateTest.cpp
+    RunRowTest.cpp
     TestPage.cpp
     TestPage.h
 )

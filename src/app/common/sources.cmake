@@ -4,4 +4,5 @@ set(APP_COMMON_SOURCES
     Headless.cpp
     Headless.h
     Wiring.cpp
+    Wiring.h
 )
