@@ -17,13 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
     }
     (void)codec.fileInfo(path);
     const auto pages = codec.pageCount(path);
-    const int count = pages ? std::min(pages.value, 4) : 1;
+    const int count = pages ? std::min(pages.value(), 4) : 1;
     for (int page = 0; page < count; ++page) {
         for (int depth : {1, 24}) {
             auto loaded = codec.loadPage(path, page, depth);
             if (!loaded) continue;
             kestrova::barcode::PageBitmap bitmap;
-            (void)loaded.value.image->toPageBitmap(bitmap);
+            (void)loaded.value().image->toPageBitmap(bitmap);
         }
     }
     return 0;
