@@ -21,6 +21,7 @@ public:
     // Answers of the next calls.
     Status startAnswer = Status::success();
     Status selectAnswer = Status::success();
+    Status closeAnswer = Status::success();
     QList<ScannerDeviceInfo> devices{
         {QStringLiteral("fake:0"), QStringLiteral("Fake"), QStringLiteral("ADF"), QStringLiteral("sheetfed scanner")}};
 
@@ -50,7 +51,7 @@ public:
     }
     Status closeScanner() override {
         m_effects->append(QStringLiteral("closeScanner"));
-        return Status::success();
+        return closeAnswer;
     }
     Status selectSource() override {
         m_effects->append(QStringLiteral("selectSource"));

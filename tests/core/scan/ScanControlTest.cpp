@@ -137,6 +137,22 @@ TEST_F(ScanFixture, AFailedBatchTakesTheSameWayAndDecodesNothing) {
     EXPECT_EQ(effects, (QStringList{"selectSource", "closeScanner", "log Problem with Scanner"}));
 }
 
+TEST_F(ScanFixture, AFailedChoiceOrCloseAfterAFailureIsLoggedAndTheWayGoesOn) {
+    scanner.startAnswer = Status::failure(QStringLiteral("Device busy"));
+    scanner.selectAnswer = Status::cancel();
+    control.ScanMoreButtonClick();
+    EXPECT_EQ(effects, (QStringList{"startScan ScanTo=2 ShowSetupBeforeScan=false", "selectSource", "closeScanner",
+                                    "log Problem with Scanner"}));
+
+    effects.clear();
+    scanner.selectAnswer = Status::failure(QStringLiteral("No scanner found"));
+    scanner.closeAnswer = Status::failure(QStringLiteral("The scanner does not answer"));
+    control.ScanMoreButtonClick();
+    EXPECT_EQ(effects, (QStringList{"startScan ScanTo=2 ShowSetupBeforeScan=false", "selectSource",
+                                    "log Problem with TWAIN Interface", "closeScanner",
+                                    "log Scanner Problem The scanner does not answer", "log Problem with Scanner"}));
+}
+
 TEST_F(ScanFixture, CancelledSettingsEndTheCommandQuietly) {
     scanner.startAnswer = Status::cancel();
     control.ScanbuttonClick();
