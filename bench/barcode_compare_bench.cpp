@@ -55,7 +55,7 @@ void BM_OurReader(benchmark::State& state) {
     PageBitmap bitmap;
     RunPages(state, "ours/" + std::to_string(depth), true, [&](const G4Page& page) {
         const auto loaded = codec.loadPage(page.path, 0, 1);
-        if (!loaded || !loaded.value.image->toPageBitmap(bitmap)) return false;
+        if (!loaded || !loaded.value().image->toPageBitmap(bitmap)) return false;
         ReadBarcodes(reader, &bitmap, depth);
         return BarcodeCount(reader) == 1 && reader.Results[SlotCode39] == page.text + ":";
     });
@@ -76,7 +76,7 @@ void BM_ZXing(benchmark::State& state) {
     RunPages(state, "zxing", true, [&](const G4Page& page) {
         const auto loaded = codec.loadPage(page.path, 0, 1);
         if (!loaded) return false;
-        PixToGrey(PixOf(loaded.value), grey);
+        PixToGrey(PixOf(loaded.value()), grey);
         const auto results = ZXing::ReadBarcodes(
             ZXing::ImageView(grey.pixels.data(), grey.width, grey.height, ZXing::ImageFormat::Lum), hints);
         return results.size() == 1 && results.front().text() == wide(page.text);
@@ -93,7 +93,7 @@ void BM_ZBar(benchmark::State& state) {
     RunPages(state, "zbar", true, [&](const G4Page& page) {
         const auto loaded = codec.loadPage(page.path, 0, 1);
         if (!loaded) return false;
-        PixToGrey(PixOf(loaded.value), grey);
+        PixToGrey(PixOf(loaded.value()), grey);
         zbar::zbar_image_t* image = zbar::zbar_image_create();
         zbar::zbar_image_set_format(image, zbar_fourcc('Y', '8', '0', '0'));
         zbar::zbar_image_set_size(image, static_cast<unsigned>(grey.width), static_cast<unsigned>(grey.height));
@@ -111,7 +111,7 @@ void BM_Floor(benchmark::State& state) {
     LeptonicaImageCodec codec;
     RunPages(state, "", false, [&](const G4Page& page) {
         const auto loaded = codec.loadPage(page.path, 0, 1);
-        return loaded && CountRuns(PixOf(loaded.value)) > 0;
+        return loaded && CountRuns(PixOf(loaded.value())) > 0;
     });
 }
 
@@ -134,7 +134,7 @@ void BM_G4DecodeView(benchmark::State& state) {
     PageBitmap bitmap;
     RunPages(state, "", false, [&](const G4Page& page) {
         const auto loaded = codec.loadPage(page.path, 0, 1);
-        return loaded && loaded.value.image->toPageBitmap(bitmap);
+        return loaded && loaded.value().image->toPageBitmap(bitmap);
     });
 }
 
@@ -143,7 +143,7 @@ void BM_G4DecodeGrey(benchmark::State& state) {
     GreyPage grey;
     RunPages(state, "", false, [&](const G4Page& page) {
         const auto loaded = codec.loadPage(page.path, 0, 1);
-        if (loaded) PixToGrey(PixOf(loaded.value), grey);
+        if (loaded) PixToGrey(PixOf(loaded.value()), grey);
         return bool(loaded);
     });
 }

@@ -69,8 +69,8 @@ struct Rig {
         for (int p = 0; p < DistinctPages; ++p) {
             const auto form = barcode::bench::RequestForm(Dpi, static_cast<unsigned>(p));
             auto image = codec.fromPageBitmap(form.bitmap(), Dpi, Dpi);
-            if (!image || !image.value->saveTiff(path(QStringLiteral("source/p%1.tif").arg(p)),
-                                                 TiffCompression::CcittG4, TiffSaveMode::Replace))
+            if (!image || !image.value()->saveTiff(path(QStringLiteral("source/p%1.tif").arg(p)),
+                                                   TiffCompression::CcittG4, TiffSaveMode::Replace))
                 return;
         }
         for (int i = 0; i < Pages; ++i) {

@@ -136,7 +136,7 @@ struct Batch {
         imageSet = dir.path() + QStringLiteral("/scan/qvimageset.tif");
         for (unsigned p = 0; p < BatchPages; ++p) {
             auto page = codec.fromPageBitmap(RequestForm(p).bitmap(), Dpi, Dpi);
-            if (!page || !page.value->saveTiff(imageSet, TiffCompression::CcittG4, TiffSaveMode::Append)) return;
+            if (!page || !page.value()->saveTiff(imageSet, TiffCompression::CcittG4, TiffSaveMode::Append)) return;
         }
         ready = true;
     }
@@ -197,9 +197,9 @@ void BM_LoadAndSaveFloor(benchmark::State& state) {
         b.clearOutput();
         state.ResumeTiming();
         for (int p = 0; p < BatchPages; ++p) {
-            ImageResult<LoadedPage> loaded = b.codec.loadPage(b.imageSet, p, 1);
-            if (!loaded) return state.SkipWithError(qPrintable(loaded.error));
-            const PageImage* page = loaded.value.image.get();
+            Result<LoadedPage> loaded = b.codec.loadPage(b.imageSet, p, 1);
+            if (!loaded) return state.SkipWithError(qPrintable(loaded.error()));
+            const PageImage* page = loaded.value().image.get();
             const QString path = b.decodedDir() + QStringLiteral("page%1.tif").arg(p);
             if (SaveRegionAsTiff(page, path, 0, page->width(), page->height(), 0, 1, 0, 0) != RegionSaved)
                 return state.SkipWithError("a page could not be saved");

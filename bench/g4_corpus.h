@@ -34,7 +34,7 @@ inline const std::vector<G4Page>& G4Corpus(int dpi) {
         const BenchPage form = RequestForm(dpi, seed);
         const QString path = dir.path() + QStringLiteral("/form-%1-%2.tif").arg(dpi).arg(seed);
         auto image = codec.fromPageBitmap(form.bitmap(), dpi, dpi);
-        if (!image || !image.value->saveTiff(path, TiffCompression::CcittG4, TiffSaveMode::Replace)) {
+        if (!image || !image.value()->saveTiff(path, TiffCompression::CcittG4, TiffSaveMode::Replace)) {
             std::fprintf(stderr, "Cannot write the benchmark page %s\n", qPrintable(path));
             std::exit(1);
         }

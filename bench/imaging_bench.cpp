@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QtGlobal>
 
 #include <random>
 
@@ -35,7 +36,8 @@ std::unique_ptr<PageImage> A4Page(int dpi) {
 struct Fixture {
     explicit Fixture(int dpi) : page(A4Page(dpi)) {
         g4 = dir.path() + QStringLiteral("/page.tif");
-        page->saveTiff(g4, TiffCompression::CcittG4, TiffSaveMode::Replace);
+        if (const Status saved = page->saveTiff(g4, TiffCompression::CcittG4, TiffSaveMode::Replace); !saved)
+            qFatal("%s", qPrintable(saved.error()));
     }
     QTemporaryDir dir;
     std::unique_ptr<PageImage> page;
@@ -52,7 +54,10 @@ void BM_PageBitmapView(benchmark::State& state) {
     Fixture f(static_cast<int>(state.range(0)));
     barcode::PageBitmap bitmap;
     for (auto _ : state) {
-        f.page->toPageBitmap(bitmap);
+        if (!f.page->toPageBitmap(bitmap)) {
+            state.SkipWithError("the page has no reader's view");
+            break;
+        }
         benchmark::DoNotOptimize(bitmap.bits.data());
     }
 }
@@ -62,7 +67,10 @@ void BM_LoadG4PageAndView(benchmark::State& state) {
     barcode::PageBitmap bitmap;
     for (auto _ : state) {
         auto loaded = f.codec.loadPage(f.g4, 0, 1);
-        loaded.value.image->toPageBitmap(bitmap);
+        if (!loaded || !loaded.value().image->toPageBitmap(bitmap)) {
+            state.SkipWithError("the page cannot be loaded and viewed");
+            break;
+        }
         benchmark::DoNotOptimize(bitmap.bits.data());
     }
 }
@@ -86,8 +94,11 @@ void BM_SaveRegionLzw(benchmark::State& state) {
     const QRect region(0, 40, f.page->width(), f.page->height() - 41);
     for (auto _ : state) {
         auto copy = f.page->copyRect(region);
-        copy.value->turn(180);
-        benchmark::DoNotOptimize(copy.value->saveTiff(out, TiffCompression::Lzw, TiffSaveMode::Replace));
+        if (!copy || !copy.value()->turn(180)) {
+            state.SkipWithError("the region cannot be copied and turned");
+            break;
+        }
+        benchmark::DoNotOptimize(copy.value()->saveTiff(out, TiffCompression::Lzw, TiffSaveMode::Replace));
     }
 }
 
@@ -96,7 +107,10 @@ void BM_SaveRegionLzw(benchmark::State& state) {
 void BM_AppendG4ToBatch(benchmark::State& state) {
     Fixture f(static_cast<int>(state.range(0)));
     const QString batch = f.dir.path() + QStringLiteral("/batch.tif");
-    for (int i = 0; i < state.range(1); ++i) f.page->saveTiff(batch, TiffCompression::CcittG4, TiffSaveMode::Append);
+    for (int i = 0; i < state.range(1); ++i) {
+        if (const Status saved = f.page->saveTiff(batch, TiffCompression::CcittG4, TiffSaveMode::Append); !saved)
+            qFatal("%s", qPrintable(saved.error()));
+    }
     const QString copy = f.dir.path() + QStringLiteral("/work.tif");
     for (auto _ : state) {
         state.PauseTiming();

@@ -46,6 +46,7 @@ set(CORE_SOURCES
     ports/IniSource.h
     ports/PageImage.h
     ports/Prompter.h
+    ports/Result.h
     ports/Scanner.h
     ports/Volumes.cpp
     ports/Volumes.h

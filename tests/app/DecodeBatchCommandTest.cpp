@@ -82,9 +82,9 @@ TEST(DecodeBatchCommand, DecodesTheImageSetAndPrintsTheLogAndTheSummary) {
     const QString imageSet = station.path("scan/qvimageset.tif");
     for (const QString& digits : {QStringLiteral("20260001"), QString()}) {
         auto page = codec.fromPageBitmap(A4Page(digits), 200, 200);
-        ASSERT_TRUE(page) << page.error.toStdString();
-        const ImageStatus saved = page.value->saveTiff(imageSet, TiffCompression::CcittG4, TiffSaveMode::Append);
-        ASSERT_TRUE(saved) << saved.error.toStdString();
+        ASSERT_TRUE(page) << page.error().toStdString();
+        const Status saved = page.value()->saveTiff(imageSet, TiffCompression::CcittG4, TiffSaveMode::Append);
+        ASSERT_TRUE(saved) << saved.error().toStdString();
     }
 
     const CliRun run = DecodeBatch(station, station.dir.path(), {});
@@ -140,8 +140,8 @@ TEST(DecodeBatchCommand, AFailedScanJobOrAShortScanIsReportedAndChangesNothing) 
     ASSERT_TRUE(station.replaceInSetup("15|Barcode Types|2156003388|", "15|Barcode Types|2149711932|"));
     const LeptonicaImageCodec codec;
     auto page = codec.fromPageBitmap(A4Page(QStringLiteral("20260001"), 1600), 200, 200);
-    ASSERT_TRUE(page) << page.error.toStdString();
-    ASSERT_TRUE(page.value->saveTiff(imageSet, TiffCompression::CcittG4, TiffSaveMode::Replace));
+    ASSERT_TRUE(page) << page.error().toStdString();
+    ASSERT_TRUE(page.value()->saveTiff(imageSet, TiffCompression::CcittG4, TiffSaveMode::Replace));
     const QByteArray shortScan = Digest(imageSet);
     const CliRun shortRun = DecodeBatch(station, station.dir.path(), {});
     EXPECT_EQ(shortRun.exitCode, 1);
@@ -164,8 +164,8 @@ TEST(DecodeBatchCommand, ASetupDirectoryWithANulByteStopsBeforeAnyPage) {
     const LeptonicaImageCodec codec;
     const QString imageSet = station.path("scan/qvimageset.tif");
     auto page = codec.fromPageBitmap(A4Page(QStringLiteral("20260001")), 200, 200);
-    ASSERT_TRUE(page) << page.error.toStdString();
-    ASSERT_TRUE(page.value->saveTiff(imageSet, TiffCompression::CcittG4, TiffSaveMode::Append));
+    ASSERT_TRUE(page) << page.error().toStdString();
+    ASSERT_TRUE(page.value()->saveTiff(imageSet, TiffCompression::CcittG4, TiffSaveMode::Append));
     const QByteArray before = Digest(imageSet);
     const QByteArray decoded = (station.path("decoded") + "/").toUtf8();
     ASSERT_TRUE(station.replaceInSetup(decoded, decoded.chopped(4) + QByteArray("\0", 1) + "ded/"));

@@ -78,8 +78,8 @@ void ExpectEveryPageOnce(const test::StationDir& station, const QString& trace) 
         const QRegularExpressionMatch m = decodedName.match(name);
         EXPECT_TRUE(m.hasMatch()) << name.toStdString();
         named << m.captured(1);
-        const ImageResult<int> pages = codec.pageCount(station.path("decoded/" + name));
-        EXPECT_TRUE(pages && pages.value == 1) << name.toStdString() << " " << pages.error.toStdString();
+        const Result<int> pages = codec.pageCount(station.path("decoded/" + name));
+        EXPECT_TRUE(pages && pages.value() == 1) << name.toStdString() << " " << pages.error().toStdString();
     }
     named.sort();
     EXPECT_EQ(named.join(' ').toStdString(), Requests.join(' ').toStdString());

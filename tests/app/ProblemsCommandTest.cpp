@@ -18,9 +18,9 @@ void WriteProblem(const test::StationDir& station, const QString& stamp, const Q
     page.bits.assign(static_cast<std::size_t>(page.bytesPerRow) * page.height, 0xFF);
     const LeptonicaImageCodec codec;
     auto image = codec.fromPageBitmap(page, 200, 200);
-    ASSERT_TRUE(image.ok);
+    ASSERT_TRUE(image);
     const QString base = station.path(QStringLiteral("problems/") + stamp);
-    ASSERT_TRUE(image.value->saveTiff(base + ".tif", TiffCompression::CcittG4, TiffSaveMode::Replace).ok);
+    ASSERT_TRUE(image.value()->saveTiff(base + ".tif", TiffCompression::CcittG4, TiffSaveMode::Replace));
     QFile scn(base + ".scn");
     ASSERT_TRUE(scn.open(QIODevice::WriteOnly));
     scn.write(reasons);

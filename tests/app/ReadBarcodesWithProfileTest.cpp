@@ -53,9 +53,9 @@ void WritePage(const QString& path, const std::vector<int>& modules, int narrow,
     ASSERT_LT(x, page.width - 100);
     const LeptonicaImageCodec codec;
     auto image = codec.fromPageBitmap(page, 200, 200);
-    ASSERT_TRUE(image) << image.error.toStdString();
-    const ImageStatus saved = image.value->saveTiff(path, TiffCompression::CcittG4, TiffSaveMode::Replace);
-    ASSERT_TRUE(saved) << saved.error.toStdString();
+    ASSERT_TRUE(image) << image.error().toStdString();
+    const Status saved = image.value()->saveTiff(path, TiffCompression::CcittG4, TiffSaveMode::Replace);
+    ASSERT_TRUE(saved) << saved.error().toStdString();
 }
 
 struct CliRun {

@@ -125,10 +125,10 @@ PageSketch& PageSketch::turned(int degrees) {
 }
 
 std::unique_ptr<PageImage> PageSketch::image(const ImageCodec& codec) const {
-    ImageResult<std::unique_ptr<PageImage>> made = codec.fromPageBitmap(m_page, m_dpi, m_dpi);
-    if (!made || !made.value) return nullptr;
-    if (m_turn != 0 && !made.value->turn(m_turn)) return nullptr;
-    return std::move(made.value);
+    Result<std::unique_ptr<PageImage>> made = codec.fromPageBitmap(m_page, m_dpi, m_dpi);
+    if (!made || !made.value()) return nullptr;
+    if (m_turn != 0 && !made.value()->turn(m_turn)) return nullptr;
+    return std::move(made.value());
 }
 
 QString WriteBatch(const QString& path, const std::vector<PageSketch>& pages, const ImageCodec& codec) {
@@ -136,25 +136,25 @@ QString WriteBatch(const QString& path, const std::vector<PageSketch>& pages, co
     for (const PageSketch& sketch : pages) {
         const std::unique_ptr<PageImage> page = sketch.image(codec);
         if (!page) return QStringLiteral("a page could not be made");
-        const ImageStatus saved = page->saveTiff(path, TiffCompression::CcittG4, TiffSaveMode::Append);
-        if (!saved) return saved.error;
+        const Status saved = page->saveTiff(path, TiffCompression::CcittG4, TiffSaveMode::Append);
+        if (!saved) return saved.error();
     }
     return {};
 }
 
 SavedPage InspectPage(const QString& path, const ImageCodec& codec, int page) {
     SavedPage out;
-    const ImageResult<ImageFileInfo> info = codec.fileInfo(path, page);
-    ImageResult<LoadedPage> loaded = codec.loadPage(path, page, 1);
+    const Result<ImageFileInfo> info = codec.fileInfo(path, page);
+    Result<LoadedPage> loaded = codec.loadPage(path, page, 1);
     barcode::PageBitmap bits;
-    if (!info || !loaded || !loaded.value.image || !loaded.value.image->toPageBitmap(bits)) return out;
+    if (!info || !loaded || !loaded.value().image || !loaded.value().image->toPageBitmap(bits)) return out;
     out.loaded = true;
-    out.width = info.value.width;
-    out.height = info.value.height;
-    out.xDpi = info.value.xResolution;
-    out.yDpi = info.value.yResolution;
-    out.pages = info.value.pageCount;
-    out.compression = info.value.compressionName;
+    out.width = info.value().width;
+    out.height = info.value().height;
+    out.xDpi = info.value().xResolution;
+    out.yDpi = info.value().yResolution;
+    out.pages = info.value().pageCount;
+    out.compression = info.value().compressionName;
     for (int y = 0; y < bits.height; ++y) {
         const std::uint8_t* row = bits.row(bits.height - 1 - y);
         for (int x = 0; x < bits.width; ++x) {

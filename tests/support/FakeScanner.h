@@ -19,8 +19,9 @@ public:
     std::shared_ptr<QStringList> effectsPtr() const { return m_effects; }
 
     // Answers of the next calls.
-    ScanStatus startAnswer = ScanStatus::success();
-    ScanStatus selectAnswer = ScanStatus::success();
+    Status startAnswer = Status::success();
+    Status selectAnswer = Status::success();
+    Status closeAnswer = Status::success();
     QList<ScannerDeviceInfo> devices{
         {QStringLiteral("fake:0"), QStringLiteral("Fake"), QStringLiteral("ADF"), QStringLiteral("sheetfed scanner")}};
 
@@ -29,30 +30,30 @@ public:
     int startCount = 0;
 
     QString description() const override { return QStringLiteral("fake scanner"); }
-    ScanStatus listDevices(QList<ScannerDeviceInfo>& out) override {
+    Status listDevices(QList<ScannerDeviceInfo>& out) override {
         out = devices;
-        return ScanStatus::success();
+        return Status::success();
     }
     QString currentDevice() const override { return m_device; }
-    ScanStatus chooseDevice(const QString& name) override {
+    Status chooseDevice(const QString& name) override {
         m_device = name;
         m_effects->append(QStringLiteral("chooseDevice ") + name);
-        return ScanStatus::success();
+        return Status::success();
     }
-    ScanStatus startScan(const ScanSettings& settings) override {
+    Status startScan(const ScanSettings& settings) override {
         lastSettings = settings;
         ++startCount;
         m_effects->append(QStringLiteral("startScan ScanTo=%1 ShowSetupBeforeScan=%2")
                               .arg(settings.ScanTo)
                               .arg(settings.ShowSetupBeforeScan ? QStringLiteral("true") : QStringLiteral("false")));
-        m_scanning = startAnswer.ok && !startAnswer.cancelled;
+        m_scanning = startAnswer && !startAnswer.cancelled();
         return startAnswer;
     }
-    ScanStatus closeScanner() override {
+    Status closeScanner() override {
         m_effects->append(QStringLiteral("closeScanner"));
-        return ScanStatus::success();
+        return closeAnswer;
     }
-    ScanStatus selectSource() override {
+    Status selectSource() override {
         m_effects->append(QStringLiteral("selectSource"));
         return selectAnswer;
     }

@@ -80,19 +80,19 @@ bool Configure(StationStartup& startup, const Options& o) {
 bool ReadOne(Station& station, const ImageCodec& codec, const Options& o, const QString& image) {
     auto loaded = codec.loadPage(image, o.page - 1, 1);
     if (!loaded) {
-        Err(QStringLiteral("kestrova read-barcodes: %1: %2").arg(image, loaded.error));
+        Err(QStringLiteral("kestrova read-barcodes: %1: %2").arg(image, loaded.error()));
         return false;
     }
-    PageImage& page = *loaded.value.image;
+    PageImage& page = *loaded.value().image;
     if (o.rotate != 0) {
-        if (const ImageStatus turned = page.turn(o.rotate); !turned) {
-            Err(QStringLiteral("kestrova read-barcodes: %1: %2").arg(image, turned.error));
+        if (const Status turned = page.turn(o.rotate); !turned) {
+            Err(QStringLiteral("kestrova read-barcodes: %1: %2").arg(image, turned.error()));
             return false;
         }
     }
     barcode::PageBitmap bitmap;
-    if (const ImageStatus viewed = page.toPageBitmap(bitmap); !viewed) {
-        Err(QStringLiteral("kestrova read-barcodes: %1: %2").arg(image, viewed.error));
+    if (const Status viewed = page.toPageBitmap(bitmap); !viewed) {
+        Err(QStringLiteral("kestrova read-barcodes: %1: %2").arg(image, viewed.error()));
         return false;
     }
     barcode::QVCodabar& reader = o.rotate != 0 ? station.RotatedReader : station.MainReader;

@@ -52,9 +52,9 @@ int Scan(const QStringList& args) {
     // This command only scans: the batch waits in the image-set file for kestrova decode-batch.
     const QString imageSet = ImageSetFile(station.SetupInfo.Directories[SlotScan]);
     control.setDecodeImages([&station, &codec, &imageSet] {
-        const ImageResult<int> pages = codec.pageCount(imageSet);
+        const Result<int> pages = codec.pageCount(imageSet);
         station.ui.ScannerDocLabel =
-            pages ? QStringLiteral("Last scan batch: %1 page(s)").arg(pages.value) : pages.error;
+            pages ? QStringLiteral("Last scan batch: %1 page(s)").arg(pages.value()) : pages.error();
     });
     bool scanned = false;
     QObject::connect(scanner.get(), &Scanner::scanDone, [&scanned] { scanned = true; });

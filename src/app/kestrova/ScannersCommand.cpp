@@ -16,9 +16,9 @@ int Scanners(const QStringList& args) {
         return 1;
     }
     QList<ScannerDeviceInfo> devices;
-    const ScanStatus listed = sane::ListSaneDevices(devices);
+    const Status listed = sane::ListSaneDevices(devices);
     if (!listed) {
-        Err(listed.error);
+        Err(listed.error());
         return 1;
     }
     if (devices.isEmpty()) Err(QStringLiteral("No scanner found"));

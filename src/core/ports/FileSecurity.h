@@ -1,19 +1,11 @@
 #pragma once
 
+#include "core/ports/Result.h"
+
 #include <QString>
 #include <cstdint>
 
 namespace kestrova {
-
-// Outcome of a file-security operation: ok, or failed with the reason.
-struct SecurityStatus {
-    bool ok = true;
-    QString error;
-
-    explicit operator bool() const { return ok; }
-    static SecurityStatus success() { return {}; }
-    static SecurityStatus failure(QString message) { return {false, std::move(message)}; }
-};
 
 // Access rights of an entry: every right on the file.
 inline constexpr std::uint32_t FullFileAccess = 0x1F01FF;
@@ -40,7 +32,7 @@ public:
 
     // The control flags of the file's security; AccessListProtected is the only writable one.
     virtual std::uint32_t ControlWord() const = 0;
-    virtual SecurityStatus setControlWord(std::uint32_t word) = 0;
+    virtual Status setControlWord(std::uint32_t word) = 0;
 
     // The named entries, in the file's order.
     virtual int count() const = 0;
@@ -48,8 +40,8 @@ public:
     virtual QString UserName(int index) const = 0;
     // Adds an entry for an account (a group or user name, or "DOMAIN\name"); an account already
     // listed gets these rights in place of its old ones.
-    virtual SecurityStatus add(const QString& account, std::uint32_t mask, int entryType, int flags) = 0;
-    virtual SecurityStatus remove(int index) = 0;
+    virtual Status add(const QString& account, std::uint32_t mask, int entryType, int flags) = 0;
+    virtual Status remove(int index) = 0;
 };
 
 } // namespace kestrova

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "barcode/PageBitmap.h"
+#include "core/ports/Result.h"
 
 #include <QRect>
 #include <QSize>
@@ -9,28 +10,6 @@
 #include <utility>
 
 namespace kestrova {
-
-// Outcome of an imaging operation: ok, or failed with a message for the event log or a message box.
-// Imaging operations never throw; every failure arrives here.
-struct ImageStatus {
-    bool ok = true;
-    QString error;
-
-    explicit operator bool() const { return ok; }
-    static ImageStatus success() { return {}; }
-    static ImageStatus failure(QString message) { return {false, std::move(message)}; }
-};
-
-// A value, or the reason there is none.
-template <typename T> struct ImageResult {
-    bool ok = false;
-    QString error;
-    T value{};
-
-    explicit operator bool() const { return ok; }
-    static ImageResult success(T v) { return {true, QString(), std::move(v)}; }
-    static ImageResult failure(QString message) { return {false, std::move(message), T{}}; }
-};
 
 // What a file says about one of its pages, without decoding the pixels.
 struct ImageFileInfo {
@@ -74,35 +53,34 @@ public:
 
     // Turns the image in place on a white background. Multiples of 90 degrees are exact and swap
     // width, height and the two resolutions; other angles grow the image to hold the whole page.
-    virtual ImageStatus turn(double degrees) = 0;
+    virtual Status turn(double degrees) = 0;
     // Flips every bit: black and white swap on a 1-bit image, grey levels and colours are negated.
-    virtual ImageStatus invert() = 0;
+    virtual Status invert() = 0;
     // Straightens a page scanned at a slant of a few degrees at most, on a white background; the
     // size, depth and resolutions stay. A page whose slant is negligible or cannot be measured with
     // confidence (too little on it to measure) stays as it is, and that counts as success.
-    virtual ImageStatus deskew() = 0;
+    virtual Status deskew() = 0;
     // Whitens the dark regions connected to the image's edges, as a scanner leaves around a page
     // (grey levels below 128 count as dark); marks that do not touch an edge stay. Size, depth and
     // resolutions stay.
-    virtual ImageStatus removeBorder() = 0;
+    virtual Status removeBorder() = 0;
     // Copy of a rectangle (top row = top of the page), clipped to the image; fails when nothing
     // of it lies on the image. A valid newSize different from the rectangle's scales the copy
     // to that size (resolutions scale with it); the depth stays.
-    virtual ImageResult<std::unique_ptr<PageImage>> copyRect(const QRect& rect,
-                                                             const QSize& newSize = QSize()) const = 0;
+    virtual Result<std::unique_ptr<PageImage>> copyRect(const QRect& rect, const QSize& newSize = QSize()) const = 0;
     // Copy at another depth (1, 4, 8 or 24). To 1 bit: grey levels below 128 become black.
-    virtual ImageResult<std::unique_ptr<PageImage>> converted(int bitsPerPixel) const = 0;
+    virtual Result<std::unique_ptr<PageImage>> converted(int bitsPerPixel) const = 0;
 
     // The reader's view of a 1-bit image (bottom row first, set bit white). Fails on other depths.
     // Reuses the storage of out.
-    virtual ImageStatus toPageBitmap(barcode::PageBitmap& out) const = 0;
+    virtual Status toPageBitmap(barcode::PageBitmap& out) const = 0;
 
     // Writes the image as a TIFF page. Replace writes a new file and puts it in place of the old
     // one only when complete; Append adds a page to an existing TIFF (or creates it), and leaves
     // the file as it was when that fails. CCITT group 4 needs a 1-bit image.
-    virtual ImageStatus saveTiff(const QString& path, TiffCompression compression, TiffSaveMode mode) const = 0;
+    virtual Status saveTiff(const QString& path, TiffCompression compression, TiffSaveMode mode) const = 0;
     // Writes the image as a single-image file, replacing an existing one. jpegQuality 1..100.
-    virtual ImageStatus saveAs(const QString& path, ImageFileFormat format, int jpegQuality = 75) const = 0;
+    virtual Status saveAs(const QString& path, ImageFileFormat format, int jpegQuality = 75) const = 0;
 };
 
 // A page loaded from a file, with what the file says about that page.
@@ -116,21 +94,21 @@ class ImageCodec {
 public:
     virtual ~ImageCodec() = default;
 
-    virtual ImageResult<ImageFileInfo> fileInfo(const QString& path, int page = 0) const = 0;
-    virtual ImageResult<int> pageCount(const QString& path) const = 0;
+    virtual Result<ImageFileInfo> fileInfo(const QString& path, int page = 0) const = 0;
+    virtual Result<int> pageCount(const QString& path) const = 0;
     // Page from 0. bitsPerPixel 1, 4, 8 or 24 (2..3 load as 4, 5..16 as 8, 17..32 as 24).
     // To 1 bit: grey levels below 128 (colour by luminance) become black. A page whose loading
     // would take more memory than the codec's page limit (MaxPageBitmapBytes unless the codec was
     // given another) fails before it is decoded, with a message that gives its size.
-    virtual ImageResult<LoadedPage> loadPage(const QString& path, int page, int bitsPerPixel) const = 0;
+    virtual Result<LoadedPage> loadPage(const QString& path, int page, int bitsPerPixel) const = 0;
     // The memory, in bytes, that loadPage(path, page, bitsPerPixel) would take at its peak, from
     // the file's header alone.
-    virtual ImageResult<qint64> loadBytes(const QString& path, int page, int bitsPerPixel) const = 0;
+    virtual Result<qint64> loadBytes(const QString& path, int page, int bitsPerPixel) const = 0;
     // The most memory loadPage may take for one page.
     virtual qint64 pageLimit() const = 0;
     // A 1-bit page image made from the reader's view (the inverse of PageImage::toPageBitmap).
-    virtual ImageResult<std::unique_ptr<PageImage>> fromPageBitmap(const barcode::PageBitmap& bitmap, int xDpi = 0,
-                                                                   int yDpi = 0) const = 0;
+    virtual Result<std::unique_ptr<PageImage>> fromPageBitmap(const barcode::PageBitmap& bitmap, int xDpi = 0,
+                                                              int yDpi = 0) const = 0;
 };
 
 } // namespace kestrova

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ports/Result.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -9,19 +11,6 @@
 #include <utility>
 
 namespace kestrova {
-
-// Outcome of a scanner call: ok, cancelled by the operator (nothing happened, nothing to report),
-// or failed with the device's own message.
-struct ScanStatus {
-    bool ok = true;
-    bool cancelled = false;
-    QString error;
-
-    explicit operator bool() const { return ok; }
-    static ScanStatus success() { return {}; }
-    static ScanStatus cancel() { return {true, true, QString()}; }
-    static ScanStatus failure(QString message) { return {false, false, std::move(message)}; }
-};
 
 // Values of the scan settings, as the station's scan commands have always set them. ScanTo,
 // PageOption, FileType and Property11 are codes of the scanner control the station was built
@@ -97,19 +86,19 @@ public:
     virtual QString description() const = 0;
 
     // The devices this source offers.
-    virtual ScanStatus listDevices(QList<ScannerDeviceInfo>& devices) = 0;
+    virtual Status listDevices(QList<ScannerDeviceInfo>& devices) = 0;
     virtual QString currentDevice() const = 0;
     // Chooses a device and remembers it for the station.
-    virtual ScanStatus chooseDevice(const QString& name) = 0;
+    virtual Status chooseDevice(const QString& name) = 0;
 
     // Starts a batch (the control's "start scanning"). A failure here means nothing was scanned
     // and no signal follows; success means exactly one of scanDone or scanFailed follows, unless
     // the operator cancelled the settings (then nothing follows).
-    virtual ScanStatus startScan(const ScanSettings& settings) = 0;
+    virtual Status startScan(const ScanSettings& settings) = 0;
     // Closes the scanner; a batch in progress ends after the page being read (pages kept).
-    virtual ScanStatus closeScanner() = 0;
+    virtual Status closeScanner() = 0;
     // Offers the choice of scanner ("Set Interface").
-    virtual ScanStatus selectSource() = 0;
+    virtual Status selectSource() = 0;
     virtual bool isScanning() const = 0;
 
 signals:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ports/Result.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -7,16 +9,6 @@
 #include <memory>
 
 namespace kestrova {
-
-// Outcome of a zip operation: ok, or failed with the reason.
-struct ZipStatus {
-    bool ok = true;
-    QString error;
-
-    explicit operator bool() const { return ok; }
-    static ZipStatus success() { return {}; }
-    static ZipStatus failure(QString message) { return {false, std::move(message)}; }
-};
 
 // One standard PKZIP archive, opened for reading and changing. A missing file is an empty archive
 // that comes into being with its first entry. Changes are collected and written by commit(): the
@@ -34,17 +26,17 @@ public:
     // time), compressed at `level` (0 to 9). An entry of the same name is replaced (letter case
     // ignored; it keeps its place in the archive and takes the new spelling). An invalid
     // `modified` means now. The name must be a plain file name (no "/" or "\").
-    virtual ZipStatus add(const QString& name, const QByteArray& data, const QDateTime& modified, int level = 9) = 0;
+    virtual Status add(const QString& name, const QByteArray& data, const QDateTime& modified, int level = 9) = 0;
     // Removes the entries of these names (letter case ignored); returns how many were removed.
     virtual int remove(const QStringList& names) = 0;
     // The data of an entry.
-    virtual ZipStatus read(const QString& name, QByteArray& data) const = 0;
+    virtual Status read(const QString& name, QByteArray& data) const = 0;
 
     // Writes the changes to the file. An archive left without entries is deleted. After a
     // successful commit the archive stays open for further changes; a failed commit leaves the
     // file as it was and keeps the changes, so it may be tried again. Changes not committed are
     // dropped when the archive is destroyed.
-    virtual ZipStatus commit() = 0;
+    virtual Status commit() = 0;
 };
 
 // Opens archives.

@@ -96,23 +96,23 @@ void BatchDecoder::openJournal() {
 }
 
 bool BatchDecoder::loadBatch() {
-    const ImageResult<ImageFileInfo> info = m_codec.fileInfo(m_imageSet);
+    const Result<ImageFileInfo> info = m_codec.fileInfo(m_imageSet);
     bool loaded = false;
-    if (info && info.value.formatName == QLatin1String("TIFF") && info.value.pageCount > 0) {
-        DecodeImageDocInfo(m_station.TilInfo, info.value, m_imageSet, true);
-        m_station.ImageSetDepth = std::min(info.value.bitsPerPixel, int(m_station.ColourDepth));
+    if (info && info.value().formatName == QLatin1String("TIFF") && info.value().pageCount > 0) {
+        DecodeImageDocInfo(m_station.TilInfo, info.value(), m_imageSet, true);
+        m_station.ImageSetDepth = std::min(info.value().bitsPerPixel, int(m_station.ColourDepth));
         if (m_station.ImageSetDepth < 1) m_station.ImageSetDepth = 1;
-        ImageResult<LoadedPage> first = m_codec.loadPage(m_imageSet, 0, m_station.ImageSetDepth);
-        if (first && first.value.image) {
-            DecodeImageDocInfo(m_station.TilInfo, first.value.info, m_imageSet, true);
-            m_first = std::move(first.value.image);
-            m_pageCount = info.value.pageCount;
+        Result<LoadedPage> first = m_codec.loadPage(m_imageSet, 0, m_station.ImageSetDepth);
+        if (first && first.value().image) {
+            DecodeImageDocInfo(m_station.TilInfo, first.value().info, m_imageSet, true);
+            m_first = std::move(first.value().image);
+            m_pageCount = info.value().pageCount;
             loaded = true;
         } else {
-            m_station.LogEvent(first.error);
+            m_station.LogEvent(first.error());
         }
     } else if (!info) {
-        m_station.LogEvent(info.error);
+        m_station.LogEvent(info.error());
     }
     if (!loaded) {
         m_station.prompter().message(QStringLiteral("KestrovaNT"), ScanJobFailed, MessageIcon::Error);

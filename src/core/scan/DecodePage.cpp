@@ -55,21 +55,21 @@ int BatchDecoder::decidePage(int pageIndex) {
     if (pageIndex == 0) {
         page.image = std::move(m_first);
     } else {
-        ImageResult<LoadedPage> loaded = m_codec.loadPage(m_imageSet, pageIndex, m_station.ImageSetDepth);
-        if (!loaded || !loaded.value.image) {
-            pageNotSaved(pageIndex, QStringLiteral("it could not be read"), loaded.error);
+        Result<LoadedPage> loaded = m_codec.loadPage(m_imageSet, pageIndex, m_station.ImageSetDepth);
+        if (!loaded || !loaded.value().image) {
+            pageNotSaved(pageIndex, QStringLiteral("it could not be read"), loaded.error());
             return -1;
         }
-        DecodeImageDocInfo(m_station.TilInfo, loaded.value.info, m_imageSet, true);
-        page.image = std::move(loaded.value.image);
+        DecodeImageDocInfo(m_station.TilInfo, loaded.value().info, m_imageSet, true);
+        page.image = std::move(loaded.value().image);
     }
     if (page.image->bitsPerPixel() != 1) {
-        ImageResult<std::unique_ptr<PageImage>> working = page.image->converted(1);
-        if (!working || !working.value) {
-            pageNotSaved(pageIndex, QStringLiteral("no black and white copy could be made"), working.error);
+        Result<std::unique_ptr<PageImage>> working = page.image->converted(1);
+        if (!working || !working.value()) {
+            pageNotSaved(pageIndex, QStringLiteral("no black and white copy could be made"), working.error());
             return -1;
         }
-        page.temp = std::move(working.value);
+        page.temp = std::move(working.value());
     }
 
     readPage(page);
@@ -98,7 +98,7 @@ int BatchDecoder::decidePage(int pageIndex) {
 
 QString BatchDecoder::readWorking(Page& page, bool rotated, int depth) {
     barcode::QVCodabar& reader = rotated ? m_station.RotatedReader : m_station.MainReader;
-    const bool viewed = page.work()->toPageBitmap(m_bitmap).ok;
+    const bool viewed = static_cast<bool>(page.work()->toPageBitmap(m_bitmap));
     return Latin1(barcode::ReadBarcodes(reader, viewed ? &m_bitmap : nullptr, depth, viewed ? 1 : 0));
 }
 
@@ -116,9 +116,9 @@ void BatchDecoder::readPage(Page& page) {
         // The quarter turn brings the scan's left edge to the top, so that the left margin the
         // reader measured on the scan is the blank strip cut from the top of the turned page.
         // (Turned the other way, that cut took as many rows of print off the top of the page.)
-        const ImageStatus turned = page.work()->turn(SidewaysTurn);
+        const Status turned = page.work()->turn(SidewaysTurn);
         if (!turned) {
-            log += QStringLiteral(" ") + turned.error;
+            log += QStringLiteral(" ") + turned.error();
         } else {
             page.TopCut = main.LeftMargin;
             log += readWorking(page, true, 100);
@@ -135,11 +135,14 @@ void BatchDecoder::readPage(Page& page) {
             // A deeper batch page is read through its black and white copy; it is turned as well,
             // so that a sideways page is stored upright at every colour depth.
             if (page.temp) {
-                const ImageStatus upright = page.image->turn(SidewaysTurn);
-                if (!upright) log += QStringLiteral(" ") + upright.error;
+                const Status upright = page.image->turn(SidewaysTurn);
+                if (!upright) log += QStringLiteral(" ") + upright.error();
             }
         } else {
-            if (turned && !page.temp) page.image->turn(-SidewaysTurn);
+            if (turned && !page.temp) {
+                const Status back = page.image->turn(-SidewaysTurn);
+                if (!back) log += QStringLiteral(" ") + back.error();
+            }
             log += QStringLiteral(" in image.");
             page.TopCut = 0;
         }

@@ -118,15 +118,15 @@ bool ProblemResolution::LoadProblemImage(const QString& path) {
     const bool tiff = path.endsWith(QStringLiteral(".tif"), Qt::CaseInsensitive);
     int depth = 4;
     if (tiff) {
-        const ImageResult<ImageFileInfo> info = m_codec.fileInfo(path, 0);
+        const Result<ImageFileInfo> info = m_codec.fileInfo(path, 0);
         if (!info) return false;
-        DecodeImageDocInfo(m_station.TilInfo, info.value, path, true);
-        depth = info.value.bitsPerPixel;
+        DecodeImageDocInfo(m_station.TilInfo, info.value(), path, true);
+        depth = info.value().bitsPerPixel;
     }
-    ImageResult<LoadedPage> loaded = m_codec.loadPage(path, 0, tiff ? HeldDepth(depth) : 8);
-    if (!loaded || !loaded.value.image) return false;
+    Result<LoadedPage> loaded = m_codec.loadPage(path, 0, tiff ? HeldDepth(depth) : 8);
+    if (!loaded || !loaded.value().image) return false;
     ProblemDepth = depth;
-    m_page = std::move(loaded.value.image);
+    m_page = std::move(loaded.value().image);
     m_file = QFileInfo(path).fileName();
 
     newbarcodeItems.clear();
@@ -170,8 +170,8 @@ bool ProblemResolution::readWholePage(QStringList& slotLines, bool& inverted) {
     std::unique_ptr<PageImage> bits;
     const PageImage* page = m_page.get();
     if (page->bitsPerPixel() != 1) {
-        ImageResult<std::unique_ptr<PageImage>> converted = page->converted(1);
-        if (converted) bits = std::move(converted.value);
+        Result<std::unique_ptr<PageImage>> converted = page->converted(1);
+        if (converted) bits = std::move(converted.value());
         page = bits.get();
     }
     barcode::QVCodabar& reader = m_station.MainReader;
@@ -224,11 +224,10 @@ std::unique_ptr<PageImage> ProblemResolution::pageAtStorageResolution() const {
     const int xDpi = m_page->xResolution() > 0 ? m_page->xResolution() : dpi;
     const QSize size(std::max(1, int(std::lround(double(m_page->width()) * storage / xDpi))),
                      std::max(1, int(std::lround(double(m_page->height()) * storage / dpi))));
-    ImageResult<std::unique_ptr<PageImage>> scaled =
-        m_page->copyRect(QRect(0, 0, m_page->width(), m_page->height()), size);
+    Result<std::unique_ptr<PageImage>> scaled = m_page->copyRect(QRect(0, 0, m_page->width(), m_page->height()), size);
     if (!scaled) return m_page->clone();
-    scaled.value->setResolution(storage, storage);
-    return std::move(scaled.value);
+    scaled.value()->setResolution(storage, storage);
+    return std::move(scaled.value());
 }
 
 QString ProblemResolution::unsafeNameReason(const QString& name, const QString& kind) const {
@@ -246,13 +245,13 @@ bool ProblemResolution::savePage(const PageImage& page, const QString& path) {
     std::unique_ptr<PageImage> converted;
     const PageImage* out = &page;
     if (page.bitsPerPixel() != depth) {
-        ImageResult<std::unique_ptr<PageImage>> c = page.converted(depth);
+        Result<std::unique_ptr<PageImage>> c = page.converted(depth);
         if (!c) return false;
-        converted = std::move(c.value);
+        converted = std::move(c.value());
         out = converted.get();
     }
     const TiffCompression compression = depth == 1 ? TiffCompression::CcittG4 : TiffCompression::PackBits;
-    return out->saveTiff(path, compression, TiffSaveMode::Replace).ok;
+    return static_cast<bool>(out->saveTiff(path, compression, TiffSaveMode::Replace));
 }
 
 void ProblemResolution::AcceptProblemName() {
@@ -392,9 +391,9 @@ void ProblemResolution::DeleteButtonClick() {
 
 void ProblemResolution::RotatePage(int degrees) {
     if (!m_page) return;
-    const ImageStatus turned = m_page->turn(degrees);
+    const Status turned = m_page->turn(degrees);
     if (!turned) {
-        m_station.LogEvent(turned.error);
+        m_station.LogEvent(turned.error());
         return;
     }
     if (m_view.PageChanged) m_view.PageChanged();
@@ -427,9 +426,9 @@ void ProblemResolution::RotatePage(int degrees) {
 
 void ProblemResolution::DeskewPage() {
     if (!m_page) return;
-    const ImageStatus straightened = m_page->deskew();
+    const Status straightened = m_page->deskew();
     if (!straightened) {
-        m_station.LogEvent(straightened.error);
+        m_station.LogEvent(straightened.error());
         return;
     }
     if (m_view.PageChanged) m_view.PageChanged();
@@ -438,9 +437,9 @@ void ProblemResolution::DeskewPage() {
 
 void ProblemResolution::RemovePageBorder() {
     if (!m_page) return;
-    const ImageStatus cleaned = m_page->removeBorder();
+    const Status cleaned = m_page->removeBorder();
     if (!cleaned) {
-        m_station.LogEvent(cleaned.error);
+        m_station.LogEvent(cleaned.error());
         return;
     }
     if (m_view.PageChanged) m_view.PageChanged();

@@ -36,20 +36,20 @@ int SaveRegionAsTiff(const PageImage* page, const QString& path, int angle, int 
         size = QSize(std::max(1, int(std::lround(clipped.width() * factor))),
                      std::max(1, int(std::lround(clipped.height() * factor))));
     }
-    ImageResult<std::unique_ptr<PageImage>> copy = page->copyRect(rect, size);
-    if (!copy || !copy.value) return fail(copy.error);
+    Result<std::unique_ptr<PageImage>> copy = page->copyRect(rect, size);
+    if (!copy || !copy.value()) return fail(copy.error());
     if (scale) {
         // The scaled copy keeps the page's proportions; its vertical resolution is the storage one.
         const int xDpi =
             page->xResolution() > 0 ? int(std::lround(page->xResolution() * double(storageDpi) / dpi)) : storageDpi;
-        copy.value->setResolution(xDpi, storageDpi);
+        copy.value()->setResolution(xDpi, storageDpi);
     }
     if (angle % 360 != 0) {
-        const ImageStatus turned = copy.value->turn(angle);
-        if (!turned) return fail(turned.error);
+        const Status turned = copy.value()->turn(angle);
+        if (!turned) return fail(turned.error());
     }
-    const ImageStatus saved = copy.value->saveTiff(path, TiffCompression::Lzw, TiffSaveMode::Replace);
-    if (!saved) return fail(saved.error);
+    const Status saved = copy.value()->saveTiff(path, TiffCompression::Lzw, TiffSaveMode::Replace);
+    if (!saved) return fail(saved.error());
     return RegionSaved;
 }
 

@@ -58,9 +58,10 @@ bool ScanControl::nextscanner() {
     bool made = false;
     QString templ = FindNoCase(m_station.ProgramDir, ImageSetName);
     if (templ.isEmpty()) templ = m_station.ProgramDir + ImageSetName;
-    ImageResult<LoadedPage> page = m_codec.loadPage(templ, 0, 1);
-    if (page && page.value.image && (scanDir.isEmpty() || QDir().mkpath(scanDir))) {
-        made = page.value.image->saveTiff(scanDir + ImageSetName, TiffCompression::CcittG4, TiffSaveMode::Replace).ok;
+    Result<LoadedPage> page = m_codec.loadPage(templ, 0, 1);
+    if (page && page.value().image && (scanDir.isEmpty() || QDir().mkpath(scanDir))) {
+        made = static_cast<bool>(
+            page.value().image->saveTiff(scanDir + ImageSetName, TiffCompression::CcittG4, TiffSaveMode::Replace));
         if (made) QFile::remove(DecodeJournal::pathFor(scanDir + ImageSetName));
     }
     if (!made) m_station.prompter().message(DefaultSetFailureCaption, DefaultSetFailureText, MessageIcon::Error);
@@ -95,13 +96,13 @@ void ScanControl::scan(bool setSizeFirst) {
     settings.Image = ImageSetFile(m_station.SetupInfo.Directories[SlotScan]);
     settings.ShowSetupBeforeScan = setSizeFirst;
 
-    const ScanStatus started = m_scanner.startScan(settings);
-    if (!started.ok) {
-        scannerFailed(setSizeFirst, started.error);
+    const Status started = m_scanner.startScan(settings);
+    if (!started) {
+        scannerFailed(setSizeFirst, started.error());
         if (setSizeFirst) setStoreTimer(true);
         return;
     }
-    if (started.cancelled) {
+    if (started.cancelled()) {
         if (setSizeFirst) setStoreTimer(true);
         return;
     }
@@ -112,8 +113,12 @@ void ScanControl::scan(bool setSizeFirst) {
 
 void ScanControl::scannerFailed(bool setSizeFirst, const QString& message) {
     if (setSizeFirst) m_station.LogEvent(QStringLiteral("Scanner Problem ") + message);
-    m_scanner.selectSource();
-    m_scanner.closeScanner();
+    // The operator is offered another scanner; whatever comes of that choice, the scanner is
+    // closed and the problem logged. A choice that fails is logged as it is from the menu.
+    if (!m_scanner.selectSource()) m_station.LogEvent(QStringLiteral("Problem with TWAIN Interface"));
+    // A scanner that cannot be closed may still hold its device; the log says why.
+    if (const Status closed = m_scanner.closeScanner(); !closed)
+        m_station.LogEvent(QStringLiteral("Scanner Problem ") + closed.error());
     m_station.LogEvent(QStringLiteral("Problem with Scanner"));
 }
 
@@ -132,8 +137,8 @@ void ScanControl::onScanFailed(const QString& message) {
 }
 
 void ScanControl::TWAIN2Click() {
-    const ScanStatus chosen = m_scanner.selectSource();
-    if (!chosen.ok) m_station.LogEvent(QStringLiteral("Problem with TWAIN Interface"));
+    const Status chosen = m_scanner.selectSource();
+    if (!chosen) m_station.LogEvent(QStringLiteral("Problem with TWAIN Interface"));
 }
 
 void ScanControl::ScanControlScanDone() {

@@ -51,17 +51,17 @@ void ImageSetBatch::run(QString imageSet, std::shared_ptr<BatchSource> source) {
         }
         std::unique_ptr<PageImage> page = std::move(step.page);
         if (page && page->bitsPerPixel() != 1) {
-            ImageResult<std::unique_ptr<PageImage>> bw = page->converted(1);
+            Result<std::unique_ptr<PageImage>> bw = page->converted(1);
             if (!bw) {
-                result.error = bw.error;
+                result.error = bw.error();
                 break;
             }
-            page = std::move(bw.value);
+            page = std::move(bw.value());
         }
-        const ImageStatus saved = page ? page->saveTiff(work, TiffCompression::CcittG4, TiffSaveMode::Append)
-                                       : ImageStatus::failure(QStringLiteral("The scanner gave an empty page"));
+        const Status saved = page ? page->saveTiff(work, TiffCompression::CcittG4, TiffSaveMode::Append)
+                                  : Status::failure(QStringLiteral("The scanner gave an empty page"));
         if (!saved) {
-            result.error = saved.error;
+            result.error = saved.error();
             break;
         }
         ++result.pages;

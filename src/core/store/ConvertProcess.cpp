@@ -193,23 +193,23 @@ ConvertProcess::Loaded ConvertProcess::load(const QString& path) {
     const QString ext = QStringLiteral(".") + QFileInfo(path).suffix().toLower();
     const bool tiff = ext == QLatin1String(".tif");
     const QString failure = tiff ? QStringLiteral("I could not read ") : QStringLiteral("Could not read ");
-    const ImageResult<ImageFileInfo> info = m_codec.fileInfo(path, 0);
-    QString error = info.error;
+    const Result<ImageFileInfo> info = m_codec.fileInfo(path, 0);
+    QString error = info.error();
     if (info) {
-        if (tiff) DecodeImageDocInfo(m_station.TilInfo, info.value, path, true);
-        ImageResult<LoadedPage> page = m_codec.loadPage(path, 0, info.value.bitsPerPixel);
-        if (page && page.value.image) {
-            if (!tiff) DecodeImageDocInfo(m_station.TilInfo, page.value.info, path, true);
+        if (tiff) DecodeImageDocInfo(m_station.TilInfo, info.value(), path, true);
+        Result<LoadedPage> page = m_codec.loadPage(path, 0, info.value().bitsPerPixel);
+        if (page && page.value().image) {
+            if (!tiff) DecodeImageDocInfo(m_station.TilInfo, page.value().info, path, true);
             Loaded loaded;
-            const int bits = page.value.image->bitsPerPixel();
+            const int bits = page.value().image->bitsPerPixel();
             loaded.saveExtension = tiff || bits == 1 ? QStringLiteral(".tif") : ext;
             const int code = m_station.TilInfo.CompressionCode;
-            loaded.sameBytes = tiff && info.value.pageCount == 1 && bits == info.value.bitsPerPixel &&
+            loaded.sameBytes = tiff && info.value().pageCount == 1 && bits == info.value().bitsPerPixel &&
                                (code == 0 || code == 4 || code == 5 || (code == 3 && bits == 1));
-            loaded.image = std::move(page.value.image);
+            loaded.image = std::move(page.value().image);
             return loaded;
         }
-        error = page.error;
+        error = page.error();
     }
     m_station.LogEvent(failure + path + QStringLiteral(" because ") + error +
                        QStringLiteral(" Image must be rescanned!"));

@@ -15,12 +15,12 @@ bool Unscaled(int percent) {
 
 } // namespace
 
-ImageResult<std::unique_ptr<PageImage>> ScaledImage(const PageImage& image, int percent) {
-    using Result = ImageResult<std::unique_ptr<PageImage>>;
+Result<std::unique_ptr<PageImage>> ScaledImage(const PageImage& image, int percent) {
+    using Outcome = Result<std::unique_ptr<PageImage>>;
     if (percent <= 0 || percent == 100) {
         std::unique_ptr<PageImage> copy = image.clone();
-        if (!copy) return Result::failure(QStringLiteral("Not enough memory to copy the image"));
-        return Result::success(std::move(copy));
+        if (!copy) return Outcome::failure(QStringLiteral("Not enough memory to copy the image"));
+        return Outcome::success(std::move(copy));
     }
     const int width = std::max(1, static_cast<int>(qint64{image.width()} * percent / 100));
     const int height = std::max(1, static_cast<int>(qint64{image.height()} * percent / 100));
@@ -42,13 +42,13 @@ QString SaveImageAs(const PageImage& image, const QString& path, const QString& 
     }
     const int quality = std::clamp(percent, 1, 100);
     if (Unscaled(percent)) {
-        const ImageStatus saved = image.saveAs(path, format, quality);
-        return saved ? QString() : saved.error;
+        const Status saved = image.saveAs(path, format, quality);
+        return saved ? QString() : saved.error();
     }
-    const ImageResult<std::unique_ptr<PageImage>> scaled = ScaledImage(image, percent);
-    if (!scaled) return scaled.error;
-    const ImageStatus saved = scaled.value->saveAs(path, format, quality);
-    return saved ? QString() : saved.error;
+    const Result<std::unique_ptr<PageImage>> scaled = ScaledImage(image, percent);
+    if (!scaled) return scaled.error();
+    const Status saved = scaled.value()->saveAs(path, format, quality);
+    return saved ? QString() : saved.error();
 }
 
 TiffCompression TiffCompressionFor(int compressionCode, int bitsPerPixel) {
@@ -67,16 +67,17 @@ TiffCompression TiffCompressionFor(int compressionCode, int bitsPerPixel) {
 }
 
 QString SaveTiffCopy(const PageImage& image, const QString& path, int compressionCode, int percent) {
-    ImageResult<std::unique_ptr<PageImage>> scaled;
+    std::unique_ptr<PageImage> scaled;
     if (!Unscaled(percent)) {
-        scaled = ScaledImage(image, percent);
-        if (!scaled) return scaled.error;
+        Result<std::unique_ptr<PageImage>> made = ScaledImage(image, percent);
+        if (!made) return made.error();
+        scaled = std::move(made).value();
     }
     // At full size the image itself is written; no copy of it is made.
-    const PageImage& written = scaled.value ? *scaled.value : image;
+    const PageImage& written = scaled ? *scaled : image;
     const TiffCompression compression = TiffCompressionFor(compressionCode, written.bitsPerPixel());
-    const ImageStatus saved = written.saveTiff(path, compression, TiffSaveMode::Replace);
-    return saved ? QString() : saved.error;
+    const Status saved = written.saveTiff(path, compression, TiffSaveMode::Replace);
+    return saved ? QString() : saved.error();
 }
 
 } // namespace kestrova

@@ -8,7 +8,7 @@ namespace kestrova {
 
 // The image scaled to percent of its size (same depth); the image itself (a copy) at 100 percent
 // or an unusable percentage.
-ImageResult<std::unique_ptr<PageImage>> ScaledImage(const PageImage& image, int percent);
+Result<std::unique_ptr<PageImage>> ScaledImage(const PageImage& image, int percent);
 
 // Writes image to path in the format named by extension (".png", ".bmp", ".jpg", letter case
 // ignored), scaled to percent, at the image's depth; a JPEG is written at percent quality.

@@ -206,7 +206,7 @@ QString ZipMedia::ExtractFromZip(const QString& zipPath, const QString& spec, co
     QString names;
     for (const QString& entry : selected) {
         QByteArray data;
-        if (const ZipStatus read = zip->read(entry, data); !read) return extractError + read.error;
+        if (const Status read = zip->read(entry, data); !read) return extractError + read.error();
         QSaveFile out(target + entry);
         if (!out.open(QIODevice::WriteOnly) || out.write(data) != data.size() || !out.commit())
             return extractError + out.errorString();

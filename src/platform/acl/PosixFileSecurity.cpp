@@ -122,7 +122,7 @@ bool PosixFileSecurity::setFileName(const QString& path) {
     return true;
 }
 
-SecurityStatus PosixFileSecurity::setControlWord(std::uint32_t) {
+Status PosixFileSecurity::setControlWord(std::uint32_t) {
     if (!m_acl) return needFile();
     return succeed();
 }
@@ -136,7 +136,7 @@ QString PosixFileSecurity::UserName(int index) const {
     return AccountName(account);
 }
 
-SecurityStatus PosixFileSecurity::add(const QString& account, std::uint32_t mask, int entryType, int) {
+Status PosixFileSecurity::add(const QString& account, std::uint32_t mask, int entryType, int) {
     if (!m_acl) return needFile();
     if (entryType == AccessDenied) return fail(QStringLiteral("Deny entries are not supported on this system"));
     if (entryType != AccessAllowed) return fail(QStringLiteral("Unknown access list entry type %1").arg(entryType));
@@ -156,14 +156,14 @@ SecurityStatus PosixFileSecurity::add(const QString& account, std::uint32_t mask
     if (!granted)
         return fail(QStringLiteral("Could not add %1 to the access list: %2").arg(account, SystemError(errno)));
 
-    const SecurityStatus written = write(std::move(handle));
+    const Status written = write(std::move(handle));
     if (!written) return written;
     std::erase_if(m_added, [&](const auto& record) { return record.first == *found; });
     m_added.emplace_back(*found, account);
     return written;
 }
 
-SecurityStatus PosixFileSecurity::remove(int index) {
+Status PosixFileSecurity::remove(int index) {
     if (!m_acl) return needFile();
     if (index < 0 || index >= count())
         return fail(QStringLiteral("The access list of %1 has no entry %2").arg(m_path).arg(index));
@@ -180,12 +180,12 @@ SecurityStatus PosixFileSecurity::remove(int index) {
     if (!deleted) return fail(QStringLiteral("Could not delete entry %1: %2").arg(index).arg(SystemError(errno)));
 
     const SystemAccount account = m_entries[std::size_t(index)];
-    const SecurityStatus written = write(std::move(changed));
+    const Status written = write(std::move(changed));
     if (written) std::erase_if(m_added, [&](const auto& record) { return record.first == account; });
     return written;
 }
 
-SecurityStatus PosixFileSecurity::write(AclHandle changed) {
+Status PosixFileSecurity::write(AclHandle changed) {
     acl_t raw = Raw(changed.release());
     const int maskResult = acl_calc_mask(&raw);
     changed.reset(raw);
@@ -207,19 +207,19 @@ void PosixFileSecurity::listEntries() {
     });
 }
 
-SecurityStatus PosixFileSecurity::needFile() {
+Status PosixFileSecurity::needFile() {
     if (m_path.isEmpty()) return fail(QStringLiteral("No file is selected"));
     return fail(QStringLiteral("The access list of %1 could not be read").arg(m_path));
 }
 
-SecurityStatus PosixFileSecurity::fail(QString message) {
+Status PosixFileSecurity::fail(QString message) {
     m_error = message;
-    return SecurityStatus::failure(std::move(message));
+    return Status::failure(std::move(message));
 }
 
-SecurityStatus PosixFileSecurity::succeed() {
+Status PosixFileSecurity::succeed() {
     m_error.clear();
-    return SecurityStatus::success();
+    return Status::success();
 }
 
 } // namespace kestrova

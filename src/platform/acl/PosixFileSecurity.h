@@ -45,12 +45,12 @@ public:
     QString lastError() const override { return m_error; }
 
     std::uint32_t ControlWord() const override { return 0; }
-    SecurityStatus setControlWord(std::uint32_t word) override;
+    Status setControlWord(std::uint32_t word) override;
 
     int count() const override { return int(m_entries.size()); }
     QString UserName(int index) const override;
-    SecurityStatus add(const QString& account, std::uint32_t mask, int entryType, int flags) override;
-    SecurityStatus remove(int index) override;
+    Status add(const QString& account, std::uint32_t mask, int entryType, int flags) override;
+    Status remove(int index) override;
 
 private:
     struct AclDeleter {
@@ -58,11 +58,11 @@ private:
     };
     using AclHandle = std::unique_ptr<void, AclDeleter>;
 
-    SecurityStatus fail(QString message);
-    SecurityStatus succeed();
-    SecurityStatus needFile();
+    Status fail(QString message);
+    Status succeed();
+    Status needFile();
     // Writes the changed ACL to the file; on success it becomes the selected file's list.
-    SecurityStatus write(AclHandle changed);
+    Status write(AclHandle changed);
     void listEntries();
 
     QString m_path;

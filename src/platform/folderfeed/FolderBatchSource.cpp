@@ -26,51 +26,51 @@ bool FolderBatchSource::fitsInMemory(const QString& path, int pages, QString& er
     // so far and the loading of the next one keep to the codec's page limit together.
     qint64 waiting = 0;
     for (int p = 0; p < pages; ++p) {
-        const ImageResult<qint64> loading = m_codec.loadBytes(path, p, 1);
-        const ImageResult<ImageFileInfo> info = m_codec.fileInfo(path, p);
+        const Result<qint64> loading = m_codec.loadBytes(path, p, 1);
+        const Result<ImageFileInfo> info = m_codec.fileInfo(path, p);
         if (!loading || !info) {
-            error = loading ? info.error : loading.error;
+            error = loading ? info.error() : loading.error();
             return false;
         }
         // A single page too large is refused by the codec, with its own message.
-        if (p > 0 && waiting + loading.value > m_codec.pageLimit()) {
+        if (p > 0 && waiting + loading.value() > m_codec.pageLimit()) {
             error = QStringLiteral("Cannot read %1: its pages are too large to load together: page %2 with the %3 "
                                    "page(s) before it would take %4 MB of memory, more than the %5 MB allowed")
                         .arg(QDir::toNativeSeparators(path))
                         .arg(p + 1)
                         .arg(p)
-                        .arg(Megabytes(waiting + loading.value))
+                        .arg(Megabytes(waiting + loading.value()))
                         .arg(Megabytes(m_codec.pageLimit()));
             return false;
         }
-        waiting += OneBitBytes(info.value.width, info.value.height);
+        waiting += OneBitBytes(info.value().width, info.value().height);
     }
     return true;
 }
 
 bool FolderBatchSource::loadFile(const QString& path, QString& error) {
-    const ImageResult<int> count = m_codec.pageCount(path);
+    const Result<int> count = m_codec.pageCount(path);
     if (!count) {
-        error = count.error;
+        error = count.error();
         return false;
     }
-    if (count.value <= 0) {
+    if (count.value() <= 0) {
         error = QStringLiteral("%1 holds no page").arg(QDir::toNativeSeparators(path));
         return false;
     }
-    if (m_pages > 0 && m_pages + count.value > m_pageCount) return true; // waits for the next batch
-    if (!fitsInMemory(path, count.value, error)) return false;
+    if (m_pages > 0 && m_pages + count.value() > m_pageCount) return true; // waits for the next batch
+    if (!fitsInMemory(path, count.value(), error)) return false;
     std::deque<std::unique_ptr<PageImage>> pages;
-    for (int p = 0; p < count.value; ++p) {
-        ImageResult<LoadedPage> page = m_codec.loadPage(path, p, 1);
+    for (int p = 0; p < count.value(); ++p) {
+        Result<LoadedPage> page = m_codec.loadPage(path, p, 1);
         if (!page) {
-            error = page.error;
+            error = page.error();
             return false;
         }
-        pages.push_back(std::move(page.value.image));
+        pages.push_back(std::move(page.value().image));
     }
     for (auto& page : pages) m_ready.push_back(std::move(page));
-    m_pages += count.value;
+    m_pages += count.value();
     m_taken->append({path, m_pages});
     return true;
 }

@@ -46,18 +46,18 @@ QString FolderFeeder::description() const {
     return QStringLiteral("folder ") + QDir::toNativeSeparators(m_folder);
 }
 
-ScanStatus FolderFeeder::listDevices(QList<ScannerDeviceInfo>& devices) {
+Status FolderFeeder::listDevices(QList<ScannerDeviceInfo>& devices) {
     devices = {{m_folder, QString(), QString(), QStringLiteral("folder feeder")}};
-    return ScanStatus::success();
+    return Status::success();
 }
 
-ScanStatus FolderFeeder::chooseDevice(const QString& name) {
-    if (m_batch.running()) return ScanStatus::failure(Busy);
+Status FolderFeeder::chooseDevice(const QString& name) {
+    if (m_batch.running()) return Status::failure(Busy);
     m_folder = WithSlash(name);
-    if (m_conf.path().isEmpty()) return ScanStatus::success();
+    if (m_conf.path().isEmpty()) return Status::success();
     m_conf.setValue(QStringLiteral("folder"), name);
-    if (!m_conf.save()) return ScanStatus::failure(m_conf.error());
-    return ScanStatus::success();
+    if (!m_conf.save()) return Status::failure(m_conf.error());
+    return Status::success();
 }
 
 QStringList FolderFeeder::waitingFiles() const {
@@ -67,25 +67,25 @@ QStringList FolderFeeder::waitingFiles() const {
     return files;
 }
 
-ScanStatus FolderFeeder::startScan(const ScanSettings& settings) {
-    if (m_batch.running()) return ScanStatus::failure(Busy);
+Status FolderFeeder::startScan(const ScanSettings& settings) {
+    if (m_batch.running()) return Status::failure(Busy);
     m_lastProblem.clear();
-    ScanStatus status;
+    Status status;
     if (!QFileInfo(m_folder).isDir()) {
-        status = ScanStatus::failure(
+        status = Status::failure(
             QStringLiteral("The feeder folder %1 does not exist").arg(QDir::toNativeSeparators(m_folder)));
     } else if (waitingFiles().isEmpty()) {
-        status = ScanStatus::failure(
+        status = Status::failure(
             QStringLiteral("No page images in the feeder folder %1").arg(QDir::toNativeSeparators(m_folder)));
     }
-    if (!status.ok) {
-        m_lastProblem = status.error;
+    if (!status) {
+        m_lastProblem = status.error();
         return status;
     }
     m_taken = std::make_shared<QList<TakenFile>>();
     m_batch.start(settings.Image,
                   std::make_unique<FolderBatchSource>(m_codec, waitingFiles(), settings.PageCount, m_taken));
-    return ScanStatus::success();
+    return Status::success();
 }
 
 void FolderFeeder::batchFinished(const BatchResult& result) {
@@ -127,18 +127,18 @@ void FolderFeeder::moveTaken(int pagesWritten) {
     }
 }
 
-ScanStatus FolderFeeder::closeScanner() {
+Status FolderFeeder::closeScanner() {
     m_batch.stop();
-    return ScanStatus::success();
+    return Status::success();
 }
 
-ScanStatus FolderFeeder::selectSource() {
-    if (m_batch.running()) return ScanStatus::failure(Busy);
-    if (!m_dialogs.chooseDevice) return ScanStatus::success();
+Status FolderFeeder::selectSource() {
+    if (m_batch.running()) return Status::failure(Busy);
+    if (!m_dialogs.chooseDevice) return Status::success();
     QList<ScannerDeviceInfo> devices;
-    listDevices(devices);
+    (void)listDevices(devices); // the feeder's one folder; listing it cannot fail
     const std::optional<QString> chosen = m_dialogs.chooseDevice(devices, m_folder, m_lastProblem);
-    if (!chosen) return ScanStatus::cancel();
+    if (!chosen) return Status::cancel();
     return chooseDevice(*chosen);
 }
 

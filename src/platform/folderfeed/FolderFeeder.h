@@ -26,12 +26,12 @@ public:
     ~FolderFeeder() override;
 
     QString description() const override;
-    ScanStatus listDevices(QList<ScannerDeviceInfo>& devices) override;
+    Status listDevices(QList<ScannerDeviceInfo>& devices) override;
     QString currentDevice() const override { return m_folder; }
-    ScanStatus chooseDevice(const QString& name) override;
-    ScanStatus startScan(const ScanSettings& settings) override;
-    ScanStatus closeScanner() override;
-    ScanStatus selectSource() override;
+    Status chooseDevice(const QString& name) override;
+    Status startScan(const ScanSettings& settings) override;
+    Status closeScanner() override;
+    Status selectSource() override;
     bool isScanning() const override { return m_batch.running(); }
 
     void waitForWorker() { m_batch.waitForWorker(); }

@@ -123,39 +123,39 @@ PaletteKind KindOfPalette(const unsigned char* rgb, int entries) {
     return entries == 2 && black && white && !other ? PaletteKind::BlackWhite : PaletteKind::Grey;
 }
 
-ImageResult<ImageFileKind> IdentifyImageFile(const QString& path) {
-    using Result = ImageResult<ImageFileKind>;
+Result<ImageFileKind> IdentifyImageFile(const QString& path) {
+    using Outcome = Result<ImageFileKind>;
     const QFileInfo fileInfo(path);
-    if (!fileInfo.exists()) return Result::failure(QStringLiteral("the file does not exist"));
-    if (!fileInfo.isFile()) return Result::failure(QStringLiteral("not a regular file"));
+    if (!fileInfo.exists()) return Outcome::failure(QStringLiteral("the file does not exist"));
+    if (!fileInfo.isFile()) return Outcome::failure(QStringLiteral("not a regular file"));
     ImageFileKind kind;
     kind.sizeInBytes = fileInfo.size();
-    if (kind.sizeInBytes == 0) return Result::failure(QStringLiteral("the file is empty"));
+    if (kind.sizeInBytes == 0) return Outcome::failure(QStringLiteral("the file is empty"));
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Result::failure(QStringLiteral("the file cannot be opened: ") + file.errorString());
+        return Outcome::failure(QStringLiteral("the file cannot be opened: ") + file.errorString());
     l_uint8 magic[16] = {};
     if (file.read(reinterpret_cast<char*>(magic), sizeof magic) < 0) {
-        return Result::failure(QStringLiteral("the file cannot be read: ") + file.errorString());
+        return Outcome::failure(QStringLiteral("the file cannot be read: ") + file.errorString());
     }
     MessageCapture capture;
     l_int32 format = IFF_UNKNOWN;
     if (findFileFormatBuffer(magic, &format) != 0 || format == IFF_UNKNOWN) {
-        return Result::failure(QStringLiteral("not an image file"));
+        return Outcome::failure(QStringLiteral("not an image file"));
     }
     kind.format = format;
     kind.isTiff = L_FORMAT_IS_TIFF(format);
     FormatNames names{};
-    if (!kind.isTiff && !NamesFor(format, names)) return Result::failure(QStringLiteral("not an image file"));
-    return Result::success(kind);
+    if (!kind.isTiff && !NamesFor(format, names)) return Outcome::failure(QStringLiteral("not an image file"));
+    return Outcome::success(kind);
 }
 
-ImageResult<ImageFileInfo> ReadSingleImageInfo(const QString& path, const ImageFileKind& kind, int page,
-                                               PixelLayout* layout) {
-    using Result = ImageResult<ImageFileInfo>;
+Result<ImageFileInfo> ReadSingleImageInfo(const QString& path, const ImageFileKind& kind, int page,
+                                          PixelLayout* layout) {
+    using Outcome = Result<ImageFileInfo>;
     if (page != 0)
-        return Result::failure(QStringLiteral("page %1 does not exist, the file has 1 page(s)").arg(page + 1));
+        return Outcome::failure(QStringLiteral("page %1 does not exist, the file has 1 page(s)").arg(page + 1));
     MessageCapture capture;
     const QByteArray name = NativePath(path);
     l_int32 format = 0, w = 0, h = 0, bps = 0, spp = 0, colourMap = 0;
@@ -184,7 +184,7 @@ ImageResult<ImageFileInfo> ReadSingleImageInfo(const QString& path, const ImageF
             }
         }
     }
-    if (!readable) return Result::failure(capture.describe(QStringLiteral("the image header is damaged")));
+    if (!readable) return Outcome::failure(capture.describe(QStringLiteral("the image header is damaged")));
     FormatNames names{};
     NamesFor(kind.format, names);
     ImageFileInfo info;
@@ -210,7 +210,7 @@ ImageResult<ImageFileInfo> ReadSingleImageInfo(const QString& path, const ImageF
         pixels.transparency = pixels.transparency && spp == 1;
         *layout = pixels;
     }
-    return Result::success(info);
+    return Outcome::success(info);
 }
 
 } // namespace kestrova::leptonica

@@ -12,12 +12,12 @@ struct ImageFileKind {
 };
 
 // Checks that path is a non-empty regular file in a format this adapter reads, by its content.
-ImageResult<ImageFileKind> IdentifyImageFile(const QString& path);
+Result<ImageFileKind> IdentifyImageFile(const QString& path);
 
 // Size, depth and resolutions from the header of a format that holds one image (not TIFF); with
 // layout, also how the pixels are stored (a palette of another format than PNG is taken as colour).
-ImageResult<ImageFileInfo> ReadSingleImageInfo(const QString& path, const ImageFileKind& kind, int page,
-                                               PixelLayout* layout = nullptr);
+Result<ImageFileInfo> ReadSingleImageInfo(const QString& path, const ImageFileKind& kind, int page,
+                                          PixelLayout* layout = nullptr);
 
 // The kind of palette of entries red, green, blue (8 bits each).
 PaletteKind KindOfPalette(const unsigned char* rgb, int entries);

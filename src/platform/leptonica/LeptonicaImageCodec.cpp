@@ -54,65 +54,65 @@ LeptonicaImageCodec::LeptonicaImageCodec(qint64 pageLimit) : m_pageLimit(pageLim
     leptonica::InstallMessageHandlers();
 }
 
-ImageResult<LeptonicaImageCodec::Header> LeptonicaImageCodec::readHeader(const QString& path, int page) const {
-    using Result = ImageResult<Header>;
-    const ImageResult<leptonica::ImageFileKind> kind = leptonica::IdentifyImageFile(path);
-    if (!kind) return Result::failure(CannotRead(path, kind.error));
+Result<LeptonicaImageCodec::Header> LeptonicaImageCodec::readHeader(const QString& path, int page) const {
+    using Outcome = Result<Header>;
+    const Result<leptonica::ImageFileKind> kind = leptonica::IdentifyImageFile(path);
+    if (!kind) return Outcome::failure(CannotRead(path, kind.error()));
     Header header;
-    header.kind = kind.value;
-    ImageResult<ImageFileInfo> info = kind.value.isTiff
-                                          ? leptonica::ReadTiffPageInfo(path, page, &header.layout)
-                                          : leptonica::ReadSingleImageInfo(path, kind.value, page, &header.layout);
-    if (!info) return Result::failure(CannotRead(path, info.error));
-    header.info = std::move(info.value);
-    header.info.sizeInBytes = kind.value.sizeInBytes;
-    return Result::success(std::move(header));
+    header.kind = kind.value();
+    Result<ImageFileInfo> info = kind.value().isTiff
+                                     ? leptonica::ReadTiffPageInfo(path, page, &header.layout)
+                                     : leptonica::ReadSingleImageInfo(path, kind.value(), page, &header.layout);
+    if (!info) return Outcome::failure(CannotRead(path, info.error()));
+    header.info = std::move(info.value());
+    header.info.sizeInBytes = kind.value().sizeInBytes;
+    return Outcome::success(std::move(header));
 }
 
-ImageResult<ImageFileInfo> LeptonicaImageCodec::fileInfo(const QString& path, int page) const {
-    ImageResult<Header> header = readHeader(path, page);
-    if (!header) return ImageResult<ImageFileInfo>::failure(header.error);
-    return ImageResult<ImageFileInfo>::success(std::move(header.value.info));
+Result<ImageFileInfo> LeptonicaImageCodec::fileInfo(const QString& path, int page) const {
+    Result<Header> header = readHeader(path, page);
+    if (!header) return Result<ImageFileInfo>::failure(header.error());
+    return Result<ImageFileInfo>::success(std::move(header.value().info));
 }
 
-ImageResult<qint64> LeptonicaImageCodec::loadBytes(const QString& path, int page, int bitsPerPixel) const {
+Result<qint64> LeptonicaImageCodec::loadBytes(const QString& path, int page, int bitsPerPixel) const {
     const int depth = leptonica::SupportedDepth(bitsPerPixel);
     if (depth == 0) {
-        return ImageResult<qint64>::failure(
+        return Result<qint64>::failure(
             CannotRead(path, QStringLiteral("unsupported depth of %1 bits per pixel").arg(bitsPerPixel)));
     }
-    const ImageResult<Header> header = readHeader(path, page);
-    if (!header) return ImageResult<qint64>::failure(header.error);
-    return ImageResult<qint64>::success(header.value.footprint(depth));
+    const Result<Header> header = readHeader(path, page);
+    if (!header) return Result<qint64>::failure(header.error());
+    return Result<qint64>::success(header.value().footprint(depth));
 }
 
-ImageResult<int> LeptonicaImageCodec::pageCount(const QString& path) const {
-    const ImageResult<leptonica::ImageFileKind> kind = leptonica::IdentifyImageFile(path);
-    if (!kind) return ImageResult<int>::failure(CannotRead(path, kind.error));
-    if (!kind.value.isTiff) {
-        const ImageResult<ImageFileInfo> info = leptonica::ReadSingleImageInfo(path, kind.value, 0);
-        if (!info) return ImageResult<int>::failure(CannotRead(path, info.error));
-        return ImageResult<int>::success(1);
+Result<int> LeptonicaImageCodec::pageCount(const QString& path) const {
+    const Result<leptonica::ImageFileKind> kind = leptonica::IdentifyImageFile(path);
+    if (!kind) return Result<int>::failure(CannotRead(path, kind.error()));
+    if (!kind.value().isTiff) {
+        const Result<ImageFileInfo> info = leptonica::ReadSingleImageInfo(path, kind.value(), 0);
+        if (!info) return Result<int>::failure(CannotRead(path, info.error()));
+        return Result<int>::success(1);
     }
-    ImageResult<int> count = leptonica::CountTiffPages(path);
-    if (!count) return ImageResult<int>::failure(CannotRead(path, count.error));
+    Result<int> count = leptonica::CountTiffPages(path);
+    if (!count) return Result<int>::failure(CannotRead(path, count.error()));
     return count;
 }
 
-ImageResult<LoadedPage> LeptonicaImageCodec::loadPage(const QString& path, int page, int bitsPerPixel) const {
-    using Result = ImageResult<LoadedPage>;
+Result<LoadedPage> LeptonicaImageCodec::loadPage(const QString& path, int page, int bitsPerPixel) const {
+    using Outcome = Result<LoadedPage>;
     const int depth = leptonica::SupportedDepth(bitsPerPixel);
     if (depth == 0) {
-        return Result::failure(
+        return Outcome::failure(
             CannotRead(path, QStringLiteral("unsupported depth of %1 bits per pixel").arg(bitsPerPixel)));
     }
-    ImageResult<Header> header = readHeader(path, page);
-    if (!header) return Result::failure(header.error);
-    ImageFileInfo& info = header.value.info;
+    Result<Header> header = readHeader(path, page);
+    if (!header) return Outcome::failure(header.error());
+    ImageFileInfo& info = header.value().info;
     // A page too large for memory, or a damaged or hostile header, must not make us claim it.
-    const qint64 bytes = header.value.footprint(depth);
+    const qint64 bytes = header.value().footprint(depth);
     if (bytes > m_pageLimit) {
-        return Result::failure(CannotRead(
+        return Outcome::failure(CannotRead(
             path, QStringLiteral("the page is too large to load: %1 x %2 pixels at %3 bits per pixel would take %4 MB "
                                  "of memory, more than the %5 MB allowed for a page")
                       .arg(info.width)
@@ -125,37 +125,37 @@ ImageResult<LoadedPage> LeptonicaImageCodec::loadPage(const QString& path, int p
     MessageCapture capture;
     const QByteArray name = leptonica::NativePath(path);
     PixPtr pix;
-    if (header.value.kind.isTiff) {
+    if (header.value().kind.isTiff) {
         pix.reset(pixReadTiff(name.constData(), page));
     } else {
         leptonica::StandardErrorGuard quiet;
         pix.reset(pixRead(name.constData()));
     }
-    if (!pix) return Result::failure(CannotRead(path, capture.describe(QStringLiteral("the image data is damaged"))));
+    if (!pix) return Outcome::failure(CannotRead(path, capture.describe(QStringLiteral("the image data is damaged"))));
     ReturnFreedMemory(bytes);
     if (pixGetWidth(pix.get()) != info.width || pixGetHeight(pix.get()) != info.height) {
-        return Result::failure(CannotRead(path, QStringLiteral("the image data does not match its header")));
+        return Outcome::failure(CannotRead(path, QStringLiteral("the image data does not match its header")));
     }
     PixPtr converted = leptonica::ConvertedToDepth(std::move(pix), depth);
     if (!converted) {
-        return Result::failure(
+        return Outcome::failure(
             CannotRead(path, capture.describe(QStringLiteral("cannot convert to %1 bits per pixel").arg(depth))));
     }
     LoadedPage loaded;
     loaded.image = std::make_unique<LeptonicaPageImage>(std::move(converted));
     loaded.info = std::move(info);
-    return Result::success(std::move(loaded));
+    return Outcome::success(std::move(loaded));
 }
 
-ImageResult<std::unique_ptr<PageImage>> LeptonicaImageCodec::fromPageBitmap(const barcode::PageBitmap& bitmap, int xDpi,
-                                                                            int yDpi) const {
-    using Result = ImageResult<std::unique_ptr<PageImage>>;
+Result<std::unique_ptr<PageImage>> LeptonicaImageCodec::fromPageBitmap(const barcode::PageBitmap& bitmap, int xDpi,
+                                                                       int yDpi) const {
+    using Outcome = Result<std::unique_ptr<PageImage>>;
     MessageCapture capture;
     PixPtr pix = leptonica::PageBitmapToPix(bitmap);
     if (!pix)
-        return Result::failure(capture.describe(QStringLiteral("The page bitmap is empty or its sizes do not match")));
+        return Outcome::failure(capture.describe(QStringLiteral("The page bitmap is empty or its sizes do not match")));
     pixSetResolution(pix.get(), xDpi, yDpi);
-    return Result::success(std::make_unique<LeptonicaPageImage>(std::move(pix)));
+    return Outcome::success(std::make_unique<LeptonicaPageImage>(std::move(pix)));
 }
 
 } // namespace kestrova

@@ -12,17 +12,17 @@ class LeptonicaImageCodec : public ImageCodec {
 public:
     explicit LeptonicaImageCodec(qint64 pageLimit = MaxPageBitmapBytes);
 
-    ImageResult<ImageFileInfo> fileInfo(const QString& path, int page = 0) const override;
-    ImageResult<int> pageCount(const QString& path) const override;
-    ImageResult<LoadedPage> loadPage(const QString& path, int page, int bitsPerPixel) const override;
-    ImageResult<qint64> loadBytes(const QString& path, int page, int bitsPerPixel) const override;
+    Result<ImageFileInfo> fileInfo(const QString& path, int page = 0) const override;
+    Result<int> pageCount(const QString& path) const override;
+    Result<LoadedPage> loadPage(const QString& path, int page, int bitsPerPixel) const override;
+    Result<qint64> loadBytes(const QString& path, int page, int bitsPerPixel) const override;
     qint64 pageLimit() const override { return m_pageLimit; }
-    ImageResult<std::unique_ptr<PageImage>> fromPageBitmap(const barcode::PageBitmap& bitmap, int xDpi = 0,
-                                                           int yDpi = 0) const override;
+    Result<std::unique_ptr<PageImage>> fromPageBitmap(const barcode::PageBitmap& bitmap, int xDpi = 0,
+                                                      int yDpi = 0) const override;
 
 private:
     struct Header;
-    ImageResult<Header> readHeader(const QString& path, int page) const;
+    Result<Header> readHeader(const QString& path, int page) const;
 
     qint64 m_pageLimit;
 };

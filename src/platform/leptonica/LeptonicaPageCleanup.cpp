@@ -57,17 +57,17 @@ l_uint32 WhiteValue(int depth) {
 
 } // namespace
 
-ImageStatus LeptonicaPageImage::deskew() {
+Status LeptonicaPageImage::deskew() {
     MessageCapture capture;
     PixPtr mask = DarkMask(m_pix.get());
-    if (!mask) return ImageStatus::failure(capture.describe(QStringLiteral("Cannot measure the slant of the page")));
+    if (!mask) return Status::failure(capture.describe(QStringLiteral("Cannot measure the slant of the page")));
     const auto [sweepReduction, searchReduction] = SlantReductions(mask.get());
     l_float32 angle = 0, confidence = 0;
     // A failed measure means there is too little on the page to tell its slant.
     if (pixFindSkewSweepAndSearch(mask.get(), &angle, &confidence, sweepReduction, searchReduction, SLANT_RANGE,
                                   SLANT_SWEEP_STEP, SLANT_PRECISION) != 0 ||
         !std::isfinite(angle) || confidence < MIN_SLANT_CONFIDENCE || std::abs(angle) < NEGLIGIBLE_SLANT) {
-        return ImageStatus::success();
+        return Status::success();
     }
     mask.reset();
 
@@ -80,22 +80,22 @@ ImageStatus LeptonicaPageImage::deskew() {
     if (straight && pixGetDepth(straight.get()) != depth) {
         straight = leptonica::ConvertedToDepth(std::move(straight), bitsPerPixel());
     }
-    if (!straight) return ImageStatus::failure(capture.describe(QStringLiteral("Cannot straighten the page")));
+    if (!straight) return Status::failure(capture.describe(QStringLiteral("Cannot straighten the page")));
     if (depth == 32) pixSetSpp(straight.get(), 3);
     pixCopyResolution(straight.get(), m_pix.get());
     m_pix = std::move(straight);
-    return ImageStatus::success();
+    return Status::success();
 }
 
-ImageStatus LeptonicaPageImage::removeBorder() {
+Status LeptonicaPageImage::removeBorder() {
     MessageCapture capture;
     PixPtr mask = DarkMask(m_pix.get());
     PixPtr border(mask ? pixExtractBorderConnComps(mask.get(), 8) : nullptr);
     mask.reset();
     if (!border || pixSetMasked(m_pix.get(), border.get(), WhiteValue(pixGetDepth(m_pix.get()))) != 0) {
-        return ImageStatus::failure(capture.describe(QStringLiteral("Cannot remove the border of the page")));
+        return Status::failure(capture.describe(QStringLiteral("Cannot remove the border of the page")));
     }
-    return ImageStatus::success();
+    return Status::success();
 }
 
 } // namespace kestrova

@@ -15,7 +15,7 @@ using leptonica::PixPtr;
 
 namespace {
 
-using ImageCopy = ImageResult<std::unique_ptr<PageImage>>;
+using ImageCopy = Result<std::unique_ptr<PageImage>>;
 
 ImageCopy Wrap(PixPtr pix) {
     return ImageCopy::success(std::make_unique<LeptonicaPageImage>(std::move(pix)));
@@ -55,9 +55,8 @@ std::unique_ptr<PageImage> LeptonicaPageImage::clone() const {
     return std::make_unique<LeptonicaPageImage>(std::move(copy));
 }
 
-ImageStatus LeptonicaPageImage::turn(double degrees) {
-    if (!std::isfinite(degrees))
-        return ImageStatus::failure(QStringLiteral("Cannot turn an image by an undefined angle"));
+Status LeptonicaPageImage::turn(double degrees) {
+    if (!std::isfinite(degrees)) return Status::failure(QStringLiteral("Cannot turn an image by an undefined angle"));
     MessageCapture capture;
     double angle = std::fmod(degrees, 360.0);
     if (angle < 0) angle += 360.0;
@@ -65,7 +64,7 @@ ImageStatus LeptonicaPageImage::turn(double degrees) {
     PixPtr turned;
     if (std::abs(angle - quarters * 90.0) < 1e-9) {
         const int quads = static_cast<int>(quarters) % 4;
-        if (quads == 0) return ImageStatus::success();
+        if (quads == 0) return Status::success();
         turned.reset(pixRotateOrth(m_pix.get(), quads));
         if (turned && quads % 2 == 1) pixSetResolution(turned.get(), yResolution(), xResolution());
     } else {
@@ -79,20 +78,20 @@ ImageStatus LeptonicaPageImage::turn(double degrees) {
             turned = leptonica::ConvertedToDepth(std::move(turned), bitsPerPixel());
         }
     }
-    if (!turned) return ImageStatus::failure(capture.describe(QStringLiteral("Cannot turn the image")));
+    if (!turned) return Status::failure(capture.describe(QStringLiteral("Cannot turn the image")));
     m_pix = std::move(turned);
-    return ImageStatus::success();
+    return Status::success();
 }
 
-ImageStatus LeptonicaPageImage::invert() {
+Status LeptonicaPageImage::invert() {
     MessageCapture capture;
     if (!pixInvert(m_pix.get(), m_pix.get())) {
-        return ImageStatus::failure(capture.describe(QStringLiteral("Cannot invert the image")));
+        return Status::failure(capture.describe(QStringLiteral("Cannot invert the image")));
     }
-    return ImageStatus::success();
+    return Status::success();
 }
 
-ImageResult<std::unique_ptr<PageImage>> LeptonicaPageImage::copyRect(const QRect& rect, const QSize& newSize) const {
+Result<std::unique_ptr<PageImage>> LeptonicaPageImage::copyRect(const QRect& rect, const QSize& newSize) const {
     const QRect clipped = rect.intersected(QRect(0, 0, width(), height()));
     if (clipped.isEmpty()) {
         return ImageCopy::failure(QStringLiteral("The rectangle %1 at (%2, %3) lies outside the %4 image")
@@ -115,7 +114,7 @@ ImageResult<std::unique_ptr<PageImage>> LeptonicaPageImage::copyRect(const QRect
     return Wrap(std::move(copy));
 }
 
-ImageResult<std::unique_ptr<PageImage>> LeptonicaPageImage::converted(int bitsPerPixel) const {
+Result<std::unique_ptr<PageImage>> LeptonicaPageImage::converted(int bitsPerPixel) const {
     const int depth = leptonica::SupportedDepth(bitsPerPixel);
     if (depth == 0)
         return ImageCopy::failure(QStringLiteral("Unsupported depth of %1 bits per pixel").arg(bitsPerPixel));
@@ -125,17 +124,17 @@ ImageResult<std::unique_ptr<PageImage>> LeptonicaPageImage::converted(int bitsPe
     return Wrap(std::move(copy));
 }
 
-ImageStatus LeptonicaPageImage::toPageBitmap(barcode::PageBitmap& out) const {
+Status LeptonicaPageImage::toPageBitmap(barcode::PageBitmap& out) const {
     if (pixGetDepth(m_pix.get()) != 1) {
-        return ImageStatus::failure(
+        return Status::failure(
             QStringLiteral("The barcode reader needs a 1-bit image, not %1 bits per pixel").arg(bitsPerPixel()));
     }
     try {
         leptonica::PixToPageBitmap(m_pix.get(), out);
     } catch (const std::bad_alloc&) {
-        return ImageStatus::failure(QStringLiteral("Not enough memory for the page bitmap"));
+        return Status::failure(QStringLiteral("Not enough memory for the page bitmap"));
     }
-    return ImageStatus::success();
+    return Status::success();
 }
 
 } // namespace kestrova

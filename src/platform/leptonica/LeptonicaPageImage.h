@@ -19,15 +19,15 @@ public:
     void setResolution(int xDpi, int yDpi) override;
 
     std::unique_ptr<PageImage> clone() const override;
-    ImageStatus turn(double degrees) override;
-    ImageStatus invert() override;
-    ImageStatus deskew() override;
-    ImageStatus removeBorder() override;
-    ImageResult<std::unique_ptr<PageImage>> copyRect(const QRect& rect, const QSize& newSize = QSize()) const override;
-    ImageResult<std::unique_ptr<PageImage>> converted(int bitsPerPixel) const override;
-    ImageStatus toPageBitmap(barcode::PageBitmap& out) const override;
-    ImageStatus saveTiff(const QString& path, TiffCompression compression, TiffSaveMode mode) const override;
-    ImageStatus saveAs(const QString& path, ImageFileFormat format, int jpegQuality = 75) const override;
+    Status turn(double degrees) override;
+    Status invert() override;
+    Status deskew() override;
+    Status removeBorder() override;
+    Result<std::unique_ptr<PageImage>> copyRect(const QRect& rect, const QSize& newSize = QSize()) const override;
+    Result<std::unique_ptr<PageImage>> converted(int bitsPerPixel) const override;
+    Status toPageBitmap(barcode::PageBitmap& out) const override;
+    Status saveTiff(const QString& path, TiffCompression compression, TiffSaveMode mode) const override;
+    Status saveAs(const QString& path, ImageFileFormat format, int jpegQuality = 75) const override;
 
     PIX* pix() const { return m_pix.get(); }
 

@@ -30,14 +30,14 @@ int LeptonicaTiffFormat(TiffCompression compression) {
     return IFF_TIFF;
 }
 
-ImageStatus ExpectPages(const QString& path, int expected) {
-    const ImageResult<int> count = leptonica::CountTiffPages(path);
-    if (!count) return ImageStatus::failure(count.error);
-    if (count.value != expected) {
-        return ImageStatus::failure(
-            QStringLiteral("the written file holds %1 pages instead of %2").arg(count.value).arg(expected));
+Status ExpectPages(const QString& path, int expected) {
+    const Result<int> count = leptonica::CountTiffPages(path);
+    if (!count) return Status::failure(count.error());
+    if (count.value() != expected) {
+        return Status::failure(
+            QStringLiteral("the written file holds %1 pages instead of %2").arg(count.value()).arg(expected));
     }
-    return ImageStatus::success();
+    return Status::success();
 }
 
 QString Shown(const QString& path) {
@@ -46,9 +46,9 @@ QString Shown(const QString& path) {
 
 } // namespace
 
-ImageStatus LeptonicaPageImage::saveTiff(const QString& path, TiffCompression compression, TiffSaveMode mode) const {
+Status LeptonicaPageImage::saveTiff(const QString& path, TiffCompression compression, TiffSaveMode mode) const {
     if (compression == TiffCompression::CcittG4 && pixGetDepth(m_pix.get()) != 1) {
-        return ImageStatus::failure(
+        return Status::failure(
             QStringLiteral("Cannot write %1: CCITT group 4 needs a 1-bit image, not %2 bits per pixel")
                 .arg(Shown(path))
                 .arg(bitsPerPixel()));
@@ -57,58 +57,57 @@ ImageStatus LeptonicaPageImage::saveTiff(const QString& path, TiffCompression co
     const bool append = mode == TiffSaveMode::Append && QFileInfo::exists(path);
     int pagesBefore = 0;
     if (append) {
-        const ImageResult<int> count = leptonica::CountTiffPages(path);
+        const Result<int> count = leptonica::CountTiffPages(path);
         if (!count)
-            return ImageStatus::failure(QStringLiteral("Cannot add a page to %1: %2").arg(Shown(path), count.error));
-        pagesBefore = count.value;
+            return Status::failure(QStringLiteral("Cannot add a page to %1: %2").arg(Shown(path), count.error()));
+        pagesBefore = count.value();
     }
     PIX* pix = m_pix.get();
-    const ImageStatus status = leptonica::WriteThroughTemporary(
+    const Status status = leptonica::WriteThroughTemporary(
         path, append,
         [pix, format, append](const QByteArray& temp) {
             MessageCapture capture;
             if (pixWriteTiff(temp.constData(), pix, format, append ? "a" : "w") != 0) {
-                return ImageStatus::failure(capture.describe(QStringLiteral("the TIFF writer failed")));
+                return Status::failure(capture.describe(QStringLiteral("the TIFF writer failed")));
             }
-            return ImageStatus::success();
+            return Status::success();
         },
         [pagesBefore](const QString& temp) { return ExpectPages(temp, pagesBefore + 1); });
-    if (!status) return ImageStatus::failure(QStringLiteral("Cannot write %1: %2").arg(Shown(path), status.error));
+    if (!status) return Status::failure(QStringLiteral("Cannot write %1: %2").arg(Shown(path), status.error()));
     return status;
 }
 
-ImageStatus LeptonicaPageImage::saveAs(const QString& path, ImageFileFormat format, int jpegQuality) const {
+Status LeptonicaPageImage::saveAs(const QString& path, ImageFileFormat format, int jpegQuality) const {
     PixPtr toWrite;
     PIX* pix = m_pix.get();
     if (format == ImageFileFormat::Jpeg && pixGetDepth(pix) < 8) {
         MessageCapture capture;
         toWrite = leptonica::ConvertedCopy(pix, 8);
-        if (!toWrite) return ImageStatus::failure(capture.describe(QStringLiteral("Cannot write %1").arg(Shown(path))));
+        if (!toWrite) return Status::failure(capture.describe(QStringLiteral("Cannot write %1").arg(Shown(path))));
         pix = toWrite.get();
     }
     const int quality = std::clamp(jpegQuality, 1, 100);
-    const ImageStatus status =
-        leptonica::WriteThroughTemporary(path, false, [pix, format, quality](const QByteArray& temp) {
-            MessageCapture capture;
-            l_ok failed = 1;
-            {
-                StandardErrorGuard quiet;
-                switch (format) {
-                case ImageFileFormat::Png:
-                    failed = pixWrite(temp.constData(), pix, IFF_PNG);
-                    break;
-                case ImageFileFormat::Bmp:
-                    failed = pixWrite(temp.constData(), pix, IFF_BMP);
-                    break;
-                case ImageFileFormat::Jpeg:
-                    failed = pixWriteJpeg(temp.constData(), pix, quality, 0);
-                    break;
-                }
+    const Status status = leptonica::WriteThroughTemporary(path, false, [pix, format, quality](const QByteArray& temp) {
+        MessageCapture capture;
+        l_ok failed = 1;
+        {
+            StandardErrorGuard quiet;
+            switch (format) {
+            case ImageFileFormat::Png:
+                failed = pixWrite(temp.constData(), pix, IFF_PNG);
+                break;
+            case ImageFileFormat::Bmp:
+                failed = pixWrite(temp.constData(), pix, IFF_BMP);
+                break;
+            case ImageFileFormat::Jpeg:
+                failed = pixWriteJpeg(temp.constData(), pix, quality, 0);
+                break;
             }
-            if (failed) return ImageStatus::failure(capture.describe(QStringLiteral("the image writer failed")));
-            return ImageStatus::success();
-        });
-    if (!status) return ImageStatus::failure(QStringLiteral("Cannot write %1: %2").arg(Shown(path), status.error));
+        }
+        if (failed) return Status::failure(capture.describe(QStringLiteral("the image writer failed")));
+        return Status::success();
+    });
+    if (!status) return Status::failure(QStringLiteral("Cannot write %1: %2").arg(Shown(path), status.error()));
     return status;
 }
 

@@ -78,30 +78,30 @@ bool CopyContents(const QString& from, const QString& to, QString& error) {
 
 } // namespace
 
-ImageStatus WriteThroughTemporary(const QString& path, bool keepContents,
-                                  const std::function<ImageStatus(const QByteArray& tempPath)>& write,
-                                  const std::function<ImageStatus(const QString& tempPath)>& check) {
+Status WriteThroughTemporary(const QString& path, bool keepContents,
+                             const std::function<Status(const QByteArray& tempPath)>& write,
+                             const std::function<Status(const QString& tempPath)>& check) {
     QString error;
     const QString temp = CreateTemporaryBeside(path, error);
-    if (temp.isEmpty()) return ImageStatus::failure(error);
+    if (temp.isEmpty()) return Status::failure(error);
 
     auto fail = [&temp](QString message) {
         QFile::remove(temp);
-        return ImageStatus::failure(std::move(message));
+        return Status::failure(std::move(message));
     };
     if (keepContents && !CopyContents(path, temp, error)) return fail(error);
 
-    ImageStatus written = write(QFile::encodeName(temp));
-    if (!written) return fail(written.error);
+    Status written = write(QFile::encodeName(temp));
+    if (!written) return fail(written.error());
     if (check) {
-        ImageStatus checked = check(temp);
-        if (!checked) return fail(checked.error);
+        Status checked = check(temp);
+        if (!checked) return fail(checked.error());
     }
     FaultPoint("temporary-written");
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
         return fail(QStringLiteral("cannot put %1 in place: %2").arg(path, ErrnoText()));
     }
-    return ImageStatus::success();
+    return Status::success();
 }
 
 } // namespace kestrova::leptonica

@@ -12,8 +12,8 @@ namespace kestrova::leptonica {
 // result. With keepContents the temporary file starts as a copy of path, so write can append.
 // On any failure path is left as it was and the temporary file is removed. A replaced file keeps
 // its permission bits; a new one gets the default ones.
-ImageStatus WriteThroughTemporary(const QString& path, bool keepContents,
-                                  const std::function<ImageStatus(const QByteArray& tempPath)>& write,
-                                  const std::function<ImageStatus(const QString& tempPath)>& check = {});
+Status WriteThroughTemporary(const QString& path, bool keepContents,
+                             const std::function<Status(const QByteArray& tempPath)>& write,
+                             const std::function<Status(const QString& tempPath)>& check = {});
 
 } // namespace kestrova::leptonica

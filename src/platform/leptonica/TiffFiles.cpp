@@ -104,16 +104,16 @@ namespace {
 // The number of pages of an open TIFF. libtiff counts the directories it can reach and stops
 // quietly at one it cannot read; a chain that points on past the last readable directory means
 // a file cut short or damaged, and its later pages would be lost without a word.
-ImageResult<int> CountDirectories(TIFF* tif, MessageCapture& capture) {
+Result<int> CountDirectories(TIFF* tif, MessageCapture& capture) {
     const auto count = static_cast<int>(TIFFNumberOfDirectories(tif));
-    if (count < 1) return ImageResult<int>::failure(capture.describe(QStringLiteral("a TIFF file without pages")));
+    if (count < 1) return Result<int>::failure(capture.describe(QStringLiteral("a TIFF file without pages")));
     if (!TIFFSetDirectory(tif, static_cast<tdir_t>(count - 1)) || !TIFFLastDirectory(tif)) {
-        return ImageResult<int>::failure(
+        return Result<int>::failure(
             capture.describe(QStringLiteral("the directory of page %1 cannot be read (the file is cut short or "
                                             "damaged)")
                                  .arg(count + 1)));
     }
-    return ImageResult<int>::success(count);
+    return Result<int>::success(count);
 }
 
 // How the current directory's pixels are stored: the palette (Leptonica keeps the high byte of
@@ -141,31 +141,31 @@ PixelLayout PageLayout(TIFF* tif, uint16_t bitsPerSample, uint16_t samples) {
 
 } // namespace
 
-ImageResult<int> CountTiffPages(const QString& path) {
+Result<int> CountTiffPages(const QString& path) {
     MessageCapture capture;
     TiffReader tif(path, capture);
-    if (!tif) return ImageResult<int>::failure(capture.describe(QStringLiteral("not a readable TIFF file")));
+    if (!tif) return Result<int>::failure(capture.describe(QStringLiteral("not a readable TIFF file")));
     return CountDirectories(tif.get(), capture);
 }
 
-ImageResult<ImageFileInfo> ReadTiffPageInfo(const QString& path, int page, PixelLayout* layout) {
-    using Result = ImageResult<ImageFileInfo>;
+Result<ImageFileInfo> ReadTiffPageInfo(const QString& path, int page, PixelLayout* layout) {
+    using Outcome = Result<ImageFileInfo>;
     MessageCapture capture;
     TiffReader tif(path, capture);
-    if (!tif) return Result::failure(capture.describe(QStringLiteral("not a readable TIFF file")));
+    if (!tif) return Outcome::failure(capture.describe(QStringLiteral("not a readable TIFF file")));
 
     ImageFileInfo info;
     info.formatName = QStringLiteral("TIFF");
-    const ImageResult<int> count = CountDirectories(tif.get(), capture);
-    if (!count) return Result::failure(count.error);
-    info.pageCount = count.value;
+    const Result<int> count = CountDirectories(tif.get(), capture);
+    if (!count) return Outcome::failure(count.error());
+    info.pageCount = count.value();
     info.pageNumber = page;
     if (page < 0 || page >= info.pageCount) {
-        return Result::failure(
+        return Outcome::failure(
             QStringLiteral("page %1 does not exist, the file has %2 page(s)").arg(page + 1).arg(info.pageCount));
     }
     if (!TIFFSetDirectory(tif.get(), static_cast<tdir_t>(page))) {
-        return Result::failure(capture.describe(QStringLiteral("cannot read the directory of page %1").arg(page + 1)));
+        return Outcome::failure(capture.describe(QStringLiteral("cannot read the directory of page %1").arg(page + 1)));
     }
     uint32_t width = 0, height = 0;
     uint16_t bitsPerSample = 1, samples = 1, compression = COMPRESSION_NONE, unit = RESUNIT_INCH;
@@ -173,7 +173,7 @@ ImageResult<ImageFileInfo> ReadTiffPageInfo(const QString& path, int page, Pixel
     if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) ||
         !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height) || width == 0 || height == 0 || width > 0x7fffffff ||
         height > 0x7fffffff) {
-        return Result::failure(capture.describe(QStringLiteral("page %1 has no valid size").arg(page + 1)));
+        return Outcome::failure(capture.describe(QStringLiteral("page %1 has no valid size").arg(page + 1)));
     }
     TIFFGetFieldDefaulted(tif.get(), TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
     TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
@@ -183,10 +183,10 @@ ImageResult<ImageFileInfo> ReadTiffPageInfo(const QString& path, int page, Pixel
     TIFFGetField(tif.get(), TIFFTAG_YRESOLUTION, &yres);
 
     if (bitsPerSample == 0 || bitsPerSample > 32 || samples == 0 || samples > 8) {
-        return Result::failure(QStringLiteral("page %1 has an unsupported pixel layout (%2 samples of %3 bits)")
-                                   .arg(page + 1)
-                                   .arg(samples)
-                                   .arg(bitsPerSample));
+        return Outcome::failure(QStringLiteral("page %1 has an unsupported pixel layout (%2 samples of %3 bits)")
+                                    .arg(page + 1)
+                                    .arg(samples)
+                                    .arg(bitsPerSample));
     }
     info.width = static_cast<int>(width);
     info.height = static_cast<int>(height);
@@ -195,7 +195,7 @@ ImageResult<ImageFileInfo> ReadTiffPageInfo(const QString& path, int page, Pixel
     info.xResolution = Dpi(xres, unit);
     info.yResolution = Dpi(yres, unit);
     if (layout) *layout = PageLayout(tif.get(), bitsPerSample, samples);
-    return Result::success(info);
+    return Outcome::success(info);
 }
 
 } // namespace kestrova::leptonica

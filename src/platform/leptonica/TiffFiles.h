@@ -6,9 +6,9 @@
 namespace kestrova::leptonica {
 
 // What libtiff reads from a TIFF file's directories; errors carry libtiff's reason.
-ImageResult<int> CountTiffPages(const QString& path);
+Result<int> CountTiffPages(const QString& path);
 // With layout, also how the page's pixels are stored.
-ImageResult<ImageFileInfo> ReadTiffPageInfo(const QString& path, int page, PixelLayout* layout = nullptr);
+Result<ImageFileInfo> ReadTiffPageInfo(const QString& path, int page, PixelLayout* layout = nullptr);
 
 // The name a TIFF compression scheme is reported under ("FAXCCITT4", "LZW", ...).
 QString TiffCompressionName(int scheme);

@@ -66,10 +66,10 @@ BatchStep SaneBatchSource::next() {
     }
     barcode::PageBitmap bitmap;
     frames.toPageBitmap(bitmap);
-    ImageResult<std::unique_ptr<PageImage>> page = m_codec.fromPageBitmap(bitmap, m_dpi, m_dpi);
-    if (!page) return BatchStep::failure(page.error);
+    Result<std::unique_ptr<PageImage>> page = m_codec.fromPageBitmap(bitmap, m_dpi, m_dpi);
+    if (!page) return BatchStep::failure(page.error());
     ++m_pages;
-    return BatchStep::ofPage(std::move(page.value));
+    return BatchStep::ofPage(std::move(page.value()));
 }
 
 } // namespace kestrova::sane

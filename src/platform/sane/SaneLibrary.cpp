@@ -31,18 +31,18 @@ QString StatusText(SANE_Status status) {
     return text ? QString::fromUtf8(text) : QStringLiteral("SANE status %1").arg(static_cast<int>(status));
 }
 
-ScanStatus ListSaneDevices(QList<ScannerDeviceInfo>& devices) {
+Status ListSaneDevices(QList<ScannerDeviceInfo>& devices) {
     devices.clear();
     const SANE_Device** list = nullptr;
     const SANE_Status status = sane_get_devices(&list, SANE_FALSE);
     if (status != SANE_STATUS_GOOD)
-        return ScanStatus::failure(QStringLiteral("Cannot list scanners: ") + StatusText(status));
+        return Status::failure(QStringLiteral("Cannot list scanners: ") + StatusText(status));
     for (int i = 0; list && list[i]; ++i) {
         const SANE_Device* d = list[i];
         devices.append({QString::fromUtf8(d->name), QString::fromUtf8(d->vendor ? d->vendor : ""),
                         QString::fromUtf8(d->model ? d->model : ""), QString::fromUtf8(d->type ? d->type : "")});
     }
-    return ScanStatus::success();
+    return Status::success();
 }
 
 } // namespace kestrova::sane

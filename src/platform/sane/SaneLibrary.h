@@ -29,6 +29,6 @@ private:
 QString StatusText(SANE_Status status);
 
 // The devices SANE finds, local and on the network.
-ScanStatus ListSaneDevices(QList<ScannerDeviceInfo>& devices);
+Status ListSaneDevices(QList<ScannerDeviceInfo>& devices);
 
 } // namespace kestrova::sane

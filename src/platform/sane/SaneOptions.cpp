@@ -34,15 +34,15 @@ QString NumberText(double v) {
     return v == std::floor(v) ? QString::number(static_cast<qint64>(v)) : QString::number(v);
 }
 
-ScanStatus Failed(const QString& name, const QString& value, const QString& why) {
-    return ScanStatus::failure(QStringLiteral("Cannot set %1 to \"%2\": %3").arg(name, value, why));
+Status Failed(const QString& name, const QString& value, const QString& why) {
+    return Status::failure(QStringLiteral("Cannot set %1 to \"%2\": %3").arg(name, value, why));
 }
 
-ScanStatus Control(SANE_Handle handle, const SaneOption& o, void* value, const QString& name, const QString& text) {
+Status Control(SANE_Handle handle, const SaneOption& o, void* value, const QString& name, const QString& text) {
     SANE_Int info = 0;
     const SANE_Status status = sane_control_option(handle, o.index, SANE_ACTION_SET_VALUE, value, &info);
     if (status != SANE_STATUS_GOOD) return Failed(name, text, StatusText(status));
-    return ScanStatus::success();
+    return Status::success();
 }
 
 bool ReadRange(SANE_Handle handle, const QString& name, double& low, double& high) {
@@ -53,8 +53,8 @@ bool ReadRange(SANE_Handle handle, const QString& name, double& low, double& hig
     return o.descriptor->unit == SANE_UNIT_MM;
 }
 
-ScanStatus SetNumber(SANE_Handle handle, const QString& name, double value) {
-    if (!FindOption(handle, name).settable()) return ScanStatus::success();
+Status SetNumber(SANE_Handle handle, const QString& name, double value) {
+    if (!FindOption(handle, name).settable()) return Status::success();
     return SetOption(handle, name, NumberText(value));
 }
 
@@ -111,7 +111,7 @@ QStringList OptionChoices(SANE_Handle handle, const QString& name) {
     return choices;
 }
 
-ScanStatus SetOption(SANE_Handle handle, const QString& name, const QString& value) {
+Status SetOption(SANE_Handle handle, const QString& name, const QString& value) {
     const SaneOption o = FindOption(handle, name);
     if (!o) return Failed(name, value, QStringLiteral("the scanner has no such setting"));
     if (!o.settable()) return Failed(name, value, QStringLiteral("the setting cannot be changed now"));
@@ -178,7 +178,7 @@ bool HasPageGeometry(SANE_Handle handle) {
            ReadRange(handle, QStringLiteral(SANE_NAME_SCAN_BR_Y), low, high);
 }
 
-ScanStatus SetPageSize(SANE_Handle handle, const QString& size) {
+Status SetPageSize(SANE_Handle handle, const QString& size) {
     double width = -1, height = -1;
     for (const PageSize& p : PAGE_SIZES) {
         if (size.compare(QLatin1String(p.name), Qt::CaseInsensitive) == 0) {
@@ -188,25 +188,25 @@ ScanStatus SetPageSize(SANE_Handle handle, const QString& size) {
     }
     const bool full = size.compare(QLatin1String(FULL_AREA), Qt::CaseInsensitive) == 0;
     if (width < 0 && !full) return Failed(QStringLiteral("page-size"), size, QStringLiteral("not a known page size"));
-    if (!HasPageGeometry(handle)) return ScanStatus::success();
+    if (!HasPageGeometry(handle)) return Status::success();
     double lowW = 0, highW = 0, lowH = 0, highH = 0;
     // A feeder's page size first: it limits the scan area on the devices that have it.
     if (ReadRange(handle, QStringLiteral(SANE_NAME_PAGE_WIDTH), lowW, highW) &&
         ReadRange(handle, QStringLiteral(SANE_NAME_PAGE_HEIGHT), lowH, highH)) {
-        ScanStatus s =
+        Status s =
             SetNumber(handle, QStringLiteral(SANE_NAME_PAGE_WIDTH), full ? highW : std::clamp(width, lowW, highW));
-        if (s.ok)
+        if (s)
             s = SetNumber(handle, QStringLiteral(SANE_NAME_PAGE_HEIGHT),
                           full ? highH : std::clamp(height, lowH, highH));
-        if (!s.ok) return s;
+        if (!s) return s;
     }
     double lowX = 0, highX = 0, lowY = 0, highY = 0;
     ReadRange(handle, QStringLiteral(SANE_NAME_SCAN_BR_X), lowX, highX);
     ReadRange(handle, QStringLiteral(SANE_NAME_SCAN_BR_Y), lowY, highY);
-    ScanStatus s = SetNumber(handle, QStringLiteral(SANE_NAME_SCAN_TL_X), lowX);
-    if (s.ok) s = SetNumber(handle, QStringLiteral(SANE_NAME_SCAN_TL_Y), lowY);
-    if (s.ok) s = SetNumber(handle, QStringLiteral(SANE_NAME_SCAN_BR_X), full ? highX : std::min(lowX + width, highX));
-    if (s.ok) s = SetNumber(handle, QStringLiteral(SANE_NAME_SCAN_BR_Y), full ? highY : std::min(lowY + height, highY));
+    Status s = SetNumber(handle, QStringLiteral(SANE_NAME_SCAN_TL_X), lowX);
+    if (s) s = SetNumber(handle, QStringLiteral(SANE_NAME_SCAN_TL_Y), lowY);
+    if (s) s = SetNumber(handle, QStringLiteral(SANE_NAME_SCAN_BR_X), full ? highX : std::min(lowX + width, highX));
+    if (s) s = SetNumber(handle, QStringLiteral(SANE_NAME_SCAN_BR_Y), full ? highY : std::min(lowY + height, highY));
     return s;
 }
 

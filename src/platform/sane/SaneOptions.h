@@ -28,13 +28,13 @@ QString OptionValue(SANE_Handle handle, const QString& name);
 QStringList OptionChoices(SANE_Handle handle, const QString& name);
 // Sets an option from text. A value from a list is matched without regard to letter case; a
 // number outside a list takes the nearest listed one.
-ScanStatus SetOption(SANE_Handle handle, const QString& name, const QString& value);
+Status SetOption(SANE_Handle handle, const QString& name, const QString& value);
 
 // Page sizes the settings offer: "A4", "A5", "Letter", "Legal" and "Full area".
 QStringList PageSizes();
 // Sets the scan area (and the feeder's page size where the device has one) to a page size,
 // cut to what the device can scan.
-ScanStatus SetPageSize(SANE_Handle handle, const QString& size);
+Status SetPageSize(SANE_Handle handle, const QString& size);
 bool HasPageGeometry(SANE_Handle handle);
 
 // The resolution in dots per inch (0 when the device does not say).

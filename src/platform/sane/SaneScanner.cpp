@@ -55,8 +55,8 @@ QString SaneScanner::description() const {
     return QStringLiteral("SANE ") + (device.isEmpty() ? QStringLiteral("(first scanner found)") : device);
 }
 
-ScanStatus SaneScanner::listDevices(QList<ScannerDeviceInfo>& devices) {
-    if (!m_library.ok()) return ScanStatus::failure(m_library.error());
+Status SaneScanner::listDevices(QList<ScannerDeviceInfo>& devices) {
+    if (!m_library.ok()) return Status::failure(m_library.error());
     return ListSaneDevices(devices);
 }
 
@@ -64,27 +64,27 @@ QString SaneScanner::currentDevice() const {
     return m_conf.value(QStringLiteral("device"));
 }
 
-ScanStatus SaneScanner::chooseDevice(const QString& name) {
+Status SaneScanner::chooseDevice(const QString& name) {
     m_conf.setValue(QStringLiteral("device"), name);
-    if (!m_conf.save()) return ScanStatus::failure(m_conf.error());
-    return ScanStatus::success();
+    if (!m_conf.save()) return Status::failure(m_conf.error());
+    return Status::success();
 }
 
-ScanStatus SaneScanner::open(SANE_Handle& handle, QString& device) {
-    if (!m_library.ok()) return ScanStatus::failure(m_library.error());
+Status SaneScanner::open(SANE_Handle& handle, QString& device) {
+    if (!m_library.ok()) return Status::failure(m_library.error());
     device = currentDevice();
     if (device.isEmpty()) {
         QList<ScannerDeviceInfo> devices;
-        const ScanStatus listed = ListSaneDevices(devices);
+        const Status listed = ListSaneDevices(devices);
         if (!listed) return listed;
-        if (devices.isEmpty()) return ScanStatus::failure(NoScanner);
+        if (devices.isEmpty()) return Status::failure(NoScanner);
         device = devices.front().name;
     }
     const SANE_Status status = sane_open(device.toUtf8().constData(), &handle);
     if (status != SANE_STATUS_GOOD) {
-        return ScanStatus::failure(QStringLiteral("Cannot open scanner %1: %2").arg(device, StatusText(status)));
+        return Status::failure(QStringLiteral("Cannot open scanner %1: %2").arg(device, StatusText(status)));
     }
-    return ScanStatus::success();
+    return Status::success();
 }
 
 void SaneScanner::readSettings(SANE_Handle handle, QList<ScannerSetting>& settings) const {
@@ -123,74 +123,74 @@ void SaneScanner::readSettings(SANE_Handle handle, QList<ScannerSetting>& settin
     }
 }
 
-ScanStatus SaneScanner::settings(QList<ScannerSetting>& settings) {
-    if (m_batch.running()) return ScanStatus::failure(Busy);
+Status SaneScanner::settings(QList<ScannerSetting>& settings) {
+    if (m_batch.running()) return Status::failure(Busy);
     SANE_Handle handle = nullptr;
     QString device;
-    const ScanStatus opened = open(handle, device);
+    const Status opened = open(handle, device);
     if (!opened) return opened;
     readSettings(handle, settings);
     sane_close(handle);
-    return ScanStatus::success();
+    return Status::success();
 }
 
-ScanStatus SaneScanner::applySettings(SANE_Handle handle, const QString& device) {
+Status SaneScanner::applySettings(SANE_Handle handle, const QString& device) {
     QList<ScannerSetting> settings;
     readSettings(handle, settings);
-    auto apply = [&](const QString& name) -> ScanStatus {
+    auto apply = [&](const QString& name) -> Status {
         for (const ScannerSetting& s : settings) {
             if (s.name != name) continue;
             if (name == QLatin1String("page-size")) return SetPageSize(handle, s.value);
-            if (OptionValue(handle, name) == s.value) return ScanStatus::success();
+            if (OptionValue(handle, name) == s.value) return Status::success();
             return SetOption(handle, name, s.value);
         }
-        return ScanStatus::success();
+        return Status::success();
     };
     // Source and mode first: they may change which other settings the device has.
-    ScanStatus status = apply(QStringLiteral("source"));
-    if (status.ok) status = apply(QStringLiteral("mode"));
+    Status status = apply(QStringLiteral("source"));
+    if (status) status = apply(QStringLiteral("mode"));
     const QStringList extra = m_conf.value(QStringLiteral("sane/options")).split(QLatin1Char(';'), Qt::SkipEmptyParts);
     for (const QString& item : extra) {
-        if (!status.ok) break;
+        if (!status) break;
         const qsizetype eq = item.indexOf(QLatin1Char('='));
         if (eq <= 0) continue;
         status = SetOption(handle, item.left(eq).trimmed(), item.mid(eq + 1).trimmed());
     }
-    if (status.ok) status = apply(QStringLiteral("resolution"));
-    if (status.ok) status = apply(QStringLiteral("page-size"));
-    if (!status.ok) status.error = device + QStringLiteral(": ") + status.error;
+    if (status) status = apply(QStringLiteral("resolution"));
+    if (status) status = apply(QStringLiteral("page-size"));
+    if (!status) status = Status::failure(device + QStringLiteral(": ") + status.error(), status.code());
     return status;
 }
 
-ScanStatus SaneScanner::startScan(const ScanSettings& settings) {
-    if (m_batch.running()) return ScanStatus::failure(Busy);
+Status SaneScanner::startScan(const ScanSettings& settings) {
+    if (m_batch.running()) return Status::failure(Busy);
     m_lastProblem.clear();
     SANE_Handle handle = nullptr;
     QString device;
-    ScanStatus status = open(handle, device);
-    if (status.ok && settings.ShowSetupBeforeScan && m_dialogs.editSettings) {
+    Status status = open(handle, device);
+    if (status && settings.ShowSetupBeforeScan && m_dialogs.editSettings) {
         QList<ScannerSetting> chosen;
         readSettings(handle, chosen);
         if (!m_dialogs.editSettings(device, chosen)) {
             sane_close(handle);
-            return ScanStatus::cancel();
+            return Status::cancel();
         }
         for (const ScannerSetting& s : chosen) m_conf.setValue(QStringLiteral("sane/") + s.name, s.value);
         // A station that cannot write its file keeps the settings for this session.
         m_conf.save();
     }
-    if (status.ok) {
+    if (status) {
         status = applySettings(handle, device);
-        if (!status.ok) sane_close(handle);
+        if (!status) sane_close(handle);
     }
-    if (!status.ok) {
-        m_lastProblem = status.error;
+    if (!status) {
+        m_lastProblem = status.error();
         return status;
     }
     const bool feeder = IsFeederSource(OptionValue(handle, QStringLiteral(SANE_NAME_SCAN_SOURCE)));
     auto source = std::make_unique<SaneBatchSource>(handle, m_codec, settings.PageCount, feeder, Resolution(handle));
     m_batch.start(settings.Image, std::move(source));
-    return ScanStatus::success();
+    return Status::success();
 }
 
 void SaneScanner::batchFinished(const BatchResult& result) {
@@ -207,20 +207,20 @@ void SaneScanner::batchFinished(const BatchResult& result) {
     emit scanFailed(m_lastProblem);
 }
 
-ScanStatus SaneScanner::closeScanner() {
+Status SaneScanner::closeScanner() {
     m_batch.stop();
-    return ScanStatus::success();
+    return Status::success();
 }
 
-ScanStatus SaneScanner::selectSource() {
-    if (m_batch.running()) return ScanStatus::failure(Busy);
+Status SaneScanner::selectSource() {
+    if (m_batch.running()) return Status::failure(Busy);
     QList<ScannerDeviceInfo> devices;
-    const ScanStatus listed = listDevices(devices);
+    const Status listed = listDevices(devices);
     if (!listed) return listed;
-    if (devices.isEmpty()) return ScanStatus::failure(NoScanner);
-    if (!m_dialogs.chooseDevice) return ScanStatus::success();
+    if (devices.isEmpty()) return Status::failure(NoScanner);
+    if (!m_dialogs.chooseDevice) return Status::success();
     const std::optional<QString> chosen = m_dialogs.chooseDevice(devices, currentDevice(), m_lastProblem);
-    if (!chosen) return ScanStatus::cancel();
+    if (!chosen) return Status::cancel();
     return chooseDevice(*chosen);
 }
 

@@ -18,24 +18,24 @@ public:
     ~SaneScanner() override;
 
     QString description() const override;
-    ScanStatus listDevices(QList<ScannerDeviceInfo>& devices) override;
+    Status listDevices(QList<ScannerDeviceInfo>& devices) override;
     QString currentDevice() const override;
-    ScanStatus chooseDevice(const QString& name) override;
-    ScanStatus startScan(const ScanSettings& settings) override;
-    ScanStatus closeScanner() override;
-    ScanStatus selectSource() override;
+    Status chooseDevice(const QString& name) override;
+    Status startScan(const ScanSettings& settings) override;
+    Status closeScanner() override;
+    Status selectSource() override;
     bool isScanning() const override { return m_batch.running(); }
 
     // The settings the device offers for a scan, with the station's current choices.
-    ScanStatus settings(QList<ScannerSetting>& settings);
+    Status settings(QList<ScannerSetting>& settings);
     // Blocks until a running batch's worker has ended (its signals still need the event loop).
     void waitForWorker() { m_batch.waitForWorker(); }
     const ScannerConf& conf() const { return m_conf; }
 
 private:
-    ScanStatus open(SANE_Handle& handle, QString& device);
+    Status open(SANE_Handle& handle, QString& device);
     void readSettings(SANE_Handle handle, QList<ScannerSetting>& settings) const;
-    ScanStatus applySettings(SANE_Handle handle, const QString& device);
+    Status applySettings(SANE_Handle handle, const QString& device);
     void batchFinished(const BatchResult& result);
 
     sane::SaneLibrary m_library;

@@ -46,13 +46,13 @@ zip* LibzipArchive::openArchive(const QString& path, QString& error) {
     return archive;
 }
 
-ZipStatus LibzipArchive::failure(const QString& what) const {
-    return ZipStatus::failure(
+Status LibzipArchive::failure(const QString& what) const {
+    return Status::failure(
         QStringLiteral("%1 in the zip file \"%2\": %3").arg(what, m_path, QString::fromUtf8(zip_strerror(m_zip))));
 }
 
-ZipStatus LibzipArchive::closedFailure() const {
-    return ZipStatus::failure(QStringLiteral("The zip file \"%1\" is closed: %2").arg(m_path, m_closedReason));
+Status LibzipArchive::closedFailure() const {
+    return Status::failure(QStringLiteral("The zip file \"%1\" is closed: %2").arg(m_path, m_closedReason));
 }
 
 QStringList LibzipArchive::entryNames() const {
@@ -85,17 +85,17 @@ qint64 LibzipArchive::find(const QString& name) const {
     return caseless;
 }
 
-ZipStatus LibzipArchive::add(const QString& name, const QByteArray& data, const QDateTime& modified, int level) {
+Status LibzipArchive::add(const QString& name, const QByteArray& data, const QDateTime& modified, int level) {
     if (!m_zip) return closedFailure();
     if (!ValidName(name))
-        return ZipStatus::failure(
+        return Status::failure(
             QStringLiteral("Cannot add \"%1\" to the zip file \"%2\": an entry name must be a plain file name")
                 .arg(name, m_path));
     if (level < 0 || level > 9)
-        return ZipStatus::failure(QStringLiteral("Cannot add \"%1\" to the zip file \"%2\": compression level %3 "
-                                                 "is not between 0 and 9")
-                                      .arg(name, m_path)
-                                      .arg(level));
+        return Status::failure(QStringLiteral("Cannot add \"%1\" to the zip file \"%2\": compression level %3 "
+                                              "is not between 0 and 9")
+                                   .arg(name, m_path)
+                                   .arg(level));
 
     const QByteArray kept = data;
     zip_source_t* source = zip_source_buffer(m_zip, kept.constData(), static_cast<zip_uint64_t>(kept.size()), 0);
@@ -133,7 +133,7 @@ ZipStatus LibzipArchive::add(const QString& name, const QByteArray& data, const 
         return failure(QStringLiteral("Cannot set the date of \"%1\"").arg(name));
     if (zip_file_set_external_attributes(m_zip, at, 0, ZIP_OPSYS_DOS, 0) < 0)
         return failure(QStringLiteral("Cannot clear the attributes of \"%1\"").arg(name));
-    return ZipStatus::success();
+    return Status::success();
 }
 
 int LibzipArchive::remove(const QStringList& names) {
@@ -156,17 +156,16 @@ int LibzipArchive::remove(const QStringList& names) {
     return removed;
 }
 
-ZipStatus LibzipArchive::read(const QString& name, QByteArray& data) const {
+Status LibzipArchive::read(const QString& name, QByteArray& data) const {
     data.clear();
     if (!m_zip) return closedFailure();
     const qint64 index = find(name);
-    if (index < 0)
-        return ZipStatus::failure(QStringLiteral("The zip file \"%1\" has no entry \"%2\"").arg(m_path, name));
+    if (index < 0) return Status::failure(QStringLiteral("The zip file \"%1\" has no entry \"%2\"").arg(m_path, name));
     const auto at = static_cast<zip_uint64_t>(index);
     // libzip cannot read back data it has not written yet.
     if (const auto pending = m_pending.constFind(at); pending != m_pending.constEnd()) {
         data = *pending;
-        return ZipStatus::success();
+        return Status::success();
     }
 
     zip_file_t* file = zip_fopen_index(m_zip, at, 0);
@@ -183,7 +182,7 @@ ZipStatus LibzipArchive::read(const QString& name, QByteArray& data) const {
             const QString reason = QString::fromUtf8(zip_file_strerror(file));
             zip_fclose(file);
             data.clear();
-            return ZipStatus::failure(
+            return Status::failure(
                 QStringLiteral("Cannot read \"%1\" in the zip file \"%2\": %3").arg(name, m_path, reason));
         }
         if (got == 0) break;
@@ -192,18 +191,18 @@ ZipStatus LibzipArchive::read(const QString& name, QByteArray& data) const {
     const int closed = zip_fclose(file);
     if (closed != 0) {
         data.clear();
-        return ZipStatus::failure(
+        return Status::failure(
             QStringLiteral("Cannot read \"%1\" in the zip file \"%2\": %3").arg(name, m_path, LibzipMessage(closed)));
     }
-    return ZipStatus::success();
+    return Status::success();
 }
 
-ZipStatus LibzipArchive::commit() {
+Status LibzipArchive::commit() {
     if (!m_zip) return closedFailure();
     // libzip writes a temporary file beside the archive and renames it over the old one; with no
     // entries left it deletes the file. On failure the archive stays open with its changes.
     if (zip_close(m_zip) < 0)
-        return ZipStatus::failure(
+        return Status::failure(
             QStringLiteral("Cannot write the zip file \"%1\": %2").arg(m_path, QString::fromUtf8(zip_strerror(m_zip))));
     m_zip = nullptr;
     m_pending.clear();
@@ -211,7 +210,7 @@ ZipStatus LibzipArchive::commit() {
     QString error;
     m_zip = openArchive(m_path, error);
     if (!m_zip) m_closedReason = error;
-    return ZipStatus::success();
+    return Status::success();
 }
 
 std::unique_ptr<ZipArchive> LibzipFactory::open(const QString& path, QString& error) const {

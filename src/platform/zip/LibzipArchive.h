@@ -31,10 +31,10 @@ public:
 
     QStringList entryNames() const override;
     int count() const override;
-    ZipStatus add(const QString& name, const QByteArray& data, const QDateTime& modified, int level = 9) override;
+    Status add(const QString& name, const QByteArray& data, const QDateTime& modified, int level = 9) override;
     int remove(const QStringList& names) override;
-    ZipStatus read(const QString& name, QByteArray& data) const override;
-    ZipStatus commit() override;
+    Status read(const QString& name, QByteArray& data) const override;
+    Status commit() override;
 
     QString path() const { return m_path; }
 
@@ -45,8 +45,8 @@ public:
 private:
     // Index of the first live entry whose name matches, or -1.
     qint64 find(const QString& name) const;
-    ZipStatus failure(const QString& what) const;
-    ZipStatus closedFailure() const;
+    Status failure(const QString& what) const;
+    Status closedFailure() const;
 
     QString m_path;
     zip* m_zip = nullptr;

@@ -15,17 +15,17 @@ namespace {
 // A codec that can read nothing: the template of the image-set file is never found.
 class NoCodec : public ImageCodec {
 public:
-    ImageResult<ImageFileInfo> fileInfo(const QString&, int) const override { return fail<ImageFileInfo>(); }
-    ImageResult<int> pageCount(const QString&) const override { return fail<int>(); }
-    ImageResult<LoadedPage> loadPage(const QString&, int, int) const override { return fail<LoadedPage>(); }
-    ImageResult<qint64> loadBytes(const QString&, int, int) const override { return fail<qint64>(); }
+    Result<ImageFileInfo> fileInfo(const QString&, int) const override { return fail<ImageFileInfo>(); }
+    Result<int> pageCount(const QString&) const override { return fail<int>(); }
+    Result<LoadedPage> loadPage(const QString&, int, int) const override { return fail<LoadedPage>(); }
+    Result<qint64> loadBytes(const QString&, int, int) const override { return fail<qint64>(); }
     qint64 pageLimit() const override { return MaxPageBitmapBytes; }
-    ImageResult<std::unique_ptr<PageImage>> fromPageBitmap(const barcode::PageBitmap&, int, int) const override {
+    Result<std::unique_ptr<PageImage>> fromPageBitmap(const barcode::PageBitmap&, int, int) const override {
         return fail<std::unique_ptr<PageImage>>();
     }
 
 private:
-    template <typename T> static ImageResult<T> fail() { return ImageResult<T>::failure(QStringLiteral("no codec")); }
+    template <typename T> static Result<T> fail() { return Result<T>::failure(QStringLiteral("no codec")); }
 };
 
 // Records, in one list, the scanner's calls, the log lines, the view calls, decoding and every
@@ -111,7 +111,7 @@ TEST_F(ScanFixture, ScanWithCurrentSettingsLeavesTheStoreTimerAlone) {
 }
 
 TEST_F(ScanFixture, StartFailuresLogOfferTheSelectionAndCloseTheScanner) {
-    scanner.startAnswer = ScanStatus::failure(QStringLiteral("Cannot open scanner fake:0: Device busy"));
+    scanner.startAnswer = Status::failure(QStringLiteral("Cannot open scanner fake:0: Device busy"));
     control.ScanbuttonClick();
     EXPECT_EQ(effects, (QStringList{"timer off", "startScan ScanTo=1 ShowSetupBeforeScan=true",
                                     "log Scanner Problem Cannot open scanner fake:0: Device busy", "selectSource",
@@ -137,8 +137,24 @@ TEST_F(ScanFixture, AFailedBatchTakesTheSameWayAndDecodesNothing) {
     EXPECT_EQ(effects, (QStringList{"selectSource", "closeScanner", "log Problem with Scanner"}));
 }
 
+TEST_F(ScanFixture, AFailedChoiceOrCloseAfterAFailureIsLoggedAndTheWayGoesOn) {
+    scanner.startAnswer = Status::failure(QStringLiteral("Device busy"));
+    scanner.selectAnswer = Status::cancel();
+    control.ScanMoreButtonClick();
+    EXPECT_EQ(effects, (QStringList{"startScan ScanTo=2 ShowSetupBeforeScan=false", "selectSource", "closeScanner",
+                                    "log Problem with Scanner"}));
+
+    effects.clear();
+    scanner.selectAnswer = Status::failure(QStringLiteral("No scanner found"));
+    scanner.closeAnswer = Status::failure(QStringLiteral("The scanner does not answer"));
+    control.ScanMoreButtonClick();
+    EXPECT_EQ(effects, (QStringList{"startScan ScanTo=2 ShowSetupBeforeScan=false", "selectSource",
+                                    "log Problem with TWAIN Interface", "closeScanner",
+                                    "log Scanner Problem The scanner does not answer", "log Problem with Scanner"}));
+}
+
 TEST_F(ScanFixture, CancelledSettingsEndTheCommandQuietly) {
-    scanner.startAnswer = ScanStatus::cancel();
+    scanner.startAnswer = Status::cancel();
     control.ScanbuttonClick();
     EXPECT_EQ(effects, (QStringList{"timer off", "startScan ScanTo=1 ShowSetupBeforeScan=true", "timer on"}));
     EXPECT_FALSE(control.scanning());
@@ -157,10 +173,10 @@ TEST_F(ScanFixture, APressDuringABatchIsIgnoredAndNoticesAreLogged) {
 
 TEST_F(ScanFixture, SetInterfaceLogsOnlyFailures) {
     control.TWAIN2Click();
-    scanner.selectAnswer = ScanStatus::cancel();
+    scanner.selectAnswer = Status::cancel();
     control.TWAIN2Click();
     EXPECT_EQ(effects, (QStringList{"selectSource", "selectSource"}));
-    scanner.selectAnswer = ScanStatus::failure(QStringLiteral("No scanner found"));
+    scanner.selectAnswer = Status::failure(QStringLiteral("No scanner found"));
     control.TWAIN2Click();
     EXPECT_EQ(effects.last(), "log Problem with TWAIN Interface");
 }

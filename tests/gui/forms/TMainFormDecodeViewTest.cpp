@@ -51,8 +51,9 @@ TEST(TMainFormDecodeView, ShowsSortingAndFitsAShortScanToTheBatchImageWidth) {
     page.bits.assign(static_cast<std::size_t>(page.bytesPerRow) * page.height, 0xFF);
     const LeptonicaImageCodec codec;
     auto image = codec.fromPageBitmap(page, 200, 200);
-    ASSERT_TRUE(image) << image.error.toStdString();
-    ASSERT_TRUE(image.value->saveTiff(s.path("scan/qvimageset.tif"), TiffCompression::CcittG4, TiffSaveMode::Replace));
+    ASSERT_TRUE(image) << image.error().toStdString();
+    ASSERT_TRUE(
+        image.value()->saveTiff(s.path("scan/qvimageset.tif"), TiffCompression::CcittG4, TiffSaveMode::Replace));
 
     TMainForm form(s.station);
     test::FakeScanner scanner;
@@ -87,9 +88,9 @@ TEST(TMainFormDecodeView, TheStatusViewShowsABatchWhoseNameDiffersInLetterCase) 
     page.bits.assign(static_cast<std::size_t>(page.bytesPerRow) * page.height, 0xFF);
     const LeptonicaImageCodec codec;
     auto image = codec.fromPageBitmap(page, 200, 200);
-    ASSERT_TRUE(image) << image.error.toStdString();
+    ASSERT_TRUE(image) << image.error().toStdString();
     const QString batch = s.path("scan/QVimageset.tif");
-    ASSERT_TRUE(image.value->saveTiff(batch, TiffCompression::CcittG4, TiffSaveMode::Replace));
+    ASSERT_TRUE(image.value()->saveTiff(batch, TiffCompression::CcittG4, TiffSaveMode::Replace));
     ASSERT_EQ(ImageSetFile(s.path("scan/")), batch);
 
     TMainForm form(s.station);

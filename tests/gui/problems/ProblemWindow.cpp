@@ -52,9 +52,9 @@ ProblemWindow::ProblemWindow() {
 
 void ProblemWindow::writeProblem(const QString& stamp, const QStringList& slotLines, const QString& problemText) {
     auto image = codec.fromPageBitmap(Sketch(int(stamp.size())), 100, 100);
-    ASSERT_TRUE(image) << image.error.toStdString();
+    ASSERT_TRUE(image) << image.error().toStdString();
     const QString dir = s.station.SetupInfo.Directories[SlotProblems];
-    ASSERT_TRUE(image.value->saveTiff(dir + stamp + ".tif", TiffCompression::CcittG4, TiffSaveMode::Replace));
+    ASSERT_TRUE(image.value()->saveTiff(dir + stamp + ".tif", TiffCompression::CcittG4, TiffSaveMode::Replace));
     std::array<QString, 6> lines;
     for (int i = 0; i < 6; ++i) lines[static_cast<std::size_t>(i)] = slotLines.value(i);
     ASSERT_TRUE(WriteReasonFile(dir + stamp + ".scn", lines, problemText).isEmpty());
@@ -65,7 +65,7 @@ void ProblemWindow::writeImageSet(int pages) {
     for (int p = 0; p < pages; ++p) {
         auto image = codec.fromPageBitmap(Sketch(p), 100, 100);
         ASSERT_TRUE(image);
-        ASSERT_TRUE(image.value->saveTiff(file, TiffCompression::CcittG4, TiffSaveMode::Append));
+        ASSERT_TRUE(image.value()->saveTiff(file, TiffCompression::CcittG4, TiffSaveMode::Append));
     }
 }
 

@@ -120,7 +120,7 @@ TEST(DecodeImages, AGreyBatchIsStoredAtItsDepth) {
             ASSERT_TRUE(page);
             const auto grey = page->converted(8);
             ASSERT_TRUE(grey);
-            ASSERT_TRUE(grey.value->saveTiff(rig.imageSet, TiffCompression::Lzw, TiffSaveMode::Append));
+            ASSERT_TRUE(grey.value()->saveTiff(rig.imageSet, TiffCompression::Lzw, TiffSaveMode::Append));
         }
 
         rig.run();
@@ -131,8 +131,8 @@ TEST(DecodeImages, AGreyBatchIsStoredAtItsDepth) {
         for (const QString& name : decoded) {
             const auto info = rig.codec.fileInfo(rig.decodedDir + name);
             ASSERT_TRUE(info);
-            EXPECT_EQ(info.value.bitsPerPixel, colourDepth == 1 ? 1 : 8) << name.toStdString();
-            EXPECT_EQ(info.value.compressionName.toStdString(), "LZW");
+            EXPECT_EQ(info.value().bitsPerPixel, colourDepth == 1 ? 1 : 8) << name.toStdString();
+            EXPECT_EQ(info.value().compressionName.toStdString(), "LZW");
             const SavedPage saved = InspectPage(rig.decodedDir + name, rig.codec);
             EXPECT_GT(saved.height, saved.width) << name.toStdString();
             EXPECT_EQ(saved.barcodes, "A" + name.left(8) + "A:") << saved.barcodes.toStdString();

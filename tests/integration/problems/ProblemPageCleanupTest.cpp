@@ -28,7 +28,7 @@ std::unique_ptr<PageImage> Framed(const PageImage& page, const ImageCodec& codec
             bitmap.row(r)[x / 8] &= static_cast<std::uint8_t>(~(0x80u >> (x % 8)));
         }
     auto framed = codec.fromPageBitmap(bitmap, page.xResolution(), page.yResolution());
-    return framed ? std::move(framed.value) : nullptr;
+    return framed ? std::move(framed.value()) : nullptr;
 }
 
 TEST(ProblemResolution, ADeskewedPageIsFiledStraight) {

@@ -32,9 +32,10 @@ QString ProblemRig::writeProblem(const QString& stamp, const PageSketch& page, c
 
 bool ProblemRig::writeImage(const QString& name, const PageImage& page, const QString& format) {
     const QString path = problemsDir + name;
-    if (format == QLatin1String("png")) return page.saveAs(path, ImageFileFormat::Png).ok;
-    if (format == QLatin1String("lzw")) return page.saveTiff(path, TiffCompression::Lzw, TiffSaveMode::Replace).ok;
-    return page.saveTiff(path, TiffCompression::CcittG4, TiffSaveMode::Replace).ok;
+    if (format == QLatin1String("png")) return static_cast<bool>(page.saveAs(path, ImageFileFormat::Png));
+    if (format == QLatin1String("lzw"))
+        return static_cast<bool>(page.saveTiff(path, TiffCompression::Lzw, TiffSaveMode::Replace));
+    return static_cast<bool>(page.saveTiff(path, TiffCompression::CcittG4, TiffSaveMode::Replace));
 }
 
 void ProblemRig::accept(const QString& text) {

@@ -31,7 +31,7 @@ TEST(ProblemResolution, AcceptedPagesKeepTheDepthOfTheirProblemFile) {
         ProblemRig rig;
         const auto page = FormWithCodabar("A12341234A").image(rig.codec);
         ASSERT_TRUE(page);
-        std::unique_ptr<PageImage> deep = c.depth == 1 ? page->clone() : std::move(page->converted(c.depth).value);
+        std::unique_ptr<PageImage> deep = c.depth == 1 ? page->clone() : std::move(page->converted(c.depth).value());
         ASSERT_TRUE(deep);
         ASSERT_TRUE(rig.writeImage(c.name, *deep, c.format));
         rig.resolution.ShowNextProblem();
@@ -45,9 +45,9 @@ TEST(ProblemResolution, AcceptedPagesKeepTheDepthOfTheirProblemFile) {
         ASSERT_FALSE(filed.isEmpty()) << Joined(rig.decoded());
         const auto info = rig.codec.fileInfo(rig.decodedDir + filed);
         ASSERT_TRUE(info);
-        EXPECT_EQ(info.value.bitsPerPixel, c.savedDepth);
-        EXPECT_EQ(info.value.compressionName.toStdString(), c.compression);
-        EXPECT_EQ(info.value.yResolution, 200);
+        EXPECT_EQ(info.value().bitsPerPixel, c.savedDepth);
+        EXPECT_EQ(info.value().compressionName.toStdString(), c.compression);
+        EXPECT_EQ(info.value().yResolution, 200);
         EXPECT_EQ(InspectPage(rig.decodedDir + filed, rig.codec).barcodes.toStdString(), "A12341234A:");
         EXPECT_TRUE(rig.problems().isEmpty()) << Joined(rig.problems());
     }

@@ -142,10 +142,10 @@ TEST(ConvertPass, KeepsFormatsAndCompressionsAsTheRulesSay) {
         const QString storeName = store.filter(QString::fromLatin1(c.stored)).value(0);
         for (const QString& path : {rig.localDir + localName, rig.storeDir + storeName}) {
             const auto info = rig.codec.fileInfo(path);
-            ASSERT_TRUE(info) << c.name << ": " << info.error.toStdString();
-            EXPECT_EQ(info.value.formatName, QString::fromLatin1(c.format)) << c.name;
-            EXPECT_EQ(info.value.compressionName, QString::fromLatin1(c.compressed)) << c.name;
-            EXPECT_EQ(info.value.bitsPerPixel, c.bits) << c.name;
+            ASSERT_TRUE(info) << c.name << ": " << info.error().toStdString();
+            EXPECT_EQ(info.value().formatName, QString::fromLatin1(c.format)) << c.name;
+            EXPECT_EQ(info.value().compressionName, QString::fromLatin1(c.compressed)) << c.name;
+            EXPECT_EQ(info.value().bitsPerPixel, c.bits) << c.name;
             const QString format = QString::fromLatin1(c.format);
             const QString ext = format == QLatin1String("TIFF") ? QStringLiteral(".tif") : "." + format.toLower();
             EXPECT_TRUE(path.endsWith(ext)) << path.toStdString();
@@ -164,9 +164,9 @@ TEST(ConvertPass, ScalesEachCopyToItsPercentage) {
     const auto stored = rig.codec.fileInfo(store);
     const auto kept = rig.codec.fileInfo(local);
     ASSERT_TRUE(stored && kept);
-    EXPECT_EQ(kept.value.width, 827);
-    EXPECT_EQ(stored.value.width, 413);
-    EXPECT_EQ(stored.value.compressionName, QStringLiteral("FAXCCITT4"));
+    EXPECT_EQ(kept.value().width, 827);
+    EXPECT_EQ(stored.value().width, 413);
+    EXPECT_EQ(stored.value().compressionName, QStringLiteral("FAXCCITT4"));
 }
 
 TEST(ConvertPass, WritesOnlyFormatsItHasAWriterFor) {
@@ -176,10 +176,10 @@ TEST(ConvertPass, WritesOnlyFormatsItHasAWriterFor) {
     ASSERT_TRUE(loaded);
     for (const char* ext : {".pcx", ".tga", ".eps", ".pcd", ""}) {
         const QString path = rig.localDir + QStringLiteral("x") + QString::fromLatin1(ext);
-        EXPECT_FALSE(SaveImageAs(*loaded.value.image, path, QString::fromLatin1(ext), 100).isEmpty()) << ext;
+        EXPECT_FALSE(SaveImageAs(*loaded.value().image, path, QString::fromLatin1(ext), 100).isEmpty()) << ext;
         EXPECT_FALSE(QFile::exists(path)) << ext;
     }
-    EXPECT_EQ(SaveImageAs(*loaded.value.image, rig.localDir + QStringLiteral("x.PNG"), QStringLiteral(".PNG"), 100),
+    EXPECT_EQ(SaveImageAs(*loaded.value().image, rig.localDir + QStringLiteral("x.PNG"), QStringLiteral(".PNG"), 100),
               QString());
     EXPECT_TRUE(QFile::exists(rig.localDir + QStringLiteral("x.PNG")));
 

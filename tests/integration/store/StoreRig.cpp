@@ -56,12 +56,12 @@ QString StoreRig::writePage(const QString& name, int bits, TiffCompression compr
     if (!image) return {};
     if (bits != 1) {
         auto deeper = image->converted(bits);
-        EXPECT_TRUE(deeper) << deeper.error.toStdString();
-        image = std::move(deeper.value);
+        EXPECT_TRUE(deeper) << deeper.error().toStdString();
+        image = std::move(deeper.value());
     }
     const QString path = (inDir.isEmpty() ? decodedDir : inDir) + name;
     const QString ext = QFileInfo(name).suffix().toLower();
-    ImageStatus saved;
+    Status saved;
     if (ext == QLatin1String("tif")) {
         saved = image->saveTiff(path, compression, TiffSaveMode::Replace);
     } else {
@@ -70,7 +70,7 @@ QString StoreRig::writePage(const QString& name, int bits, TiffCompression compr
                                                                      : ImageFileFormat::Jpeg;
         saved = image->saveAs(path, format);
     }
-    EXPECT_TRUE(saved) << saved.error.toStdString();
+    EXPECT_TRUE(saved) << saved.error().toStdString();
     return path;
 }
 

@@ -37,8 +37,8 @@ void ZipRig::makeZip(const QString& path, const QList<QPair<QString, QByteArray>
     const auto zip = zips.open(path, error);
     ASSERT_TRUE(zip) << error.toStdString();
     for (const auto& [name, data] : content) ASSERT_TRUE(zip->add(name, data, clock.now()));
-    const ZipStatus written = zip->commit();
-    ASSERT_TRUE(written) << written.error.toStdString();
+    const Status written = zip->commit();
+    ASSERT_TRUE(written) << written.error().toStdString();
 }
 
 QString ZipRig::zipFolder() const {

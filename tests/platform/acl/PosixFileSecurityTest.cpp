@@ -45,8 +45,8 @@ TEST_F(PosixFileSecurityTest, AGroupAddedWithFullRightsGetsReadAndWriteAndTheFil
     EXPECT_EQ(security.fileName(), file.path());
     EXPECT_EQ(security.count(), 0);
 
-    const SecurityStatus added = security.add("users", FullFileAccess, AccessAllowed, 0);
-    ASSERT_TRUE(added) << added.error.toStdString();
+    const Status added = security.add("users", FullFileAccess, AccessAllowed, 0);
+    ASSERT_TRUE(added) << added.error().toStdString();
     EXPECT_EQ(security.lastError(), "");
     EXPECT_EQ(names(), QStringList{"users"});
     EXPECT_EQ(file.entries(), SecuredForUsers);
@@ -72,8 +72,8 @@ TEST_F(PosixFileSecurityTest, TheStationsWalkLeavesOnlyTheAddedAccountAndTheOwne
     ASSERT_EQ(security.count(), 3);
     for (int i = security.count() - 1; i >= 0; --i) {
         if (security.UserName(i).compare(account, Qt::CaseInsensitive) == 0) continue;
-        const SecurityStatus removed = security.remove(i);
-        EXPECT_TRUE(removed) << removed.error.toStdString();
+        const Status removed = security.remove(i);
+        EXPECT_TRUE(removed) << removed.error().toStdString();
     }
     EXPECT_EQ(names(), QStringList{account});
     EXPECT_EQ(file.entries(), SecuredForUsers);
@@ -162,19 +162,19 @@ TEST_F(PosixFileSecurityTest, RefusedChangesSayWhyAndLeaveTheFileAsItWas) {
     giveNamedEntries();
     const QStringList before = file.entries();
 
-    SecurityStatus s = security.add("LAB\\no-such-account-here", FullFileAccess, AccessAllowed, 0);
+    Status s = security.add("LAB\\no-such-account-here", FullFileAccess, AccessAllowed, 0);
     EXPECT_FALSE(s);
-    EXPECT_EQ(s.error, "The account LAB\\no-such-account-here is not known to this system");
-    EXPECT_EQ(security.lastError(), s.error);
+    EXPECT_EQ(s.error(), "The account LAB\\no-such-account-here is not known to this system");
+    EXPECT_EQ(security.lastError(), s.error());
 
     s = security.add("users", FullFileAccess, AccessDenied, 0);
     EXPECT_FALSE(s);
-    EXPECT_EQ(s.error, "Deny entries are not supported on this system");
+    EXPECT_EQ(s.error(), "Deny entries are not supported on this system");
 
     for (int bad : {-1, 2, 99}) {
         s = security.remove(bad);
         EXPECT_FALSE(s);
-        EXPECT_TRUE(s.error.contains("has no entry")) << s.error.toStdString();
+        EXPECT_TRUE(s.error().contains("has no entry")) << s.error().toStdString();
     }
     EXPECT_EQ(file.entries(), before);
     EXPECT_EQ(names(), (QStringList{"nobody", "daemon"}));
@@ -183,7 +183,7 @@ TEST_F(PosixFileSecurityTest, RefusedChangesSayWhyAndLeaveTheFileAsItWas) {
     ASSERT_TRUE(QFile::remove(file.path()));
     s = security.add("users", FullFileAccess, AccessAllowed, 0);
     EXPECT_FALSE(s);
-    EXPECT_TRUE(s.error.startsWith("Could not write the access list of " + file.path())) << s.error.toStdString();
+    EXPECT_TRUE(s.error().startsWith("Could not write the access list of " + file.path())) << s.error().toStdString();
     EXPECT_EQ(names(), (QStringList{"nobody", "daemon"}));
 }
 
@@ -202,8 +202,8 @@ TEST_F(PosixFileSecurityTest, AMissingFileOrNoFileCannotBeControlled) {
     EXPECT_FALSE(security.ControlAccess());
     EXPECT_EQ(security.fileName(), "");
     EXPECT_EQ(security.lastError(), "");
-    const SecurityStatus s = security.add("users", FullFileAccess, AccessAllowed, 0);
-    EXPECT_EQ(s.error, "No file is selected");
+    const Status s = security.add("users", FullFileAccess, AccessAllowed, 0);
+    EXPECT_EQ(s.error(), "No file is selected");
 }
 
 TEST_F(PosixFileSecurityTest, TheControlWordHasNoProtectionFlagToChange) {

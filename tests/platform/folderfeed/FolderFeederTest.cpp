@@ -28,14 +28,14 @@ struct FolderFeederTest : ::testing::Test {
         bitmap.bytesPerRow = barcode::PageBitmap::strideFor(width);
         bitmap.bits.assign(static_cast<std::size_t>(bitmap.bytesPerRow) * bitmap.height, 0xFF);
         for (int r = 30; r < 60; ++r) std::fill_n(bitmap.row(r), bitmap.bytesPerRow, 0x00);
-        ImageResult<std::unique_ptr<PageImage>> made = codec.fromPageBitmap(bitmap, 200, 200);
-        EXPECT_TRUE(made.ok) << made.error.toStdString();
-        return std::move(made.value);
+        Result<std::unique_ptr<PageImage>> made = codec.fromPageBitmap(bitmap, 200, 200);
+        EXPECT_TRUE(made) << made.error().toStdString();
+        return std::move(made.value());
     }
     std::unique_ptr<PageImage> page(int width, int depth) const {
-        ImageResult<std::unique_ptr<PageImage>> deeper = page(width)->converted(depth);
-        EXPECT_TRUE(deeper.ok);
-        return std::move(deeper.value);
+        Result<std::unique_ptr<PageImage>> deeper = page(width)->converted(depth);
+        EXPECT_TRUE(deeper);
+        return std::move(deeper.value());
     }
     void drop(const QString& name, const QByteArray& bytes) const {
         QFile f(feeder + name);
@@ -51,19 +51,19 @@ struct FolderFeederTest : ::testing::Test {
         ScanSettings settings;
         settings.Image = imageSet;
         settings.PageCount = pageCount;
-        const ScanStatus started = feederScanner.startScan(settings);
-        if (!started.ok) return {QStringLiteral("start failed: ") + started.error};
+        const Status started = feederScanner.startScan(settings);
+        if (!started) return {QStringLiteral("start failed: ") + started.error()};
         EXPECT_TRUE(WaitUntil([&] { return reported.ended(); }));
         return reported.seen;
     }
     QList<int> pageWidths() const {
         QList<int> widths;
-        const ImageResult<int> count = codec.pageCount(imageSet);
-        for (int p = 0; count.ok && p < count.value; ++p) {
-            const ImageResult<ImageFileInfo> info = codec.fileInfo(imageSet, p);
-            EXPECT_EQ(info.value.bitsPerPixel, 1);
-            EXPECT_EQ(info.value.compressionName, "FAXCCITT4");
-            widths.append(info.value.width);
+        const Result<int> count = codec.pageCount(imageSet);
+        for (int p = 0; count && p < count.value(); ++p) {
+            const Result<ImageFileInfo> info = codec.fileInfo(imageSet, p);
+            EXPECT_EQ(info.value().bitsPerPixel, 1);
+            EXPECT_EQ(info.value().compressionName, "FAXCCITT4");
+            widths.append(info.value().width);
         }
         return widths;
     }
@@ -76,12 +76,12 @@ struct FolderFeederTest : ::testing::Test {
 };
 
 TEST_F(FolderFeederTest, MixedFormatsAndColourPagesBecomeOneBitPagesInNameOrder) {
-    ASSERT_TRUE(page(100)->saveAs(feeder + "a-scan.png", ImageFileFormat::Png).ok);
-    ASSERT_TRUE(page(110, 24)->saveAs(feeder + "B-colour.jpg", ImageFileFormat::Jpeg, 95).ok);
-    ASSERT_TRUE(page(120)->saveTiff(feeder + "c-two.tif", TiffCompression::CcittG4, TiffSaveMode::Append).ok);
-    ASSERT_TRUE(page(130)->saveTiff(feeder + "c-two.tif", TiffCompression::CcittG4, TiffSaveMode::Append).ok);
-    ASSERT_TRUE(page(140, 8)->saveAs(feeder + "d-grey.bmp", ImageFileFormat::Bmp).ok);
-    ASSERT_TRUE(page(150, 24)->saveTiff(feeder + "e-colour.tif", TiffCompression::Lzw, TiffSaveMode::Replace).ok);
+    ASSERT_TRUE(page(100)->saveAs(feeder + "a-scan.png", ImageFileFormat::Png));
+    ASSERT_TRUE(page(110, 24)->saveAs(feeder + "B-colour.jpg", ImageFileFormat::Jpeg, 95));
+    ASSERT_TRUE(page(120)->saveTiff(feeder + "c-two.tif", TiffCompression::CcittG4, TiffSaveMode::Append));
+    ASSERT_TRUE(page(130)->saveTiff(feeder + "c-two.tif", TiffCompression::CcittG4, TiffSaveMode::Append));
+    ASSERT_TRUE(page(140, 8)->saveAs(feeder + "d-grey.bmp", ImageFileFormat::Bmp));
+    ASSERT_TRUE(page(150, 24)->saveTiff(feeder + "e-colour.tif", TiffCompression::Lzw, TiffSaveMode::Replace));
     drop(".part-being-written", "not yet");
 
     FolderFeeder scanner(codec, feeder);
@@ -92,16 +92,16 @@ TEST_F(FolderFeederTest, MixedFormatsAndColourPagesBecomeOneBitPagesInNameOrder)
     EXPECT_TRUE(QFile::exists(feeder + ".part-being-written"));
 
     // A colour page is binarised, not dithered: the black band stays black, the rest white.
-    ImageResult<LoadedPage> colour = codec.loadPage(imageSet, 1, 1);
-    ASSERT_TRUE(colour.ok);
-    EXPECT_NEAR(test::BlackShare(*colour.value.image), 0.5, 0.02);
+    Result<LoadedPage> colour = codec.loadPage(imageSet, 1, 1);
+    ASSERT_TRUE(colour);
+    EXPECT_NEAR(test::BlackShare(*colour.value().image), 0.5, 0.02);
 }
 
 TEST_F(FolderFeederTest, AnUnreadableFileStaysInPlaceAndIsReported) {
-    ASSERT_TRUE(page(100)->saveAs(feeder + "1.png", ImageFileFormat::Png).ok);
+    ASSERT_TRUE(page(100)->saveAs(feeder + "1.png", ImageFileFormat::Png));
     drop("2-broken.tif", QByteArray("II*\0", 4) + QByteArray(200, 'x'));
     drop("3-notes.txt", "call the ward");
-    ASSERT_TRUE(page(130)->saveAs(feeder + "4.png", ImageFileFormat::Png).ok);
+    ASSERT_TRUE(page(130)->saveAs(feeder + "4.png", ImageFileFormat::Png));
 
     FolderFeeder scanner(codec, feeder);
     const QStringList seen = scan(scanner);
@@ -116,7 +116,7 @@ TEST_F(FolderFeederTest, AnUnreadableFileStaysInPlaceAndIsReported) {
 }
 
 TEST_F(FolderFeederTest, NothingToTakeLeavesThePreviousBatch) {
-    ASSERT_TRUE(page(90)->saveTiff(imageSet, TiffCompression::CcittG4, TiffSaveMode::Replace).ok);
+    ASSERT_TRUE(page(90)->saveTiff(imageSet, TiffCompression::CcittG4, TiffSaveMode::Replace));
     FolderFeeder scanner(codec, feeder);
     EXPECT_EQ(scan(scanner),
               QStringList{"start failed: No page images in the feeder folder " + QDir::toNativeSeparators(feeder)});
@@ -137,7 +137,7 @@ TEST_F(FolderFeederTest, NothingToTakeLeavesThePreviousBatch) {
 
 TEST_F(FolderFeederTest, PageCountLeavesWholeFilesForTheNextBatchAndTakenNamesNeverClash) {
     for (int i = 1; i <= 3; ++i)
-        ASSERT_TRUE(page(100 + i)->saveAs(feeder + QString("p%1.png").arg(i), ImageFileFormat::Png).ok);
+        ASSERT_TRUE(page(100 + i)->saveAs(feeder + QString("p%1.png").arg(i), ImageFileFormat::Png));
     QDir().mkpath(taken);
     drop("taken/p1.png", "an earlier batch's p1");
 
@@ -149,17 +149,17 @@ TEST_F(FolderFeederTest, PageCountLeavesWholeFilesForTheNextBatchAndTakenNamesNe
 
     // A file with more pages than a batch holds is taken whole rather than split.
     for (int w : {200, 210, 220})
-        ASSERT_TRUE(page(w)->saveTiff(feeder + "q.tif", TiffCompression::CcittG4, TiffSaveMode::Append).ok);
+        ASSERT_TRUE(page(w)->saveTiff(feeder + "q.tif", TiffCompression::CcittG4, TiffSaveMode::Append));
     QFile::rename(feeder + "p3.png", taken + "p3.png");
     EXPECT_EQ(scan(scanner, 2), QStringList{"done"});
     EXPECT_EQ(pageWidths(), (QList<int>{200, 210, 220}));
 }
 
 TEST_F(FolderFeederTest, APageTooLargeForMemoryIsRefusedUnreadAndStaysInTheFeeder) {
-    ASSERT_TRUE(page(100)->saveAs(feeder + "1.png", ImageFileFormat::Png).ok);
+    ASSERT_TRUE(page(100)->saveAs(feeder + "1.png", ImageFileFormat::Png));
     // A real PNG that declares an 8-bit page of 32000 x 32000 pixels: 1 GB to hold, 2 GB to read.
     drop("2-huge.png", test::ClaimedPng(dir.filePath("scratch.png"), *page(8, 8), 32000, 32000));
-    ASSERT_TRUE(page(130)->saveAs(feeder + "3.png", ImageFileFormat::Png).ok);
+    ASSERT_TRUE(page(130)->saveAs(feeder + "3.png", ImageFileFormat::Png));
 
     FolderFeeder scanner(codec, feeder);
     EXPECT_EQ(scan(scanner),
@@ -176,10 +176,10 @@ TEST_F(FolderFeederTest, APageTooLargeForMemoryIsRefusedUnreadAndStaysInTheFeede
 TEST_F(FolderFeederTest, TheWaitingPagesOfAFileAndTheNextPageKeepToTheLimitTogether) {
     // Three 1-bit pages of 3200 x 60 pixels: 24000 bytes each once read.
     for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(page(3200)->saveTiff(feeder + "q.tif", TiffCompression::CcittG4, TiffSaveMode::Append).ok);
-    const ImageResult<qint64> third = codec.loadBytes(feeder + "q.tif", 2, 1);
-    ASSERT_TRUE(third.ok);
-    const qint64 justEnough = 2 * 24000 + third.value;
+        ASSERT_TRUE(page(3200)->saveTiff(feeder + "q.tif", TiffCompression::CcittG4, TiffSaveMode::Append));
+    const Result<qint64> third = codec.loadBytes(feeder + "q.tif", 2, 1);
+    ASSERT_TRUE(third);
+    const qint64 justEnough = 2 * 24000 + third.value();
 
     const struct {
         qint64 limit;

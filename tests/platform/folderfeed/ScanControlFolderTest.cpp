@@ -38,24 +38,24 @@ TEST(ScanControlWithFolderFeeder, FirstScanMakesTheImageSetFromTheTemplateThenRe
 
     // The template becomes the scan directory's image-set file.
     ASSERT_TRUE(control.nextscanner());
-    const ImageResult<ImageFileInfo> made = codec.fileInfo(scanDir + "qvimageset.tif");
-    ASSERT_TRUE(made.ok) << made.error.toStdString();
-    EXPECT_EQ(made.value.bitsPerPixel, 1);
-    EXPECT_EQ(made.value.compressionName, "FAXCCITT4");
-    EXPECT_EQ(made.value.width, 1654);
-    EXPECT_EQ(made.value.height, 2339);
+    const Result<ImageFileInfo> made = codec.fileInfo(scanDir + "qvimageset.tif");
+    ASSERT_TRUE(made) << made.error().toStdString();
+    EXPECT_EQ(made.value().bitsPerPixel, 1);
+    EXPECT_EQ(made.value().compressionName, "FAXCCITT4");
+    EXPECT_EQ(made.value().width, 1654);
+    EXPECT_EQ(made.value().height, 2339);
 
     // A batch of two pages replaces it and is decoded: two pages without a barcode.
-    ImageResult<LoadedPage> page = codec.loadPage(station.ProgramDir + "qvimageset.tif", 0, 1);
-    ASSERT_TRUE(page.ok);
-    ASSERT_TRUE(page.value.image->saveAs(feeder + "1.png", ImageFileFormat::Png).ok);
-    ASSERT_TRUE(page.value.image->saveAs(feeder + "2.png", ImageFileFormat::Png).ok);
+    Result<LoadedPage> page = codec.loadPage(station.ProgramDir + "qvimageset.tif", 0, 1);
+    ASSERT_TRUE(page);
+    ASSERT_TRUE(page.value().image->saveAs(feeder + "1.png", ImageFileFormat::Png));
+    ASSERT_TRUE(page.value().image->saveAs(feeder + "2.png", ImageFileFormat::Png));
     station.StoreFileTimerEnabled = true;
     control.ScanbuttonClick();
     EXPECT_TRUE(control.scanning());
     EXPECT_FALSE(station.StoreFileTimerEnabled);
     ASSERT_TRUE(test::WaitUntil([&] { return !control.scanning(); }));
-    EXPECT_EQ(codec.pageCount(scanDir + "qvimageset.tif").value, 2);
+    EXPECT_EQ(codec.pageCount(scanDir + "qvimageset.tif").value(), 2);
     EXPECT_TRUE(station.ui.ScannerDocLabel.contains("Total Pages :2\n")) << station.ui.ScannerDocLabel.toStdString();
     EXPECT_EQ(QDir(problemsDir).entryList({"*.tif"}, QDir::Files).size(), 2);
     EXPECT_EQ(QDir(problemsDir).entryList({"*.scn"}, QDir::Files).size(), 2);
@@ -67,7 +67,7 @@ TEST(ScanControlWithFolderFeeder, FirstScanMakesTheImageSetFromTheTemplateThenRe
     control.ScanMoreButtonClick();
     EXPECT_FALSE(control.scanning());
     EXPECT_TRUE(station.eventLog().lines().front().endsWith(" +Problem with Scanner"));
-    EXPECT_EQ(codec.pageCount(scanDir + "qvimageset.tif").value, 2);
+    EXPECT_EQ(codec.pageCount(scanDir + "qvimageset.tif").value(), 2);
     EXPECT_TRUE(temp.prompter.shown().empty());
 }
 

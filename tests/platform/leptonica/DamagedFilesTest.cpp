@@ -56,9 +56,9 @@ TEST(DamagedFiles, GiveErrorsWithMessagesAndNeverCrash) {
     }
     const QString png = path("good.png"), jpg = path("good.jpg"), bmp = path("good.bmp");
     auto grey = Image(ScanLikePage())->converted(8);
-    ASSERT_TRUE(grey.value->saveAs(png, ImageFileFormat::Png));
-    ASSERT_TRUE(grey.value->saveAs(jpg, ImageFileFormat::Jpeg));
-    ASSERT_TRUE(grey.value->saveAs(bmp, ImageFileFormat::Bmp));
+    ASSERT_TRUE(grey.value()->saveAs(png, ImageFileFormat::Png));
+    ASSERT_TRUE(grey.value()->saveAs(jpg, ImageFileFormat::Jpeg));
+    ASSERT_TRUE(grey.value()->saveAs(bmp, ImageFileFormat::Bmp));
     const QByteArray tiffBytes = ReadBytes(good);
 
     QByteArray hugeBmp = ReadBytes(bmp).left(54);
@@ -103,25 +103,26 @@ TEST(DamagedFiles, GiveErrorsWithMessagesAndNeverCrash) {
 
     const QByteArray chatter = StandardErrorOf(path("stderr.txt"), [&] {
         for (const QString& file : mustFail) {
-            EXPECT_FALSE(codec.fileInfo(file).ok) << file.toStdString();
-            EXPECT_FALSE(codec.pageCount(file).ok) << file.toStdString();
+            EXPECT_FALSE(codec.fileInfo(file)) << file.toStdString();
+            EXPECT_FALSE(codec.pageCount(file)) << file.toStdString();
         }
         for (const QString& file : mustFailToLoad) {
             const auto page = codec.loadPage(file, 0, 1);
-            ASSERT_FALSE(page.ok) << file.toStdString();
-            EXPECT_TRUE(page.error.startsWith(QLatin1String("Cannot read ") + file)) << page.error.toStdString();
-            EXPECT_EQ(page.value.image, nullptr);
+            ASSERT_FALSE(page) << file.toStdString();
+            EXPECT_TRUE(page.error().startsWith(QLatin1String("Cannot read ") + file)) << page.error().toStdString();
+            EXPECT_EQ(page.value().image, nullptr);
         }
         for (const auto& entry : damaged) {
             const QString file = path(entry.first);
             for (int pageNumber : {0, 2}) {
                 for (int depth : {1, 24}) {
                     const auto page = codec.loadPage(file, pageNumber, depth);
-                    if (page.ok) {
-                        EXPECT_EQ(page.value.image->width(), page.value.info.width) << file.toStdString();
-                        EXPECT_EQ(page.value.image->height(), page.value.info.height) << file.toStdString();
+                    if (page) {
+                        EXPECT_EQ(page.value().image->width(), page.value().info.width) << file.toStdString();
+                        EXPECT_EQ(page.value().image->height(), page.value().info.height) << file.toStdString();
                     } else {
-                        EXPECT_TRUE(page.error.startsWith(QLatin1String("Cannot read "))) << page.error.toStdString();
+                        EXPECT_TRUE(page.error().startsWith(QLatin1String("Cannot read ")))
+                            << page.error().toStdString();
                     }
                 }
             }
@@ -130,9 +131,9 @@ TEST(DamagedFiles, GiveErrorsWithMessagesAndNeverCrash) {
     EXPECT_TRUE(chatter.isEmpty()) << chatter.toStdString();
 
     // A file cut in half loses its later pages: those can no longer be loaded.
-    EXPECT_FALSE(codec.loadPage(path("half.tif"), 2, 1).ok);
+    EXPECT_FALSE(codec.loadPage(path("half.tif"), 2, 1));
     // What the decoders said ends up in the message.
-    EXPECT_TRUE(codec.loadPage(path("half.png"), 0, 8).error.contains(QLatin1String("Read Error")));
+    EXPECT_TRUE(codec.loadPage(path("half.png"), 0, 8).error().contains(QLatin1String("Read Error")));
 }
 
 } // namespace
@@ -148,18 +149,18 @@ TEST(DamagedFiles, AMultiPageTiffWhoseLastDirectoryIsCutOffIsRefusedNotShortened
         ASSERT_TRUE(Image(ScanLikePage())->saveTiff(good, TiffCompression::CcittG4, TiffSaveMode::Append));
     }
     LeptonicaImageCodec codec;
-    ASSERT_EQ(codec.pageCount(good).value, 3);
-    EXPECT_EQ(codec.fileInfo(good, 2).value.pageCount, 3);
+    ASSERT_EQ(codec.pageCount(good).value(), 3);
+    EXPECT_EQ(codec.fileInfo(good, 2).value().pageCount, 3);
 
     // The last page's directory is written last: without its final bytes the file still claims a
     // third page that cannot be read.
     const QString cut = dir.path() + QStringLiteral("/cut.tif");
     const QByteArray bytes = ReadBytes(good);
     WriteBytes(cut, bytes.left(bytes.size() - 20));
-    const ImageResult<int> count = codec.pageCount(cut);
-    EXPECT_FALSE(count.ok) << count.value;
-    EXPECT_TRUE(count.error.contains(QStringLiteral("page 3"))) << count.error.toStdString();
-    EXPECT_FALSE(codec.fileInfo(cut).ok);
+    const Result<int> count = codec.pageCount(cut);
+    EXPECT_FALSE(count) << count.value();
+    EXPECT_TRUE(count.error().contains(QStringLiteral("page 3"))) << count.error().toStdString();
+    EXPECT_FALSE(codec.fileInfo(cut));
 }
 
 } // namespace

@@ -63,18 +63,18 @@ TEST(PageBitmapView, RandomPageMatchesPixelByPixelAndRoundTrips) {
 
     LeptonicaImageCodec codec;
     auto back = codec.fromPageBitmap(bitmap, 300, 200);
-    ASSERT_TRUE(back) << back.error.toStdString();
-    EXPECT_EQ(DifferentPixels(PixOf(*back.value), PixOf(*image)), 0);
-    EXPECT_EQ(back.value->xResolution(), 300);
-    EXPECT_EQ(back.value->yResolution(), 200);
+    ASSERT_TRUE(back) << back.error().toStdString();
+    EXPECT_EQ(DifferentPixels(PixOf(*back.value()), PixOf(*image)), 0);
+    EXPECT_EQ(back.value()->xResolution(), 300);
+    EXPECT_EQ(back.value()->yResolution(), 200);
 }
 
 TEST(PageBitmapView, RefusesDeepImagesAndMalformedBitmaps) {
     barcode::PageBitmap bitmap;
     auto grey = Image(GreyRamp(10, 10));
-    const ImageStatus status = grey->toPageBitmap(bitmap);
-    EXPECT_FALSE(status.ok);
-    EXPECT_TRUE(status.error.contains(QLatin1String("1-bit"))) << status.error.toStdString();
+    const Status status = grey->toPageBitmap(bitmap);
+    EXPECT_FALSE(status);
+    EXPECT_TRUE(status.error().contains(QLatin1String("1-bit"))) << status.error().toStdString();
 
     LeptonicaImageCodec codec;
     barcode::PageBitmap bad;
@@ -82,8 +82,8 @@ TEST(PageBitmapView, RefusesDeepImagesAndMalformedBitmaps) {
     bad.height = 4;
     bad.bytesPerRow = 8;
     bad.bits.resize(16); // half the rows missing
-    EXPECT_FALSE(codec.fromPageBitmap(bad).ok);
-    EXPECT_FALSE(codec.fromPageBitmap(barcode::PageBitmap{}).ok);
+    EXPECT_FALSE(codec.fromPageBitmap(bad));
+    EXPECT_FALSE(codec.fromPageBitmap(barcode::PageBitmap{}));
 }
 
 } // namespace

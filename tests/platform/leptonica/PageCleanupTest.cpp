@@ -28,7 +28,7 @@ std::unique_ptr<PageImage> AtDepth(PixPtr pix, int depth) {
     auto image = Image(std::move(pix));
     if (depth == 1) return image;
     auto converted = image->converted(depth);
-    return converted ? std::move(converted.value) : nullptr;
+    return converted ? std::move(converted.value()) : nullptr;
 }
 
 bool DarkAt(const PageImage& image, int x, int y) {
@@ -117,11 +117,11 @@ TEST(PageCleanup, RemoveBorderWhitensTheFrameAndKeepsInnerMarksAtEveryDepth) {
         auto image = Image(std::move(pix));
         if (depth == 8) {
             auto colour = image->converted(24);
-            ASSERT_TRUE(colour && colour.value->removeBorder());
-            EXPECT_EQ(PixelAt(*colour.value, 5, 150) >> 8, 0xffffffu);
-            EXPECT_EQ(PixelAt(*colour.value, 30, 105) >> 8, 0xffffffu);
-            EXPECT_EQ(PixelAt(*colour.value, 200, 150) >> 8, 0u);
-            EXPECT_EQ(PixelAt(*colour.value, 320, 290) >> 8, 0xc8c8c8u);
+            ASSERT_TRUE(colour && colour.value()->removeBorder());
+            EXPECT_EQ(PixelAt(*colour.value(), 5, 150) >> 8, 0xffffffu);
+            EXPECT_EQ(PixelAt(*colour.value(), 30, 105) >> 8, 0xffffffu);
+            EXPECT_EQ(PixelAt(*colour.value(), 200, 150) >> 8, 0u);
+            EXPECT_EQ(PixelAt(*colour.value(), 320, 290) >> 8, 0xc8c8c8u);
         }
 
         ASSERT_TRUE(image->removeBorder()) << depth;

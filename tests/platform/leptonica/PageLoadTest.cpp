@@ -32,22 +32,22 @@ TEST_F(PageLoad, LoadsAtTheRequestedDepth) {
     };
     for (const Case c : {Case{1, 1}, Case{2, 4}, Case{4, 4}, Case{8, 8}, Case{16, 8}, Case{24, 24}, Case{32, 24}}) {
         const auto page = codec.loadPage(file, 0, c.requested);
-        ASSERT_TRUE(page) << c.requested << page.error.toStdString();
-        EXPECT_EQ(page.value.image->bitsPerPixel(), c.loaded) << c.requested;
-        EXPECT_EQ(page.value.image->xResolution(), 150) << c.requested;
-        EXPECT_EQ(page.value.info.bitsPerPixel, 8);
-        EXPECT_EQ(page.value.info.formatName, QLatin1String("PNG"));
-        EXPECT_EQ(page.value.info.pageCount, 1);
+        ASSERT_TRUE(page) << c.requested << page.error().toStdString();
+        EXPECT_EQ(page.value().image->bitsPerPixel(), c.loaded) << c.requested;
+        EXPECT_EQ(page.value().image->xResolution(), 150) << c.requested;
+        EXPECT_EQ(page.value().info.bitsPerPixel, 8);
+        EXPECT_EQ(page.value().info.formatName, QLatin1String("PNG"));
+        EXPECT_EQ(page.value().info.pageCount, 1);
     }
     const auto bits = codec.loadPage(file, 0, 1);
-    EXPECT_EQ(PixelAt(*bits.value.image, 1, 0), 1u); // 127 is black
-    EXPECT_EQ(PixelAt(*bits.value.image, 2, 0), 0u); // 128 is white
-    EXPECT_EQ(PixelAt(*codec.loadPage(file, 0, 24).value.image, 1, 0) >> 8, 0x7f7f7fu);
+    EXPECT_EQ(PixelAt(*bits.value().image, 1, 0), 1u); // 127 is black
+    EXPECT_EQ(PixelAt(*bits.value().image, 2, 0), 0u); // 128 is white
+    EXPECT_EQ(PixelAt(*codec.loadPage(file, 0, 24).value().image, 1, 0) >> 8, 0x7f7f7fu);
 
     for (int bad : {0, -1, 33}) {
         const auto refused = codec.loadPage(file, 0, bad);
-        EXPECT_FALSE(refused.ok) << bad;
-        EXPECT_TRUE(refused.error.contains(QLatin1String("grey.png"))) << refused.error.toStdString();
+        EXPECT_FALSE(refused) << bad;
+        EXPECT_TRUE(refused.error().contains(QLatin1String("grey.png"))) << refused.error().toStdString();
     }
 }
 
@@ -59,12 +59,12 @@ TEST_F(PageLoad, ColourGoesToOneBitByLuminance) {
     const QString file = path(QStringLiteral("colour.bmp"));
     ASSERT_EQ(pixWrite(leptonica::NativePath(file).constData(), colour.get(), IFF_BMP), 0);
     const auto page = codec.loadPage(file, 0, 1);
-    ASSERT_TRUE(page) << page.error.toStdString();
-    EXPECT_EQ(page.value.info.bitsPerPixel, 24);
-    EXPECT_EQ(page.value.info.compressionName, QLatin1String("NONE"));
-    EXPECT_EQ(PixelAt(*page.value.image, 0, 0), 1u);
-    EXPECT_EQ(PixelAt(*page.value.image, 1, 0), 0u);
-    EXPECT_EQ(PixelAt(*page.value.image, 2, 0), 1u);
+    ASSERT_TRUE(page) << page.error().toStdString();
+    EXPECT_EQ(page.value().info.bitsPerPixel, 24);
+    EXPECT_EQ(page.value().info.compressionName, QLatin1String("NONE"));
+    EXPECT_EQ(PixelAt(*page.value().image, 0, 0), 1u);
+    EXPECT_EQ(PixelAt(*page.value().image, 1, 0), 0u);
+    EXPECT_EQ(PixelAt(*page.value().image, 2, 0), 1u);
 }
 
 TEST_F(PageLoad, OneBitFilesOfEitherPolarityReadBlackAsBlack) {
@@ -93,12 +93,12 @@ TEST_F(PageLoad, OneBitFilesOfEitherPolarityReadBlackAsBlack) {
 
     for (const QString& file : {minIsBlack, palette}) {
         const auto page = codec.loadPage(file, 0, 1);
-        ASSERT_TRUE(page) << page.error.toStdString();
+        ASSERT_TRUE(page) << page.error().toStdString();
         barcode::PageBitmap bitmap;
-        ASSERT_TRUE(page.value.image->toPageBitmap(bitmap));
+        ASSERT_TRUE(page.value().image->toPageBitmap(bitmap));
         EXPECT_EQ(bitmap.bits[0], 0x80) << file.toStdString(); // set bit = white
     }
-    EXPECT_EQ(codec.fileInfo(minIsBlack).value.compressionName, QLatin1String("PACKBITS"));
+    EXPECT_EQ(codec.fileInfo(minIsBlack).value().compressionName, QLatin1String("PACKBITS"));
 }
 
 TEST_F(PageLoad, SixteenBitGreyLoadsAtEveryDepth) {
@@ -119,18 +119,18 @@ TEST_F(PageLoad, SixteenBitGreyLoadsAtEveryDepth) {
     TIFFClose(tif);
 
     const auto info = codec.fileInfo(file);
-    ASSERT_TRUE(info) << info.error.toStdString();
-    EXPECT_EQ(info.value.bitsPerPixel, 16);
-    EXPECT_EQ(info.value.xResolution, 300); // 118.11 per centimetre
+    ASSERT_TRUE(info) << info.error().toStdString();
+    EXPECT_EQ(info.value().bitsPerPixel, 16);
+    EXPECT_EQ(info.value().xResolution, 300); // 118.11 per centimetre
     for (int depth : {1, 4, 8, 24}) {
         const auto page = codec.loadPage(file, 0, depth);
-        ASSERT_TRUE(page) << depth << page.error.toStdString();
-        EXPECT_EQ(page.value.image->bitsPerPixel(), depth);
-        EXPECT_EQ(page.value.image->xResolution(), 300);
+        ASSERT_TRUE(page) << depth << page.error().toStdString();
+        EXPECT_EQ(page.value().image->bitsPerPixel(), depth);
+        EXPECT_EQ(page.value().image->xResolution(), 300);
     }
     const auto bits = codec.loadPage(file, 0, 1);
-    EXPECT_EQ(PixelAt(*bits.value.image, 0, 0), 1u);
-    EXPECT_EQ(PixelAt(*bits.value.image, 1, 0), 0u);
+    EXPECT_EQ(PixelAt(*bits.value().image, 0, 0), 1u);
+    EXPECT_EQ(PixelAt(*bits.value().image, 1, 0), 0u);
 }
 
 TEST_F(PageLoad, PagesOutsideTheFileAreErrors) {
@@ -142,13 +142,13 @@ TEST_F(PageLoad, PagesOutsideTheFileAreErrors) {
     EXPECT_TRUE(codec.loadPage(file, 1, 1));
     for (int page : {2, -1}) {
         const auto missing = codec.loadPage(file, page, 1);
-        EXPECT_FALSE(missing.ok) << page;
-        EXPECT_TRUE(missing.error.contains(QLatin1String("2 page"))) << missing.error.toStdString();
+        EXPECT_FALSE(missing) << page;
+        EXPECT_TRUE(missing.error().contains(QLatin1String("2 page"))) << missing.error().toStdString();
     }
     const QString png = path(QStringLiteral("one.png"));
     ASSERT_TRUE(Image(BlackPixels(16, 16, {}))->saveAs(png, ImageFileFormat::Png));
-    EXPECT_FALSE(codec.loadPage(png, 1, 1).ok);
-    EXPECT_EQ(codec.pageCount(png).value, 1);
+    EXPECT_FALSE(codec.loadPage(png, 1, 1));
+    EXPECT_EQ(codec.pageCount(png).value(), 1);
 }
 
 } // namespace

@@ -86,7 +86,7 @@ TEST_F(PageMemoryLimit, APageTooLargeIsRefusedFromItsHeaderBeforeAnythingIsDecod
          "32000 x 32000 pixels at 8 bits per pixel would take 1954 MB of memory"},
         {"grey.tif", ClaimedTiff(32000, 32000, 8, 1), 8,
          "32000 x 32000 pixels at 8 bits per pixel would take 977 MB of memory"},
-        {"colour.png", ClaimedPng(scratch, *Image(GreyRamp(4, 4))->converted(24).value, 12000, 12000), 24,
+        {"colour.png", ClaimedPng(scratch, *Image(GreyRamp(4, 4))->converted(24).value(), 12000, 12000), 24,
          "12000 x 12000 pixels at 24 bits per pixel would take 962 MB of memory"},
         // A 1-bit page of this size loads; at 8 bits per pixel it takes 8 times the memory.
         {"one-bit.png", ClaimedPng(scratch, *Image(BlackPixels(4, 4, {{1, 1}})), 40000, 40000), 8,
@@ -96,14 +96,15 @@ TEST_F(PageMemoryLimit, APageTooLargeIsRefusedFromItsHeaderBeforeAnythingIsDecod
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         WriteBytes(path(c.name), c.bytes);
-        const ImageResult<ImageFileInfo> info = shipped.fileInfo(path(c.name));
-        ASSERT_TRUE(info.ok) << info.error.toStdString(); // the header reads
+        const Result<ImageFileInfo> info = shipped.fileInfo(path(c.name));
+        ASSERT_TRUE(info) << info.error().toStdString(); // the header reads
         watch.reset();
-        const ImageResult<LoadedPage> page = shipped.loadPage(path(c.name), 0, c.depth);
-        ASSERT_FALSE(page.ok);
-        EXPECT_EQ(page.error, QStringLiteral("Cannot read %1: the page is too large to load: %2, more than the 512 MB "
-                                             "allowed for a page")
-                                  .arg(path(c.name), QLatin1String(c.reason)));
+        const Result<LoadedPage> page = shipped.loadPage(path(c.name), 0, c.depth);
+        ASSERT_FALSE(page);
+        EXPECT_EQ(page.error(),
+                  QStringLiteral("Cannot read %1: the page is too large to load: %2, more than the 512 MB "
+                                 "allowed for a page")
+                      .arg(path(c.name), QLatin1String(c.reason)));
         EXPECT_EQ(watch.peak(), 0); // not a pixel was claimed
     }
 }
@@ -126,7 +127,7 @@ TEST_F(PageMemoryLimit, APageLoadsWhenItsLoadingKeepsToTheLimitAndLeptonicaHolds
     pixSetSpp(greyAlpha.get(), 4);
 
     const auto grey = Image(GreyRamp(w, h));
-    const auto colour = grey->converted(24).value;
+    const auto colour = grey->converted(24).value();
     const auto bw = Image(BlackPixels(w, h, {{5, 5}, {200, 100}}));
     ASSERT_TRUE(grey->saveAs(path("grey.png"), ImageFileFormat::Png));
     ASSERT_TRUE(colour->saveAs(path("colour.png"), ImageFileFormat::Png));
@@ -149,21 +150,20 @@ TEST_F(PageMemoryLimit, APageLoadsWhenItsLoadingKeepsToTheLimitAndLeptonicaHolds
           "grey.tif", "colour.tif", "palette.tif", "grey.jpg", "colour.jpg", "grey.bmp"}) {
         for (int depth : {1, 4, 8, 24}) {
             SCOPED_TRACE(std::string(name) + " at " + std::to_string(depth));
-            const ImageResult<qint64> needed = shipped.loadBytes(path(name), 0, depth);
-            ASSERT_TRUE(needed.ok) << needed.error.toStdString();
-            EXPECT_LE(needed.value, 13 * w * h); // three colour pages and a grey one at most
+            const Result<qint64> needed = shipped.loadBytes(path(name), 0, depth);
+            ASSERT_TRUE(needed) << needed.error().toStdString();
+            EXPECT_LE(needed.value(), 13 * w * h); // three colour pages and a grey one at most
 
             watch.reset();
-            const ImageResult<LoadedPage> loaded = LeptonicaImageCodec(needed.value).loadPage(path(name), 0, depth);
-            ASSERT_TRUE(loaded.ok) << loaded.error.toStdString();
-            EXPECT_EQ(loaded.value.image->bitsPerPixel(), depth);
-            EXPECT_LE(watch.peak(), needed.value); // the pages Leptonica made on the way
+            const Result<LoadedPage> loaded = LeptonicaImageCodec(needed.value()).loadPage(path(name), 0, depth);
+            ASSERT_TRUE(loaded) << loaded.error().toStdString();
+            EXPECT_EQ(loaded.value().image->bitsPerPixel(), depth);
+            EXPECT_LE(watch.peak(), needed.value()); // the pages Leptonica made on the way
             EXPECT_GE(watch.peak(), leptonica::PixBytes(w, h, depth == 24 ? 32 : depth));
 
-            const ImageResult<LoadedPage> refused =
-                LeptonicaImageCodec(needed.value - 1).loadPage(path(name), 0, depth);
-            ASSERT_FALSE(refused.ok);
-            EXPECT_TRUE(refused.error.contains("the page is too large to load")) << refused.error.toStdString();
+            const Result<LoadedPage> refused = LeptonicaImageCodec(needed.value() - 1).loadPage(path(name), 0, depth);
+            ASSERT_FALSE(refused);
+            EXPECT_TRUE(refused.error().contains("the page is too large to load")) << refused.error().toStdString();
         }
     }
 }

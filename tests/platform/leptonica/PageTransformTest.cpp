@@ -82,12 +82,12 @@ TEST(PageTransform, OtherAnglesGrowOnWhiteAndTurnClockwise) {
     for (int depth : {4, 8, 24}) {
         auto deep = Image(GreyRamp(60, 40))->converted(depth);
         ASSERT_TRUE(deep);
-        ASSERT_TRUE(deep.value->turn(-33.5));
-        EXPECT_EQ(deep.value->bitsPerPixel(), depth);
-        const l_uint32 corner = PixelAt(*deep.value, 0, 0);
+        ASSERT_TRUE(deep.value()->turn(-33.5));
+        EXPECT_EQ(deep.value()->bitsPerPixel(), depth);
+        const l_uint32 corner = PixelAt(*deep.value(), 0, 0);
         EXPECT_EQ(depth == 24 ? corner >> 8 : corner, depth == 4 ? 15u : depth == 8 ? 255u : 0xffffffu) << depth;
     }
-    EXPECT_FALSE(image->turn(std::numeric_limits<double>::quiet_NaN()).ok);
+    EXPECT_FALSE(image->turn(std::numeric_limits<double>::quiet_NaN()));
 }
 
 TEST(PageTransform, InvertFlipsEveryPixel) {
@@ -105,33 +105,33 @@ TEST(PageTransform, InvertFlipsEveryPixel) {
 TEST(PageTransform, RectangleCopyCropsClipsAndScales) {
     auto image = Image(RandomBits(50, 30, 5));
     auto crop = image->copyRect(QRect(7, 4, 20, 10));
-    ASSERT_TRUE(crop) << crop.error.toStdString();
-    ASSERT_EQ(crop.value->width(), 20);
-    ASSERT_EQ(crop.value->height(), 10);
-    EXPECT_EQ(crop.value->xResolution(), 300);
+    ASSERT_TRUE(crop) << crop.error().toStdString();
+    ASSERT_EQ(crop.value()->width(), 20);
+    ASSERT_EQ(crop.value()->height(), 10);
+    EXPECT_EQ(crop.value()->xResolution(), 300);
     int mismatches = 0;
     for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 20; ++x) mismatches += PixelAt(*crop.value, x, y) != PixelAt(*image, x + 7, y + 4);
+        for (int x = 0; x < 20; ++x) mismatches += PixelAt(*crop.value(), x, y) != PixelAt(*image, x + 7, y + 4);
     EXPECT_EQ(mismatches, 0);
 
     auto clipped = image->copyRect(QRect(40, 20, 30, 30));
     ASSERT_TRUE(clipped);
-    EXPECT_EQ(clipped.value->width(), 10);
-    EXPECT_EQ(clipped.value->height(), 10);
+    EXPECT_EQ(clipped.value()->width(), 10);
+    EXPECT_EQ(clipped.value()->height(), 10);
 
     auto outside = image->copyRect(QRect(60, 0, 5, 5));
-    EXPECT_FALSE(outside.ok);
-    EXPECT_FALSE(outside.error.isEmpty());
-    EXPECT_FALSE(image->copyRect(QRect(3, 3, 0, 5)).ok);
+    EXPECT_FALSE(outside);
+    EXPECT_FALSE(outside.error().isEmpty());
+    EXPECT_FALSE(image->copyRect(QRect(3, 3, 0, 5)));
 
     for (int depth : {1, 4, 8, 24}) {
         auto source = image->converted(depth);
         ASSERT_TRUE(source);
-        auto scaled = source.value->copyRect(QRect(0, 0, 50, 30), QSize(25, 60));
+        auto scaled = source.value()->copyRect(QRect(0, 0, 50, 30), QSize(25, 60));
         ASSERT_TRUE(scaled) << depth;
-        EXPECT_EQ(scaled.value->width(), 25);
-        EXPECT_EQ(scaled.value->height(), 60);
-        EXPECT_EQ(scaled.value->bitsPerPixel(), depth);
+        EXPECT_EQ(scaled.value()->width(), 25);
+        EXPECT_EQ(scaled.value()->height(), 60);
+        EXPECT_EQ(scaled.value()->bitsPerPixel(), depth);
     }
 }
 
@@ -144,25 +144,25 @@ TEST(PageTransform, ConversionThresholdsAtHalfGrey) {
     pixSetResolution(grey.get(), 150, 150);
     auto bits = Image(std::move(grey))->converted(1);
     ASSERT_TRUE(bits);
-    EXPECT_EQ(bits.value->bitsPerPixel(), 1);
-    EXPECT_EQ(bits.value->xResolution(), 150);
-    EXPECT_EQ(PixelAt(*bits.value, 0, 0), 1u);
-    EXPECT_EQ(PixelAt(*bits.value, 1, 0), 1u);
-    EXPECT_EQ(PixelAt(*bits.value, 2, 0), 0u);
-    EXPECT_EQ(PixelAt(*bits.value, 3, 0), 0u);
+    EXPECT_EQ(bits.value()->bitsPerPixel(), 1);
+    EXPECT_EQ(bits.value()->xResolution(), 150);
+    EXPECT_EQ(PixelAt(*bits.value(), 0, 0), 1u);
+    EXPECT_EQ(PixelAt(*bits.value(), 1, 0), 1u);
+    EXPECT_EQ(PixelAt(*bits.value(), 2, 0), 0u);
+    EXPECT_EQ(PixelAt(*bits.value(), 3, 0), 0u);
 
-    auto four = bits.value->converted(4);
+    auto four = bits.value()->converted(4);
     ASSERT_TRUE(four);
-    EXPECT_EQ(PixelAt(*four.value, 0, 0), 0u);
-    EXPECT_EQ(PixelAt(*four.value, 3, 0), 15u);
+    EXPECT_EQ(PixelAt(*four.value(), 0, 0), 0u);
+    EXPECT_EQ(PixelAt(*four.value(), 3, 0), 15u);
     // A conversion to the same depth is a copy of its own.
-    auto same = bits.value->converted(1);
+    auto same = bits.value()->converted(1);
     ASSERT_TRUE(same);
-    ASSERT_TRUE(same.value->invert());
-    EXPECT_EQ(PixelAt(*bits.value, 0, 0), 1u);
-    EXPECT_EQ(PixelAt(*same.value, 0, 0), 0u);
-    EXPECT_FALSE(bits.value->converted(0).ok);
-    EXPECT_FALSE(bits.value->converted(48).ok);
+    ASSERT_TRUE(same.value()->invert());
+    EXPECT_EQ(PixelAt(*bits.value(), 0, 0), 1u);
+    EXPECT_EQ(PixelAt(*same.value(), 0, 0), 0u);
+    EXPECT_FALSE(bits.value()->converted(0));
+    EXPECT_FALSE(bits.value()->converted(48));
 }
 
 } // namespace

@@ -21,17 +21,17 @@ std::unique_ptr<PageImage> PageWithBlock(const LeptonicaImageCodec& codec) {
     for (int y = 50; y < 70; ++y)
         for (int x = 100; x < 140; ++x) bitmap.row(bitmap.height - 1 - y)[x / 8] &= ~(0x80 >> (x % 8));
     auto page = codec.fromPageBitmap(bitmap, 300, 300);
-    EXPECT_TRUE(page.ok) << page.error.toStdString();
-    return std::move(page.value);
+    EXPECT_TRUE(page) << page.error().toStdString();
+    return std::move(page.value());
 }
 
 // The bounding box of the black pixels of a saved page (top row = top of the page).
 QRect InkBox(const LeptonicaImageCodec& codec, const QString& path) {
     auto loaded = codec.loadPage(path, 0, 1);
-    EXPECT_TRUE(loaded.ok) << loaded.error.toStdString();
-    if (!loaded.ok) return {};
+    EXPECT_TRUE(loaded) << loaded.error().toStdString();
+    if (!loaded) return {};
     barcode::PageBitmap bitmap;
-    EXPECT_TRUE(loaded.value.image->toPageBitmap(bitmap).ok);
+    EXPECT_TRUE(loaded.value().image->toPageBitmap(bitmap));
     QRect box;
     for (int y = 0; y < bitmap.height; ++y) {
         const std::uint8_t* row = bitmap.row(bitmap.height - 1 - y);
@@ -48,10 +48,10 @@ TEST(SaveRegionAsTiff, CropsByTheMarginsTurnsAndWritesLzwWithoutChangingThePage)
     const QString plain = dir.filePath("plain.tif");
     ASSERT_EQ(SaveRegionAsTiff(page.get(), plain, 0, 600, 900, 30, 100, 20, 60), RegionSaved);
     const auto info = codec.fileInfo(plain);
-    ASSERT_TRUE(info.ok);
-    EXPECT_EQ(info.value.compressionName, "LZW");
-    EXPECT_EQ(info.value.pageCount, 1);
-    EXPECT_EQ(QSize(info.value.width, info.value.height), QSize(600 - 20 - 60, 900 - 30 - 100));
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info.value().compressionName, "LZW");
+    EXPECT_EQ(info.value().pageCount, 1);
+    EXPECT_EQ(QSize(info.value().width, info.value().height), QSize(600 - 20 - 60, 900 - 30 - 100));
     EXPECT_EQ(InkBox(codec, plain), QRect(80, 20, 40, 20));
 
     // Turned by 180 degrees the block sits as far from the bottom right corner as it sat from the
@@ -64,7 +64,7 @@ TEST(SaveRegionAsTiff, CropsByTheMarginsTurnsAndWritesLzwWithoutChangingThePage)
     // One row off the bottom and nothing else: the page as it was, less that row.
     const QString whole = dir.filePath("whole.tif");
     ASSERT_EQ(SaveRegionAsTiff(page.get(), whole, 0, 600, 900, 0, 1, 0, 0), RegionSaved);
-    EXPECT_EQ(codec.fileInfo(whole).value.height, 899);
+    EXPECT_EQ(codec.fileInfo(whole).value().height, 899);
     EXPECT_EQ(InkBox(codec, whole), QRect(100, 50, 40, 20));
 }
 
@@ -74,7 +74,7 @@ TEST(SaveRegionAsTiff, ScalesDownToTheStorageResolutionOnlyWhenThePageIsFiner) {
     auto page = PageWithBlock(codec);
     const QString stored = dir.filePath("stored.tif");
     ASSERT_EQ(SaveRegionAsTiff(page.get(), stored, 0, 600, 900, 0, 0, 0, 0, 200), RegionSaved);
-    const auto info = codec.fileInfo(stored).value;
+    const auto info = codec.fileInfo(stored).value();
     EXPECT_EQ(QSize(info.width, info.height), QSize(400, 600));
     EXPECT_EQ(info.yResolution, 200);
     EXPECT_EQ(info.xResolution, 200);
@@ -84,8 +84,8 @@ TEST(SaveRegionAsTiff, ScalesDownToTheStorageResolutionOnlyWhenThePageIsFiner) {
 
     const QString kept = dir.filePath("kept.tif");
     ASSERT_EQ(SaveRegionAsTiff(page.get(), kept, 0, 600, 900, 0, 0, 0, 0, 400), RegionSaved);
-    EXPECT_EQ(codec.fileInfo(kept).value.yResolution, 300);
-    EXPECT_EQ(codec.fileInfo(kept).value.height, 900);
+    EXPECT_EQ(codec.fileInfo(kept).value().yResolution, 300);
+    EXPECT_EQ(codec.fileInfo(kept).value().height, 900);
 }
 
 TEST(SaveRegionAsTiff, NoPageMarginsLeavingNothingAndUnwritablePathsFailWithAReason) {

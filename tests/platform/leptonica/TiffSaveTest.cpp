@@ -48,33 +48,33 @@ TEST_F(TiffSave, AppendBuildsAMultiPageFileThatReadsBackExactly) {
     for (const Page& p : pages) {
         PixPtr pix = Noise(61 + p.depth, 40, p.depth, p.dpi);
         pixSetResolution(pix.get(), p.dpi, p.dpi + 1);
-        const ImageStatus saved =
+        const Status saved =
             Image(PixPtr(pixCopy(nullptr, pix.get())))->saveTiff(file, p.compression, TiffSaveMode::Append);
-        ASSERT_TRUE(saved) << saved.error.toStdString();
+        ASSERT_TRUE(saved) << saved.error().toStdString();
         written.push_back(std::move(pix));
     }
     const auto count = codec.pageCount(file);
     ASSERT_TRUE(count);
-    EXPECT_EQ(count.value, 6);
+    EXPECT_EQ(count.value(), 6);
 
     for (int i = 0; i < 6; ++i) {
         const auto info = codec.fileInfo(file, i);
-        ASSERT_TRUE(info) << info.error.toStdString();
-        EXPECT_EQ(info.value.compressionName, QLatin1String(pages[i].name)) << i;
-        EXPECT_EQ(info.value.bitsPerPixel, pages[i].depth) << i;
-        EXPECT_EQ(info.value.width, 61 + pages[i].depth) << i;
-        EXPECT_EQ(info.value.height, 40) << i;
-        EXPECT_EQ(info.value.pageCount, 6) << i;
-        EXPECT_EQ(info.value.pageNumber, i) << i;
-        EXPECT_EQ(info.value.xResolution, pages[i].dpi) << i;
-        EXPECT_EQ(info.value.yResolution, pages[i].dpi + 1) << i;
-        EXPECT_EQ(info.value.sizeInBytes, QFileInfo(file).size());
+        ASSERT_TRUE(info) << info.error().toStdString();
+        EXPECT_EQ(info.value().compressionName, QLatin1String(pages[i].name)) << i;
+        EXPECT_EQ(info.value().bitsPerPixel, pages[i].depth) << i;
+        EXPECT_EQ(info.value().width, 61 + pages[i].depth) << i;
+        EXPECT_EQ(info.value().height, 40) << i;
+        EXPECT_EQ(info.value().pageCount, 6) << i;
+        EXPECT_EQ(info.value().pageNumber, i) << i;
+        EXPECT_EQ(info.value().xResolution, pages[i].dpi) << i;
+        EXPECT_EQ(info.value().yResolution, pages[i].dpi + 1) << i;
+        EXPECT_EQ(info.value().sizeInBytes, QFileInfo(file).size());
 
         const auto loaded = codec.loadPage(file, i, pages[i].depth);
-        ASSERT_TRUE(loaded) << loaded.error.toStdString();
-        EXPECT_EQ(loaded.value.image->bitsPerPixel(), pages[i].depth) << i;
-        EXPECT_EQ(loaded.value.image->xResolution(), pages[i].dpi) << i;
-        EXPECT_EQ(DifferentPixels(PixOf(*loaded.value.image), written[i].get()), 0) << i;
+        ASSERT_TRUE(loaded) << loaded.error().toStdString();
+        EXPECT_EQ(loaded.value().image->bitsPerPixel(), pages[i].depth) << i;
+        EXPECT_EQ(loaded.value().image->xResolution(), pages[i].dpi) << i;
+        EXPECT_EQ(DifferentPixels(PixOf(*loaded.value().image), written[i].get()), 0) << i;
     }
     EXPECT_EQ(Entries(dir), QStringList{QStringLiteral("set.tif")});
 }
@@ -89,11 +89,11 @@ TEST_F(TiffSave, ReplaceWritesOnePageAndKeepsPermissions) {
     ASSERT_TRUE(
         Image(PixPtr(pixCopy(nullptr, last.get())))->saveTiff(file, TiffCompression::Lzw, TiffSaveMode::Replace));
 
-    EXPECT_EQ(codec.pageCount(file).value, 1);
+    EXPECT_EQ(codec.pageCount(file).value(), 1);
     const auto loaded = codec.loadPage(file, 0, 1);
     ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded.value.info.compressionName, QLatin1String("LZW"));
-    EXPECT_EQ(DifferentPixels(PixOf(*loaded.value.image), last.get()), 0);
+    EXPECT_EQ(loaded.value().info.compressionName, QLatin1String("LZW"));
+    EXPECT_EQ(DifferentPixels(PixOf(*loaded.value().image), last.get()), 0);
     const QFile::Permissions kept = QFileInfo(file).permissions();
     EXPECT_TRUE(kept.testFlags(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     EXPECT_FALSE(kept.testAnyFlags(QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
@@ -103,19 +103,18 @@ TEST_F(TiffSave, ReplaceWritesOnePageAndKeepsPermissions) {
 TEST_F(TiffSave, FailedWritesLeaveFilesAsTheyWere) {
     const QString text = path(QStringLiteral("notes.tif"));
     WriteBytes(text, "not an image\n");
-    const ImageStatus appendToText =
+    const Status appendToText =
         Image(Noise(20, 20, 1, 1))->saveTiff(text, TiffCompression::CcittG4, TiffSaveMode::Append);
-    EXPECT_FALSE(appendToText.ok);
-    EXPECT_TRUE(appendToText.error.contains(QLatin1String("notes.tif"))) << appendToText.error.toStdString();
+    EXPECT_FALSE(appendToText);
+    EXPECT_TRUE(appendToText.error().contains(QLatin1String("notes.tif"))) << appendToText.error().toStdString();
     EXPECT_EQ(ReadBytes(text), QByteArray("not an image\n"));
 
     const QString g4 = path(QStringLiteral("g4.tif"));
     ASSERT_TRUE(Image(Noise(20, 20, 1, 2))->saveTiff(g4, TiffCompression::CcittG4, TiffSaveMode::Replace));
     const QByteArray before = ReadBytes(g4);
-    const ImageStatus deepAsG4 =
-        Image(Noise(20, 20, 8, 3))->saveTiff(g4, TiffCompression::CcittG4, TiffSaveMode::Replace);
-    EXPECT_FALSE(deepAsG4.ok);
-    EXPECT_TRUE(deepAsG4.error.contains(QLatin1String("1-bit"))) << deepAsG4.error.toStdString();
+    const Status deepAsG4 = Image(Noise(20, 20, 8, 3))->saveTiff(g4, TiffCompression::CcittG4, TiffSaveMode::Replace);
+    EXPECT_FALSE(deepAsG4);
+    EXPECT_TRUE(deepAsG4.error().contains(QLatin1String("1-bit"))) << deepAsG4.error().toStdString();
     EXPECT_EQ(ReadBytes(g4), before);
 
     EXPECT_FALSE(Image(Noise(20, 20, 1, 4))
@@ -129,14 +128,13 @@ TEST_F(TiffSave, FailedWritesLeaveFilesAsTheyWere) {
     struct rlimit small = old;
     small.rlim_cur = 4096;
     setrlimit(RLIMIT_FSIZE, &small);
-    const ImageStatus cutShort =
-        Image(Noise(600, 400, 8, 5))->saveTiff(g4, TiffCompression::None, TiffSaveMode::Replace);
-    const ImageStatus appendCutShort =
+    const Status cutShort = Image(Noise(600, 400, 8, 5))->saveTiff(g4, TiffCompression::None, TiffSaveMode::Replace);
+    const Status appendCutShort =
         Image(Noise(600, 400, 8, 5))->saveTiff(g4, TiffCompression::None, TiffSaveMode::Append);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(cutShort.ok);
-    EXPECT_FALSE(appendCutShort.ok);
+    EXPECT_FALSE(cutShort);
+    EXPECT_FALSE(appendCutShort);
     EXPECT_EQ(ReadBytes(g4), before);
 
     EXPECT_EQ(Entries(dir), (QStringList{QStringLiteral("g4.tif"), QStringLiteral("notes.tif")}));
@@ -155,19 +153,19 @@ TEST_F(TiffSave, OtherFormatsRoundTripWithResolutions) {
         const QString file = path(QLatin1String(c.name));
         PixPtr pix = Noise(48, 32, c.depth, 1);
         pixSetResolution(pix.get(), 200, 200);
-        const ImageStatus saved = Image(PixPtr(pixCopy(nullptr, pix.get())))->saveAs(file, c.format, 90);
-        ASSERT_TRUE(saved) << c.name << saved.error.toStdString();
+        const Status saved = Image(PixPtr(pixCopy(nullptr, pix.get())))->saveAs(file, c.format, 90);
+        ASSERT_TRUE(saved) << c.name << saved.error().toStdString();
         const auto info = codec.fileInfo(file);
-        ASSERT_TRUE(info) << c.name << info.error.toStdString();
-        EXPECT_EQ(info.value.width, 48) << c.name;
-        EXPECT_EQ(info.value.pageCount, 1) << c.name;
-        EXPECT_EQ(info.value.xResolution, 200) << c.name;
-        EXPECT_EQ(info.value.yResolution, 200) << c.name;
+        ASSERT_TRUE(info) << c.name << info.error().toStdString();
+        EXPECT_EQ(info.value().width, 48) << c.name;
+        EXPECT_EQ(info.value().pageCount, 1) << c.name;
+        EXPECT_EQ(info.value().xResolution, 200) << c.name;
+        EXPECT_EQ(info.value().yResolution, 200) << c.name;
         const auto loaded = codec.loadPage(file, 0, c.depth);
-        ASSERT_TRUE(loaded) << c.name << loaded.error.toStdString();
-        EXPECT_EQ(loaded.value.image->xResolution(), 200) << c.name;
+        ASSERT_TRUE(loaded) << c.name << loaded.error().toStdString();
+        EXPECT_EQ(loaded.value().image->xResolution(), 200) << c.name;
         if (c.lossless) {
-            EXPECT_EQ(DifferentPixels(PixOf(*loaded.value.image), pix.get()), 0) << c.name;
+            EXPECT_EQ(DifferentPixels(PixOf(*loaded.value().image), pix.get()), 0) << c.name;
         }
     }
 }

@@ -116,24 +116,24 @@ TEST_F(SaneTestBackend, TheFeederBatchBecomesOneBitG4PagesWhateverTheScanMode) {
         SaneScanner scanner(codec, station);
         ScannerSignals reported;
         reported.watch(scanner);
-        ASSERT_TRUE(scanner.startScan(settings()).ok);
+        ASSERT_TRUE(scanner.startScan(settings()));
         ASSERT_TRUE(WaitUntil([&] { return reported.ended(); }));
         EXPECT_EQ(reported.seen, QStringList{"done"});
 
-        const ImageResult<int> pages = codec.pageCount(imageSet);
-        ASSERT_TRUE(pages.ok) << pages.error.toStdString();
-        EXPECT_EQ(pages.value, 10); // the test feeder holds ten sheets
-        for (int p = 0; p < pages.value; ++p) {
-            const ImageResult<ImageFileInfo> info = codec.fileInfo(imageSet, p);
-            ASSERT_TRUE(info.ok);
-            EXPECT_EQ(info.value.bitsPerPixel, 1);
-            EXPECT_EQ(info.value.compressionName, "FAXCCITT4");
-            EXPECT_EQ(info.value.width, 582); // 148 mm at 100 dpi
-            EXPECT_EQ(info.value.xResolution, 100);
+        const Result<int> pages = codec.pageCount(imageSet);
+        ASSERT_TRUE(pages) << pages.error().toStdString();
+        EXPECT_EQ(pages.value(), 10); // the test feeder holds ten sheets
+        for (int p = 0; p < pages.value(); ++p) {
+            const Result<ImageFileInfo> info = codec.fileInfo(imageSet, p);
+            ASSERT_TRUE(info);
+            EXPECT_EQ(info.value().bitsPerPixel, 1);
+            EXPECT_EQ(info.value().compressionName, "FAXCCITT4");
+            EXPECT_EQ(info.value().width, 582); // 148 mm at 100 dpi
+            EXPECT_EQ(info.value().xResolution, 100);
         }
-        ImageResult<LoadedPage> first = codec.loadPage(imageSet, 0, 1);
-        ASSERT_TRUE(first.ok);
-        const double black = test::BlackShare(*first.value.image);
+        Result<LoadedPage> first = codec.loadPage(imageSet, 0, 1);
+        ASSERT_TRUE(first);
+        const double black = test::BlackShare(*first.value().image);
         EXPECT_GE(black, c.minBlack);
         EXPECT_LE(black, c.maxBlack);
         EXPECT_FALSE(QFile::exists(ImageSetBatch::workFileFor(imageSet)));
@@ -147,10 +147,10 @@ TEST_F(SaneTestBackend, AFlatbedGivesOnePageAndPageCountEndsAFeederBatch) {
         SaneScanner scanner(codec, conf(QStringLiteral("depth=1"), QString::fromLatin1(source)));
         ScannerSignals reported;
         reported.watch(scanner);
-        ASSERT_TRUE(scanner.startScan(settings(pageCount)).ok);
+        ASSERT_TRUE(scanner.startScan(settings(pageCount)));
         ASSERT_TRUE(WaitUntil([&] { return reported.ended(); }));
         EXPECT_EQ(reported.seen, QStringList{"done"});
-        EXPECT_EQ(codec.pageCount(imageSet).value, expected);
+        EXPECT_EQ(codec.pageCount(imageSet).value(), expected);
     }
 }
 
@@ -201,9 +201,9 @@ TEST_F(SaneTestBackend, DeviceErrorsKeepThePreviousBatchAndCarryTheDevicesMessag
         ASSERT_EQ(sane_open("test:0", &handle), SANE_STATUS_GOOD);
         for (const auto& [name, value] : {std::pair{"source", "Automatic Document Feeder"}, std::pair{"depth", "1"},
                                           std::pair{"resolution", "75"}, std::pair{"read-return-value", status}}) {
-            ASSERT_TRUE(sane::SetOption(handle, QString::fromLatin1(name), QString::fromLatin1(value)).ok) << name;
+            ASSERT_TRUE(sane::SetOption(handle, QString::fromLatin1(name), QString::fromLatin1(value))) << name;
         }
-        ASSERT_TRUE(sane::SetPageSize(handle, QStringLiteral("A5")).ok);
+        ASSERT_TRUE(sane::SetPageSize(handle, QStringLiteral("A5")));
 
         auto sheets = std::make_unique<sane::SaneBatchSource>(handle, codec, 100, true, 75);
         const std::optional<BatchResult> ended = runBatch(std::make_unique<AfterTheBackendsReader>(std::move(sheets)));
@@ -220,23 +220,23 @@ TEST_F(SaneTestBackend, StartFailuresAreReportedAtOnce) {
     ScannerConf missing = conf(QString());
     missing.setValue(QStringLiteral("device"), QStringLiteral("test:9"));
     SaneScanner absent(codec, missing);
-    ScanStatus status = absent.startScan(settings());
-    EXPECT_FALSE(status.ok);
-    EXPECT_EQ(status.error, "Cannot open scanner test:9: Invalid argument");
+    Status status = absent.startScan(settings());
+    EXPECT_FALSE(status);
+    EXPECT_EQ(status.error(), "Cannot open scanner test:9: Invalid argument");
 
     SaneScanner badOption(codec, conf(QStringLiteral("test-picture=Sunset")));
     status = badOption.startScan(settings());
-    EXPECT_FALSE(status.ok);
-    EXPECT_EQ(status.error, "test:0: Cannot set test-picture to \"Sunset\": the scanner does not offer it");
+    EXPECT_FALSE(status);
+    EXPECT_EQ(status.error(), "test:0: Cannot set test-picture to \"Sunset\": the scanner does not offer it");
 
     SaneScanner scanner(codec, conf(QStringLiteral("depth=1")));
     ScannerSignals reported;
     reported.watch(scanner);
-    ASSERT_TRUE(scanner.startScan(settings()).ok);
+    ASSERT_TRUE(scanner.startScan(settings()));
     EXPECT_TRUE(scanner.isScanning());
     status = scanner.startScan(settings());
-    EXPECT_EQ(status.error, "The scanner is busy with a batch");
-    EXPECT_EQ(scanner.selectSource().error, "The scanner is busy with a batch");
+    EXPECT_EQ(status.error(), "The scanner is busy with a batch");
+    EXPECT_EQ(scanner.selectSource().error(), "The scanner is busy with a batch");
     ASSERT_TRUE(WaitUntil([&] { return reported.ended(); }));
     EXPECT_EQ(reported.seen, QStringList{"done"});
 }
@@ -270,7 +270,7 @@ TEST_F(SaneTestBackend, APageLargerThanThePageLimitEndsTheBatchAndOneJustWithinL
             options.insert(options.end(),
                            {{"source", "Automatic Document Feeder"}, {"test-picture", "Grid"}, {"resolution", "40"}});
             for (const auto& [name, value] : options)
-                EXPECT_TRUE(sane::SetOption(handle, QString::fromLatin1(name), QString::fromLatin1(value)).ok) << name;
+                EXPECT_TRUE(sane::SetOption(handle, QString::fromLatin1(name), QString::fromLatin1(value))) << name;
             EXPECT_EQ(sane_get_parameters(handle, &declared), SANE_STATUS_GOOD);
             return handle;
         };
@@ -281,14 +281,14 @@ TEST_F(SaneTestBackend, APageLargerThanThePageLimitEndsTheBatchAndOneJustWithinL
 
         const std::optional<BatchResult> first = scanOnePage(codec);
         ASSERT_TRUE(first && first->replaced && first->error.isEmpty()) << (first ? first->error.toStdString() : "");
-        const ImageResult<LoadedPage> page = codec.loadPage(imageSet, 0, 1);
-        ASSERT_TRUE(page.ok);
-        const int width = page.value.image->width(), lines = page.value.image->height();
+        const Result<LoadedPage> page = codec.loadPage(imageSet, 0, 1);
+        ASSERT_TRUE(page);
+        const int width = page.value().image->width(), lines = page.value().image->height();
         EXPECT_EQ(width, declared.pixels_per_line);
         EXPECT_EQ(lines, c.knownLength ? declared.lines : lines);
         EXPECT_EQ(declared.lines > 0, c.knownLength);
         // Three frames of one grey level each make the same page as one frame of colour.
-        const double black = test::BlackShare(*page.value.image);
+        const double black = test::BlackShare(*page.value().image);
         EXPECT_GT(black, 0.01);
         if (c.frames == 3) {
             EXPECT_NEAR(black, colourBlack, 0.002);
@@ -331,8 +331,8 @@ TEST_F(SaneTestBackend, AJamMidBatchKeepsThePagesScannedBeforeIt) {
     ASSERT_TRUE(library.ok());
     SANE_Handle handle = nullptr;
     ASSERT_EQ(sane_open("test:0", &handle), SANE_STATUS_GOOD);
-    sane::SetOption(handle, QStringLiteral("source"), QStringLiteral("Automatic Document Feeder"));
-    sane::SetOption(handle, QStringLiteral("depth"), QStringLiteral("1"));
+    ASSERT_TRUE(sane::SetOption(handle, QStringLiteral("source"), QStringLiteral("Automatic Document Feeder")));
+    ASSERT_TRUE(sane::SetOption(handle, QStringLiteral("depth"), QStringLiteral("1")));
 
     auto sheets = std::make_unique<sane::SaneBatchSource>(handle, codec, 100, true, 100);
     const std::optional<BatchResult> ended = runBatch(std::make_unique<JamsAtFourthSheet>(std::move(sheets)));
@@ -341,7 +341,7 @@ TEST_F(SaneTestBackend, AJamMidBatchKeepsThePagesScannedBeforeIt) {
     EXPECT_TRUE(result.replaced);
     EXPECT_EQ(result.pages, 3);
     EXPECT_EQ(result.error, "Document feeder jammed");
-    EXPECT_EQ(codec.pageCount(imageSet).value, 3);
+    EXPECT_EQ(codec.pageCount(imageSet).value(), 3);
 }
 
 TEST_F(SaneTestBackend, TheChosenDeviceAndSettingsAreRememberedForTheStation) {
@@ -363,9 +363,9 @@ TEST_F(SaneTestBackend, TheChosenDeviceAndSettingsAreRememberedForTheStation) {
         return !cancelSettings;
     };
     SaneScanner scanner(codec, conf(QStringLiteral("test-picture=Sunset")), dialogs);
-    EXPECT_FALSE(scanner.startScan(settings()).ok);
+    EXPECT_FALSE(scanner.startScan(settings()));
 
-    ASSERT_TRUE(scanner.selectSource().ok);
+    ASSERT_TRUE(scanner.selectSource());
     ASSERT_EQ(offered.size(), 2);
     EXPECT_EQ(offered[0].name, "test:0");
     EXPECT_EQ(offered[1].name, "test:1");
@@ -377,8 +377,8 @@ TEST_F(SaneTestBackend, TheChosenDeviceAndSettingsAreRememberedForTheStation) {
 
     ScanSettings withSetup = settings();
     withSetup.ShowSetupBeforeScan = true;
-    const ScanStatus cancelled = scanner.startScan(withSetup);
-    EXPECT_TRUE(cancelled.ok && cancelled.cancelled);
+    const Status cancelled = scanner.startScan(withSetup);
+    EXPECT_TRUE(cancelled && cancelled.cancelled());
     EXPECT_FALSE(scanner.isScanning());
     QStringList names;
     for (const ScannerSetting& s : settingsShown) names.append(s.name);

@@ -27,8 +27,8 @@ protected:
 
     static QByteArray readAll(const ZipArchive& archive, const QString& name) {
         QByteArray data;
-        const ZipStatus status = archive.read(name, data);
-        EXPECT_TRUE(status) << status.error.toStdString();
+        const Status status = archive.read(name, data);
+        EXPECT_TRUE(status) << status.error().toStdString();
         return data;
     }
 
@@ -74,8 +74,8 @@ TEST_F(LibzipArchiveTest, AddedEntriesReadBackAfterCommitAndReopen) {
     EXPECT_EQ(readAll(*archive, "page1.tif"), Compressible) << "pending data reads back";
     EXPECT_FALSE(QFile::exists(path)) << "nothing written before the commit";
 
-    const ZipStatus committed = archive->commit();
-    ASSERT_TRUE(committed) << committed.error.toStdString();
+    const Status committed = archive->commit();
+    ASSERT_TRUE(committed) << committed.error().toStdString();
     ASSERT_TRUE(QFile::exists(path));
     EXPECT_EQ(archive->count(), 3) << "the archive stays usable after a commit";
     EXPECT_EQ(readAll(*archive, "page2.bin"), binary);
@@ -148,8 +148,8 @@ TEST_F(LibzipArchiveTest, FileExistsOnlyWhileItHasEntries) {
     ASSERT_TRUE(archive->commit());
     ASSERT_TRUE(QFile::exists(path));
     EXPECT_EQ(archive->remove({"ONLY.TIF"}), 1);
-    const ZipStatus status = archive->commit();
-    EXPECT_TRUE(status) << status.error.toStdString();
+    const Status status = archive->commit();
+    EXPECT_TRUE(status) << status.error().toStdString();
     EXPECT_FALSE(QFile::exists(path)) << "an archive left without entries is deleted";
     EXPECT_EQ(archive->count(), 0);
     EXPECT_TRUE(archive->add("again.tif", "y", modified)) << "still usable";
@@ -199,9 +199,9 @@ TEST_F(LibzipArchiveTest, DamagedFilesGiveAClearErrorNotACrash) {
     auto archive = open(path);
     ASSERT_TRUE(archive);
     QByteArray data;
-    const ZipStatus status = archive->read("page.tif", data);
+    const Status status = archive->read("page.tif", data);
     EXPECT_FALSE(status);
-    EXPECT_TRUE(status.error.contains("page.tif")) << status.error.toStdString();
+    EXPECT_TRUE(status.error().contains("page.tif")) << status.error().toStdString();
     EXPECT_TRUE(data.isEmpty());
 }
 
@@ -209,9 +209,9 @@ TEST_F(LibzipArchiveTest, CommitThatCannotWriteFailsAndLeavesNothingBehind) {
     auto archive = open(pathOf("missing/store.zip"));
     ASSERT_TRUE(archive) << "a missing folder is found out by the commit";
     ASSERT_TRUE(archive->add("page.tif", "x", modified));
-    ZipStatus status = archive->commit();
+    Status status = archive->commit();
     EXPECT_FALSE(status);
-    EXPECT_TRUE(status.error.contains(pathOf("missing/store.zip"))) << status.error.toStdString();
+    EXPECT_TRUE(status.error().contains(pathOf("missing/store.zip"))) << status.error().toStdString();
     EXPECT_EQ(archive->count(), 1) << "the changes are kept for another try";
     EXPECT_FALSE(archive->commit());
 
@@ -233,7 +233,7 @@ TEST_F(LibzipArchiveTest, CommitThatCannotWriteFailsAndLeavesNothingBehind) {
     writeFile(pathOf("media"), "in the way");
     status = archive->commit();
     EXPECT_FALSE(status);
-    EXPECT_FALSE(status.error.isEmpty());
+    EXPECT_FALSE(status.error().isEmpty());
     EXPECT_EQ(QDir(pathOf("moved")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({"store.zip"}));
     EXPECT_EQ(fileData(pathOf("moved/store.zip")), before);
 }
@@ -241,9 +241,9 @@ TEST_F(LibzipArchiveTest, CommitThatCannotWriteFailsAndLeavesNothingBehind) {
 TEST_F(LibzipArchiveTest, NamesWithAFolderOrLevelsOutOfRangeAreRefused) {
     auto archive = open(pathOf("store.zip"));
     for (const QString& name : {QString(), QString("dir/page.tif"), QString("dir\\page.tif")}) {
-        const ZipStatus status = archive->add(name, "x", modified);
+        const Status status = archive->add(name, "x", modified);
         EXPECT_FALSE(status) << name.toStdString();
-        EXPECT_FALSE(status.error.isEmpty());
+        EXPECT_FALSE(status.error().isEmpty());
     }
     EXPECT_FALSE(archive->add("page.tif", "x", modified, 10));
     EXPECT_FALSE(archive->add("page.tif", "x", modified, -1));
