@@ -21,6 +21,7 @@ set(PLATFORM_TESTS_SOURCES
     sane/SaneFramesTest.cpp
     sane/SaneScannerTest.cpp
     sane/ScanTestSupport.h
+    sane/TestBackendReader.cpp
     volumes/LoopMedium.h
     volumes/SystemVolumesTest.cpp
     zip/LibzipArchiveTest.cpp
