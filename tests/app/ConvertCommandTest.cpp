@@ -1,6 +1,6 @@
-#include "support/StationDir.h"
-#include "support/BatchSketch.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
+#include "support/BatchSketch.h"
+#include "support/StationDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "support/StationDir.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
+#include "support/StationDir.h"
 
 #include <QCryptographicHash>
 #include <QProcess>

@@ -1,8 +1,8 @@
 // kestrova decode-batch stopped dead at every step and run again: every page of the batch ends up
 // written exactly once, as a decoded file or a problem page, with no temporary file left behind.
-#include "support/StationDir.h"
-#include "support/BatchSketch.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
+#include "support/BatchSketch.h"
+#include "support/StationDir.h"
 
 #include <QCryptographicHash>
 #include <QRegularExpression>

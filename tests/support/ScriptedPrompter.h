@@ -25,8 +25,7 @@ public:
 
     MessageResult message(const QString& caption, const QString& text, MessageIcon icon,
                           MessageButtons buttons) override;
-    std::optional<QString> inputBox(const QString& caption, const QString& prompt,
-                                    const QString& defaultText) override;
+    std::optional<QString> inputBox(const QString& caption, const QString& prompt, const QString& defaultText) override;
 
     const std::vector<Shown>& shown() const { return m_shown; }
     bool allAnswered() const { return m_script.empty(); }

@@ -27,8 +27,7 @@ void PrintHelp() {
     Out(QStringLiteral("kestrova: the KestrovaNT station from the command line\n\nCommands:"));
     auto commands = Commands();
     std::sort(commands.begin(), commands.end(), [](auto& a, auto& b) { return a.name < b.name; });
-    for (const Command& c : commands)
-        Out(QStringLiteral("  %1 %2\n      %3").arg(c.name, c.usage, c.summary));
+    for (const Command& c : commands) Out(QStringLiteral("  %1 %2\n      %3").arg(c.name, c.usage, c.summary));
 }
 
 } // namespace

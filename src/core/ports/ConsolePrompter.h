@@ -14,8 +14,7 @@ public:
 
     MessageResult message(const QString& caption, const QString& text, MessageIcon icon,
                           MessageButtons buttons) override;
-    std::optional<QString> inputBox(const QString& caption, const QString& prompt,
-                                    const QString& defaultText) override;
+    std::optional<QString> inputBox(const QString& caption, const QString& prompt, const QString& defaultText) override;
 
 private:
     FILE* m_out;

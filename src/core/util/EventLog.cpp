@@ -37,8 +37,8 @@ QString EventLog::timeStamp(const QDateTime& at) const {
     const QDate d = at.date();
     const QTime t = at.time();
     auto two = [](int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
-    return two(d.day()) + m_dateSep + two(d.month()) + QLatin1Char(' ') + two(t.hour()) + m_timeSep +
-           two(t.minute()) + m_timeSep + QLatin1String(" +");
+    return two(d.day()) + m_dateSep + two(d.month()) + QLatin1Char(' ') + two(t.hour()) + m_timeSep + two(t.minute()) +
+           m_timeSep + QLatin1String(" +");
 }
 
 void EventLog::LogEvent(const QString& message) {

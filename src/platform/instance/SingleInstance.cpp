@@ -17,7 +17,9 @@ QString SingleInstance::defaultKey() {
 SingleInstance::SingleInstance(QString key, QObject* parent)
     : QObject(parent), m_key(key.isEmpty() ? defaultKey() : std::move(key)) {}
 
-SingleInstance::~SingleInstance() { release(); }
+SingleInstance::~SingleInstance() {
+    release();
+}
 
 bool SingleInstance::acquire() {
     m_lock = std::make_unique<QLockFile>(QDir::tempPath() + QLatin1Char('/') + m_key + QLatin1String(".lock"));

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "support/BatchSketch.h"
 #include "core/station/Station.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
+#include "support/BatchSketch.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "integration/decode/DecodeRig.h"
 #include "core/scan/ProblemResolution.h"
+#include "integration/decode/DecodeRig.h"
 
 #include <QStringList>
 #include <memory>

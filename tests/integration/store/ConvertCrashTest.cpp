@@ -1,7 +1,7 @@
 // The convert pass killed at each of its steps, then run again: every page ends stored exactly once.
-#include "support/StationDir.h"
-#include "support/BatchSketch.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
+#include "support/BatchSketch.h"
+#include "support/StationDir.h"
 
 #include <QDirIterator>
 #include <QSqlDatabase>
