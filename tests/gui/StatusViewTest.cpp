@@ -37,9 +37,9 @@ struct StatusView {
         const QStringList names = {"", "scan", "problems", "decoded", "remote", "store", "local", "backup"};
         for (int slot = 1; slot < names.size(); ++slot) {
             QDir().mkpath(t.path(names[slot]));
-            station.SetupInfo.Directories[slot] = t.path(names[slot]) + "/";
+            station.editSetup().SetupInfo.Directories[slot] = t.path(names[slot]) + "/";
         }
-        station.SetupInfo.StationMode = ModeSingle;
+        station.editSetup().SetupInfo.StationMode = ModeSingle;
         station.ui.ServerGroupVisible = true;
         monitor.install();
     }
@@ -85,8 +85,8 @@ TEST(StatusView, TheWindowShowsWhatTheMonitorComputed) {
 
 TEST(StatusView, DeviceLabelsReplaceTheBars) {
     StatusView v;
-    v.station.SetupInfo.StationMode = ModeRemote;
-    v.station.SetupInfo.Directories[SlotImageStore] = DriveDisabled;
+    v.station.editSetup().SetupInfo.StationMode = ModeRemote;
+    v.station.editSetup().SetupInfo.Directories[SlotImageStore] = DriveDisabled;
     QDir(v.t.path("backup")).removeRecursively(); // the scan server is unreachable
     v.station.RefreshStatus();
     TMainForm& f = v.form;

@@ -41,9 +41,9 @@ QJsonValue Amount(std::int64_t amount) {
 QJsonObject Drive(const Station& station, const StatusMonitor& monitor, int drive, int slot, const QString& group) {
     const std::optional<int> perMille = monitor.freePerMille(drive);
     return {{QStringLiteral("group"), group},
-            {QStringLiteral("path"), station.SetupInfo.Directories[slot]},
-            {QStringLiteral("FreeSpace"), Amount(station.SetupInfo.FreeSpace[drive])},
-            {QStringLiteral("TotalSpace"), Amount(station.SetupInfo.TotalSpace[drive])},
+            {QStringLiteral("path"), station.setup().SetupInfo.Directories[slot]},
+            {QStringLiteral("FreeSpace"), Amount(station.setup().SetupInfo.FreeSpace[drive])},
+            {QStringLiteral("TotalSpace"), Amount(station.setup().SetupInfo.TotalSpace[drive])},
             {QStringLiteral("freePerMille"), perMille ? QJsonValue(*perMille) : QJsonValue()}};
 }
 
@@ -87,7 +87,7 @@ int Status(const QStringList& args) {
     if (outcome == SetupOutcome::EndNow) return 1;
 
     // A dashboard reads: it neither creates a missing database nor upgrades an old one.
-    const QString folder = station.ProgramDir + QStringLiteral("ImageDatabase/");
+    const QString folder = station.setup().ProgramDir + QStringLiteral("ImageDatabase/");
     std::unique_ptr<TImageDataModule> data;
     QString databaseError;
     if (QFileInfo::exists(folder + QLatin1String(PostgresUriFileName)) ||

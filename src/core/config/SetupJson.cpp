@@ -54,23 +54,23 @@ QJsonObject SetupInfoToJson(const setupinformation& s) {
 }
 
 QJsonObject GlobalsToJson(const Station& st) {
-    const TCertificateInfo& c = st.CertificateInfo;
-    return {{QStringLiteral("StoreMask"), st.StoreMask},
-            {QStringLiteral("Slot8Mask"), st.Slot8Mask},
-            {QStringLiteral("StorageResolution"), st.StorageResolution},
-            {QStringLiteral("ColourDepth"), st.ColourDepth},
-            {QStringLiteral("ImagePerBarcode"), st.ImagePerBarcode},
-            {QStringLiteral("FileSecurityOn"), st.FileSecurityOn},
-            {QStringLiteral("SecurityDomain"), st.SecurityDomain},
-            {QStringLiteral("SigningOn"), st.SigningOn},
+    const TCertificateInfo& c = st.setup().CertificateInfo;
+    return {{QStringLiteral("StoreMask"), st.setup().StoreMask},
+            {QStringLiteral("Slot8Mask"), st.setup().Slot8Mask},
+            {QStringLiteral("StorageResolution"), st.setup().StorageResolution},
+            {QStringLiteral("ColourDepth"), st.setup().ColourDepth},
+            {QStringLiteral("ImagePerBarcode"), st.setup().ImagePerBarcode},
+            {QStringLiteral("FileSecurityOn"), st.setup().FileSecurityOn},
+            {QStringLiteral("SecurityDomain"), st.setup().SecurityDomain},
+            {QStringLiteral("SigningOn"), st.setup().SigningOn},
             {QStringLiteral("CertificateInfo"), QJsonObject{{QStringLiteral("Store"), c.Store},
                                                             {QStringLiteral("Text"), c.Text},
                                                             {QStringLiteral("Serial"), c.Serial},
                                                             {QStringLiteral("Address"), c.Address},
                                                             {QStringLiteral("Extra"), c.Extra}}},
-            {QStringLiteral("LocalImagesFlag"), st.LocalImagesFlag},
-            {QStringLiteral("ProgramDir"), st.ProgramDir},
-            {QStringLiteral("TempDir"), st.TempDir},
+            {QStringLiteral("LocalImagesFlag"), st.setup().LocalImagesFlag},
+            {QStringLiteral("ProgramDir"), st.setup().ProgramDir},
+            {QStringLiteral("TempDir"), st.setup().TempDir},
             {QStringLiteral("ProblemSkipCount"), st.ProblemSkipCount}};
 }
 
@@ -90,7 +90,7 @@ QJsonObject WindowToJson(const MainWindowState& ui) {
 } // namespace
 
 QJsonObject SetupToJson(const Station& station) {
-    return {{QStringLiteral("SetupInfo"), SetupInfoToJson(station.SetupInfo)},
+    return {{QStringLiteral("SetupInfo"), SetupInfoToJson(station.setup().SetupInfo)},
             {QStringLiteral("globals"), GlobalsToJson(station)},
             {QStringLiteral("ui"), WindowToJson(station.ui)}};
 }

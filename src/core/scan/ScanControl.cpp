@@ -43,7 +43,7 @@ QString ImageSetFile(const QString& scanDir) {
 ScanControl::ScanControl(Station& station, Scanner& scanner, const ImageCodec& codec, QObject* parent)
     : QObject(parent), m_station(station), m_scanner(scanner), m_codec(codec) {
     m_decode = [this] {
-        DecodeImages(m_station, m_codec, ImageSetFile(m_station.SetupInfo.Directories[SlotScan]), m_decodeView);
+        DecodeImages(m_station, m_codec, ImageSetFile(m_station.setup().SetupInfo.Directories[SlotScan]), m_decodeView);
     };
     connect(&m_scanner, &Scanner::scanDone, this, &ScanControl::onScanDone);
     connect(&m_scanner, &Scanner::scanFailed, this, &ScanControl::onScanFailed);
@@ -52,11 +52,11 @@ ScanControl::ScanControl(Station& station, Scanner& scanner, const ImageCodec& c
 }
 
 bool ScanControl::nextscanner() {
-    const QString scanDir = m_station.SetupInfo.Directories[SlotScan];
+    const QString scanDir = m_station.setup().SetupInfo.Directories[SlotScan];
     if (!FindNoCase(scanDir, ImageSetName).isEmpty()) return true;
     bool made = false;
-    QString templ = FindNoCase(m_station.ProgramDir, ImageSetName);
-    if (templ.isEmpty()) templ = m_station.ProgramDir + ImageSetName;
+    QString templ = FindNoCase(m_station.setup().ProgramDir, ImageSetName);
+    if (templ.isEmpty()) templ = m_station.setup().ProgramDir + ImageSetName;
     ImageResult<LoadedPage> page = m_codec.loadPage(templ, 0, 1);
     if (page && page.value.image && (scanDir.isEmpty() || QDir().mkpath(scanDir))) {
         made = page.value.image->saveTiff(scanDir + ImageSetName, TiffCompression::CcittG4, TiffSaveMode::Replace).ok;
@@ -92,7 +92,7 @@ void ScanControl::scan(bool setSizeFirst) {
     settings.ScanTo = setSizeFirst ? 1 : 2;
     settings.MultiPage = true;
     settings.PageCount = 100;
-    settings.Image = ImageSetFile(m_station.SetupInfo.Directories[SlotScan]);
+    settings.Image = ImageSetFile(m_station.setup().SetupInfo.Directories[SlotScan]);
     settings.PageOption = 6;
     settings.FileType = 1;
     settings.Property11 = 2;

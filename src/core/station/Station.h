@@ -1,7 +1,7 @@
 #pragma once
 
 #include "barcode/QVCodabar.h"
-#include "core/config/SetupInfo.h"
+#include "core/config/StationSetup.h"
 #include "core/ports/Clock.h"
 #include "core/ports/Prompter.h"
 #include "core/station/ImageInfo.h"
@@ -106,20 +106,10 @@ public:
     }
     void setRefreshStatus(std::function<void()> refresh) { m_refresh = std::move(refresh); }
 
-    // Setup record and globals read from the setup file.
-    setupinformation SetupInfo;
-    QString StoreMask;
-    QString Slot8Mask;
-    std::int32_t StorageResolution = -1;
-    std::int32_t ColourDepth = 24;
-    bool ImagePerBarcode = false;
-    bool FileSecurityOn = false;
-    QString SecurityDomain;
-    bool SigningOn = false;
-    TCertificateInfo CertificateInfo;
-    bool LocalImagesFlag = false;
-    QString ProgramDir; // with a trailing "/"
-    QString TempDir;    // with a trailing "/"
+    // The setup values: read from the setup file, then only read. The setup file reader (and a
+    // test building its station) fills them through editSetup().
+    const StationSetup& setup() const { return m_setup; }
+    StationSetup& editSetup() { return m_setup; }
 
     // The two barcode reader states, always configured alike: normal reads, and reads of a page
     // turned by 90 degrees.
@@ -154,6 +144,7 @@ signals:
     void stateChanged();
 
 private:
+    StationSetup m_setup;
     Prompter& m_prompter;
     Clock& m_clock;
     EventLog m_log;

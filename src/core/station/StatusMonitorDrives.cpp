@@ -31,7 +31,7 @@ QChar FloppyLetter(const QString& device) {
 } // namespace
 
 void StatusMonitor::UpdateDriveStatus() {
-    setupinformation& s = m_station.SetupInfo;
+    setupinformation& s = m_station.editSetup().SetupInfo; // its drive figures are measured here
     const int scan = DriveFreeSpace(m_volumes, s.Directories[SlotScan], s.FreeSpace[1], s.TotalSpace[1]);
     m_perMille[1] = scan;
     m_station.ui.KestrovaBarPosition = BarFor(scan);
@@ -40,7 +40,7 @@ void StatusMonitor::UpdateDriveStatus() {
 }
 
 void StatusMonitor::updateImagesDrive() {
-    setupinformation& s = m_station.SetupInfo;
+    setupinformation& s = m_station.editSetup().SetupInfo; // its drive figures are measured here
     MainWindowState& ui = m_station.ui;
     const QString& dir = s.Directories[SlotImageStore];
     if (dir == DriveDisabled) {
@@ -68,7 +68,7 @@ void StatusMonitor::updateImagesDrive() {
 }
 
 void StatusMonitor::updateBackupDrive() {
-    setupinformation& s = m_station.SetupInfo;
+    setupinformation& s = m_station.editSetup().SetupInfo; // its drive figures are measured here
     MainWindowState& ui = m_station.ui;
     const QString& dir = s.Directories[SlotBackup];
     const bool remote = s.StationMode == ModeRemote;
@@ -114,7 +114,7 @@ void StatusMonitor::updateBackupDrive() {
 }
 
 void StatusMonitor::nameBackupMedium() {
-    setupinformation& s = m_station.SetupInfo;
+    const setupinformation& s = m_station.setup().SetupInfo;
     MainWindowState& ui = m_station.ui;
     const VolumeInfo volume = m_volumes.volumeOf(s.Directories[SlotBackup]);
     m_station.MediaLabel = volume.label;
@@ -124,11 +124,11 @@ void StatusMonitor::nameBackupMedium() {
             m_station.MediaLabel = QStringLiteral("Floppy Drive");
         } else {
             m_station.MediaLabel =
-                m_station.LocalImagesFlag ? QStringLiteral("Local Images") : QStringLiteral("UNKNOWN");
+                m_station.setup().LocalImagesFlag ? QStringLiteral("Local Images") : QStringLiteral("UNKNOWN");
             if (s.StationMode == ModeRemote) {
                 m_station.MediaLabel = QStringLiteral("Scan Server");
             } else if (MediaProcessCaptionOn(ui)) {
-                if (s.TotalSpace[3] != -1 && ui.AutoProcess1Checked && !m_station.LocalImagesFlag) {
+                if (s.TotalSpace[3] != -1 && ui.AutoProcess1Checked && !m_station.setup().LocalImagesFlag) {
                     ui.AutoProcess1Checked = false;
                     ui.AutoProcess1Caption = QStringLiteral("Me&dia Process OFF");
                     showDeviceBox(QStringLiteral("Disc Name Missing"),

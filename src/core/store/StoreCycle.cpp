@@ -59,7 +59,7 @@ void StoreCycle::runTick() {
     m_convert.ConvertDecodedImages();
     m_station.RefreshStatus();
     if (m_station.BackupStop) return;
-    const QString& backupDir = m_station.SetupInfo.Directories[SlotBackup];
+    const QString& backupDir = m_station.setup().SetupInfo.Directories[SlotBackup];
     m_station.MediaLabel = VolumeLabelOf(m_volumes, backupDir);
     if (backupDir != DriveDisabled && m_station.ui.AutoProcess1Checked && m_backup) {
         MorePending = m_backup();

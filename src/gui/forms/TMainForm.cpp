@@ -153,7 +153,7 @@ void TMainForm::renderState() {
 void TMainForm::ShowStatusView() {
     DecodeImageDoc->setScrollBarsVisible(false);
     DecodeImageDoc->setGeometry(10, 15, 215, 314);
-    const QString set = m_station.SetupInfo.Directories[SlotScan] + QStringLiteral("qvimageset.tif");
+    const QString set = m_station.setup().SetupInfo.Directories[SlotScan] + QStringLiteral("qvimageset.tif");
     if (QFile::exists(set) && DecodeImageDoc->loadFile(set, m_station.ImageSetDepth)) {
         const int width = DecodeImageDoc->image().width();
         if (width > 0) DecodeImageDoc->setScalePercent(DecodeImageDoc->viewport()->width() * 100 / width);
@@ -233,7 +233,7 @@ void TMainForm::setScanControl(ScanControl* control) {
 }
 
 void TMainForm::itmBarcodesClick() {
-    kestrova::itmBarcodesClick(m_barcodesMenu, m_station.ProgramDir);
+    kestrova::itmBarcodesClick(m_barcodesMenu, m_station.setup().ProgramDir);
     renderBarcodesMenu();
 }
 

@@ -80,7 +80,7 @@ TEST(StoreCycle, RunsTheBackupPassOnlyWhenAllowed) {
 
     c.steps.clear();
     c.rig.station.ui.AutoProcess1Checked = true;
-    c.rig.station.SetupInfo.Directories[SlotBackup] = DriveDisabled;
+    c.rig.station.editSetup().SetupInfo.Directories[SlotBackup] = DriveDisabled;
     c.cycle.StoreFileTimerTimer();
     EXPECT_EQ(c.steps, (QStringList{QStringLiteral("refresh"), QStringLiteral("refresh")}));
 }

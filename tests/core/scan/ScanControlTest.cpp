@@ -41,9 +41,9 @@ struct ScanFixture : ::testing::Test {
     bool timerSeen = false;
 
     void SetUp() override {
-        station.SetupInfo.Directories[SlotScan] = temp.path(QStringLiteral("scan/"));
-        QDir().mkpath(station.SetupInfo.Directories[SlotScan]);
-        touch(station.SetupInfo.Directories[SlotScan] + QStringLiteral("qvimageset.tif"));
+        station.editSetup().SetupInfo.Directories[SlotScan] = temp.path(QStringLiteral("scan/"));
+        QDir().mkpath(station.setup().SetupInfo.Directories[SlotScan]);
+        touch(station.setup().SetupInfo.Directories[SlotScan] + QStringLiteral("qvimageset.tif"));
         station.StoreFileTimerEnabled = true;
         timerSeen = true;
         QObject::connect(&station.eventLog(), &EventLog::lineAdded, [this](const QString& line) {
@@ -82,7 +82,7 @@ TEST_F(ScanFixture, SetSizeAndScanStopsPassesAndTheStoreTimerUntilTheBatchIsDeco
     const ScanSettings& s = scanner.lastSettings;
     EXPECT_TRUE(s.MultiPage);
     EXPECT_EQ(s.PageCount, 100);
-    EXPECT_EQ(s.Image, station.SetupInfo.Directories[SlotScan] + "qvimageset.tif");
+    EXPECT_EQ(s.Image, station.setup().SetupInfo.Directories[SlotScan] + "qvimageset.tif");
     EXPECT_EQ(s.PageOption, 6);
     EXPECT_EQ(s.FileType, 1);
     EXPECT_EQ(s.Property11, 2);
@@ -172,7 +172,7 @@ TEST_F(ScanFixture, ImagesScannedCounterDecodesTheWaitingBatch) {
 
 TEST_F(ScanFixture, MissingImageSetWithoutTemplateWarnsAndScansAnyway) {
     const QString scanDir = temp.path(QStringLiteral("new/scan/"));
-    station.SetupInfo.Directories[SlotScan] = scanDir;
+    station.editSetup().SetupInfo.Directories[SlotScan] = scanDir;
     temp.prompter.expectMessage(QStringLiteral("Default Image set Create failure"));
     control.ScanMoreButtonClick();
     ASSERT_EQ(temp.prompter.shown().size(), 1u);
@@ -188,7 +188,7 @@ TEST_F(ScanFixture, AnImageSetInAnotherLetterCaseIsTheOneScannedInto) {
     const QString scanDir = temp.path(QStringLiteral("upper/"));
     QDir().mkpath(scanDir);
     touch(scanDir + QStringLiteral("QVimageset.tif"));
-    station.SetupInfo.Directories[SlotScan] = scanDir;
+    station.editSetup().SetupInfo.Directories[SlotScan] = scanDir;
     EXPECT_TRUE(control.nextscanner());
     control.ScanMoreButtonClick();
     EXPECT_EQ(scanner.lastSettings.Image, scanDir + "QVimageset.tif");

@@ -47,8 +47,8 @@ TEST_F(StatusTest, ScanAndImageStoreDrives) {
     s.volumes.setDrive(s.dir(SlotImageStore), 900);
     station.RefreshStatus();
     EXPECT_EQ(s.ui().KestrovaBarPosition, 750);
-    EXPECT_EQ(station.SetupInfo.FreeSpace[1], 102); // 250 * 4096 bytes
-    EXPECT_EQ(station.SetupInfo.TotalSpace[1], 410);
+    EXPECT_EQ(station.setup().SetupInfo.FreeSpace[1], 102); // 250 * 4096 bytes
+    EXPECT_EQ(station.setup().SetupInfo.TotalSpace[1], 410);
     EXPECT_TRUE(s.ui().ImagesBarVisible);
     EXPECT_FALSE(s.ui().ImagesDrivelabelVisible);
     EXPECT_EQ(s.ui().ImagesBarPosition, 100);
@@ -57,14 +57,14 @@ TEST_F(StatusTest, ScanAndImageStoreDrives) {
 
     // A store that answers no query: connected while its directory is there.
     s.volumes.setDrive(s.dir(SlotImageStore), std::nullopt);
-    station.SetupInfo.StationMode = ModeRemote;
+    station.editSetup().SetupInfo.StationMode = ModeRemote;
     station.RefreshStatus();
     EXPECT_EQ(s.ui().ImagesDrvGrpCaption, "Local Image Server");
     EXPECT_FALSE(s.ui().ImagesBarVisible);
     EXPECT_TRUE(s.ui().ImagesDrivelabelVisible);
     EXPECT_EQ(s.ui().ImagesDrivelabel, "CONNECTED");
     EXPECT_EQ(s.ui().ImagesDrivelabelColour, LabelColour::Blue);
-    EXPECT_EQ(station.SetupInfo.FreeSpace[2], -1);
+    EXPECT_EQ(station.setup().SetupInfo.FreeSpace[2], -1);
 
     QDir(s.dir(SlotImageStore)).removeRecursively();
     station.RefreshStatus();
@@ -78,7 +78,7 @@ TEST_F(StatusTest, ScanAndImageStoreDrives) {
     EXPECT_FALSE(s.ui().ImagesDrivelabelVisible);
     EXPECT_EQ(s.ui().ImagesBarPosition, 600);
 
-    station.SetupInfo.Directories[SlotImageStore] = DriveDisabled;
+    station.editSetup().SetupInfo.Directories[SlotImageStore] = DriveDisabled;
     station.RefreshStatus();
     EXPECT_FALSE(s.ui().ImagesBarVisible);
     EXPECT_TRUE(s.ui().ImagesDrivelabelVisible);
@@ -98,7 +98,7 @@ TEST_F(StatusTest, BackupDriveWarnsBelow300PerMilleFree) {
     EXPECT_EQ(s.logged(MediaLow), 2);
     EXPECT_EQ(s.ui().CDWriterBarPosition, 701);
 
-    station.SetupInfo.StationMode = ModeRemote;
+    station.editSetup().SetupInfo.StationMode = ModeRemote;
     station.RefreshStatus();
     EXPECT_EQ(s.logged(RemoteLow), 1);
 
@@ -109,7 +109,7 @@ TEST_F(StatusTest, BackupDriveWarnsBelow300PerMilleFree) {
 }
 
 TEST_F(StatusTest, DisabledBackupDestination) {
-    station.SetupInfo.Directories[SlotBackup] = DriveDisabled;
+    station.editSetup().SetupInfo.Directories[SlotBackup] = DriveDisabled;
     station.MediaLabel = "CD0001";
     station.RefreshStatus();
     EXPECT_EQ(s.ui().CDWriterGrpCaption, "Backup Device");
@@ -130,7 +130,7 @@ TEST_F(StatusTest, UnlabelledMedia) {
 
     // Marked with "?": the medium is the local images store and the media process goes on.
     s.volumes.setDrive(s.dir(SlotBackup), 600, QString());
-    station.LocalImagesFlag = true;
+    station.editSetup().LocalImagesFlag = true;
     station.RefreshStatus();
     EXPECT_EQ(station.MediaLabel, "Local Images");
     EXPECT_EQ(s.ui().CDWriterGrpCaption, "Disc Media - Local Images");
@@ -138,7 +138,7 @@ TEST_F(StatusTest, UnlabelledMedia) {
     EXPECT_EQ(s.logged(NoName), 0);
 
     // A scan server is named so whatever its file system says.
-    station.SetupInfo.StationMode = ModeRemote;
+    station.editSetup().SetupInfo.StationMode = ModeRemote;
     station.RefreshStatus();
     EXPECT_EQ(station.MediaLabel, "Scan Server");
     EXPECT_EQ(s.ui().CDWriterGrpCaption, "Remote Scan Server");
@@ -191,8 +191,8 @@ TEST_F(StatusTest, BackupDestinationUnpluggedMidRun) {
               "The Disc Recorder IS NOT WORKING.\nYou must correct this problem before more images can be backed up.\n"
               "IT IS VERY STRONGLY RECOMMENDED THAT YOU CORRECT THIS PROBLEM NOW.\nNote: Backup Task has been "
               "disabled.  You will need to \"Reset Tasks\" if you correct the problem without restarting Kestrova.");
-    EXPECT_EQ(station.SetupInfo.TotalSpace[3], -1);
-    EXPECT_EQ(station.SetupInfo.FreeSpace[3], -1);
+    EXPECT_EQ(station.setup().SetupInfo.TotalSpace[3], -1);
+    EXPECT_EQ(station.setup().SetupInfo.FreeSpace[3], -1);
     EXPECT_EQ(station.MediaLabel, "UNKNOWN");
     EXPECT_EQ(s.logged(NoName), 1);
     EXPECT_EQ(s.logged(MediaLow), 1);
@@ -206,7 +206,7 @@ TEST_F(StatusTest, BackupDestinationUnpluggedMidRun) {
     // A remote station shows its scan server disconnected in place of the bar, and the bar again
     // once the server is back.
     s.ui().AutoProcess1Checked = true;
-    station.SetupInfo.StationMode = ModeRemote;
+    station.editSetup().SetupInfo.StationMode = ModeRemote;
     station.RefreshStatus();
     EXPECT_TRUE(s.ui().CdwriterlabelVisible);
     EXPECT_FALSE(s.ui().CDWriterBarVisible);
@@ -246,8 +246,8 @@ TEST(StatusReentry, ATimerTickUnderADiscErrorBoxDoesNotStackAnotherBox) {
     Station station(prompter, clock);
     current = &station;
     TempStation dirs;
-    station.SetupInfo.Directories[SlotBackup] = dirs.path("gone/");
-    station.SetupInfo.Directories[SlotScan] = dirs.path("");
+    station.editSetup().SetupInfo.Directories[SlotBackup] = dirs.path("gone/");
+    station.editSetup().SetupInfo.Directories[SlotScan] = dirs.path("");
     FakeVolumes volumes;
     StatusMonitor monitor(station, volumes);
     monitor.install();

@@ -19,13 +19,13 @@ TEST(ScanControlWithFolderFeeder, FirstScanMakesTheImageSetFromTheTemplateThenRe
     test::EnsureCoreApplication();
     test::TempStation temp;
     Station& station = temp.station;
-    ASSERT_TRUE(
-        QFile::copy(QStringLiteral(KESTROVA_SOURCE_DIR "/data/qvimageset.tif"), station.ProgramDir + "qvimageset.tif"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KESTROVA_SOURCE_DIR "/data/qvimageset.tif"),
+                            station.setup().ProgramDir + "qvimageset.tif"));
     const QString scanDir = temp.path(QStringLiteral("station/scan/"));
-    station.SetupInfo.Directories[SlotScan] = scanDir;
+    station.editSetup().SetupInfo.Directories[SlotScan] = scanDir;
     const QString problemsDir = temp.path(QStringLiteral("station/problems/"));
-    station.SetupInfo.Directories[SlotProblems] = problemsDir;
-    station.SetupInfo.Directories[SlotDecoded] = temp.path(QStringLiteral("station/decoded/"));
+    station.editSetup().SetupInfo.Directories[SlotProblems] = problemsDir;
+    station.editSetup().SetupInfo.Directories[SlotDecoded] = temp.path(QStringLiteral("station/decoded/"));
     QDir().mkpath(problemsDir);
     const QString feeder = temp.path(QStringLiteral("feeder/"));
     QDir().mkpath(feeder);
@@ -46,7 +46,7 @@ TEST(ScanControlWithFolderFeeder, FirstScanMakesTheImageSetFromTheTemplateThenRe
     EXPECT_EQ(made.value.height, 2339);
 
     // A batch of two pages replaces it and is decoded: two pages without a barcode.
-    ImageResult<LoadedPage> page = codec.loadPage(station.ProgramDir + "qvimageset.tif", 0, 1);
+    ImageResult<LoadedPage> page = codec.loadPage(station.setup().ProgramDir + "qvimageset.tif", 0, 1);
     ASSERT_TRUE(page.ok);
     ASSERT_TRUE(page.value.image->saveAs(feeder + "1.png", ImageFileFormat::Png).ok);
     ASSERT_TRUE(page.value.image->saveAs(feeder + "2.png", ImageFileFormat::Png).ok);
