@@ -122,9 +122,9 @@ TEST(StatusView, MenuItemsDriveTheTaskSwitches) {
     EXPECT_TRUE(f.AutoProcess1->isChecked());
     EXPECT_EQ(f.AutoProcess1->text(), "Me&dia Process ON");
 
-    v.station.StoreFileTimerEnabled = false;
+    v.station.task().setStoreFileTimerEnabled(false);
     f.ResetTasks1->trigger();
-    EXPECT_TRUE(v.station.StoreFileTimerEnabled);
+    EXPECT_TRUE(v.station.task().StoreFileTimerEnabled());
     EXPECT_TRUE(f.LogList->item(0)->text().endsWith("+Fax converter already running."));
     EXPECT_TRUE(f.LogList->item(1)->text().endsWith("+Convert task was halted.  Now running."));
     EXPECT_EQ(f.CDWriterGrp->title(), "Disc Media - CD0002");

@@ -69,8 +69,8 @@ QJsonObject Report(const Station& station, const StatusMonitor& monitor) {
                                                                                   QStringLiteral("Kestrova Drive"))},
                                                    {QStringLiteral("images"), images},
                                                    {QStringLiteral("backup"), backup}}},
-            {QStringLiteral("MediaLabel"), station.MediaLabel},
-            {QStringLiteral("mediaProcess"), ui.AutoProcess1Checked},
+            {QStringLiteral("MediaLabel"), station.task().MediaLabel()},
+            {QStringLiteral("mediaProcess"), station.task().AutoProcess1()},
             {QStringLiteral("log"), QJsonArray::fromStringList(station.eventLog().lines())}};
 }
 

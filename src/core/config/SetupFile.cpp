@@ -200,8 +200,7 @@ SetupOutcome ReadSetupBytes(Station& station, const QByteArray& bytes, const Set
     }
     if (backup == DriveDisabled) {
         ui.CDGrpEnabled = false;
-        ui.AutoProcess1Checked = false;
-        ui.AutoProcess1Caption = QStringLiteral("Me&dia Process OFF");
+        station.task().setAutoProcess1(false);
         ui.CDGroupLabelVisible = false;
     }
     setup.StoreMask = SplitMask(s.Directories[SlotImageStore]);
@@ -209,7 +208,7 @@ SetupOutcome ReadSetupBytes(Station& station, const QByteArray& bytes, const Set
     Run(hooks.UpdateDriveStatus);
     if (setup.ProgramDir.isEmpty()) setup.ProgramDir = DefaultProgramDir();
     SetProblemFiles(station);
-    station.ProblemSkipCount = 0;
+    station.task().setProblemSkipCount(0);
     ui.lblBarcodeProfile = QStringLiteral("System is using default barcode type");
     if (setup.ImagePerBarcode)
         ui.lblBarcodeProfile += QStringLiteral(".  An image will be produced for each Barcode found.");

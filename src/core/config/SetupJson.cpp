@@ -71,16 +71,16 @@ QJsonObject GlobalsToJson(const Station& st) {
             {QStringLiteral("LocalImagesFlag"), st.setup().LocalImagesFlag},
             {QStringLiteral("ProgramDir"), st.setup().ProgramDir},
             {QStringLiteral("TempDir"), st.setup().TempDir},
-            {QStringLiteral("ProblemSkipCount"), st.ProblemSkipCount}};
+            {QStringLiteral("ProblemSkipCount"), st.task().ProblemSkipCount()}};
 }
 
-QJsonObject WindowToJson(const MainWindowState& ui) {
+QJsonObject WindowToJson(const MainWindowState& ui, const TaskState& task) {
     return {{QStringLiteral("Caption"), ui.Caption},
             {QStringLiteral("ServerGroupVisible"), ui.ServerGroupVisible},
             {QStringLiteral("CDGrpEnabled"), ui.CDGrpEnabled},
             {QStringLiteral("CDGroupLabelVisible"), ui.CDGroupLabelVisible},
-            {QStringLiteral("AutoProcess1Checked"), ui.AutoProcess1Checked},
-            {QStringLiteral("AutoProcess1Caption"), ui.AutoProcess1Caption},
+            {QStringLiteral("AutoProcess1Checked"), task.AutoProcess1()},
+            {QStringLiteral("AutoProcess1Caption"), AutoProcess1Caption(task)},
             {QStringLiteral("SignIconVisible"), ui.SignIconVisible},
             {QStringLiteral("ProblemFilesMask"), ui.ProblemFilesMask},
             {QStringLiteral("ProblemFilesDirectory"), ui.ProblemFilesDirectory},
@@ -92,7 +92,7 @@ QJsonObject WindowToJson(const MainWindowState& ui) {
 QJsonObject SetupToJson(const Station& station) {
     return {{QStringLiteral("SetupInfo"), SetupInfoToJson(station.setup().SetupInfo)},
             {QStringLiteral("globals"), GlobalsToJson(station)},
-            {QStringLiteral("ui"), WindowToJson(station.ui)}};
+            {QStringLiteral("ui"), WindowToJson(station.ui, station.task())}};
 }
 
 } // namespace kestrova

@@ -100,9 +100,9 @@ bool BatchDecoder::loadBatch() {
     bool loaded = false;
     if (info && info.value.formatName == QLatin1String("TIFF") && info.value.pageCount > 0) {
         DecodeImageDocInfo(m_station.TilInfo, info.value, m_imageSet, true);
-        m_station.ImageSetDepth = std::min(info.value.bitsPerPixel, int(m_station.setup().ColourDepth));
-        if (m_station.ImageSetDepth < 1) m_station.ImageSetDepth = 1;
-        ImageResult<LoadedPage> first = m_codec.loadPage(m_imageSet, 0, m_station.ImageSetDepth);
+        m_station.task().setImageSetDepth(
+            std::max(1, std::min(info.value.bitsPerPixel, int(m_station.setup().ColourDepth))));
+        ImageResult<LoadedPage> first = m_codec.loadPage(m_imageSet, 0, m_station.task().ImageSetDepth());
         if (first && first.value.image) {
             DecodeImageDocInfo(m_station.TilInfo, first.value.info, m_imageSet, true);
             m_first = std::move(first.value.image);

@@ -55,7 +55,7 @@ int BatchDecoder::decidePage(int pageIndex) {
     if (pageIndex == 0) {
         page.image = std::move(m_first);
     } else {
-        ImageResult<LoadedPage> loaded = m_codec.loadPage(m_imageSet, pageIndex, m_station.ImageSetDepth);
+        ImageResult<LoadedPage> loaded = m_codec.loadPage(m_imageSet, pageIndex, m_station.task().ImageSetDepth());
         if (!loaded || !loaded.value.image) {
             pageNotSaved(pageIndex, QStringLiteral("it could not be read"), loaded.error);
             return -1;

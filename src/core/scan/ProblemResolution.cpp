@@ -75,10 +75,7 @@ void ProblemResolution::showStatus() {
 }
 
 void ProblemResolution::FixProbsButtonClick() {
-    if (m_station.StoreFileTimerEnabled) {
-        m_station.StoreFileTimerEnabled = false;
-        m_station.notify();
-    }
+    m_station.task().setStoreFileTimerEnabled(false);
     ShowNextProblem();
     if (m_view.FocusNewBarcode) m_view.FocusNewBarcode();
 }
@@ -139,7 +136,7 @@ bool ProblemResolution::LoadProblemImage(const QString& path) {
         m_filed = ParseProblemReasons(lines).filed;
         const bool noRetries = (m_station.MainReader.Flags & NoRetryFlag) != 0;
         if (noRetries && lines.join(QLatin1Char('\n')).contains(QStringLiteral("No acceptable barcodes found.")) &&
-            m_station.ui.DecodeProblems1Caption.contains(QStringLiteral("ON"))) {
+            m_station.task().DecodeProblems1()) {
             QStringList slotLines;
             bool inverted = false;
             if (readWholePage(slotLines, inverted)) {
@@ -398,7 +395,7 @@ void ProblemResolution::RotatePage(int degrees) {
         return;
     }
     if (m_view.PageChanged) m_view.PageChanged();
-    if (degrees != 90 || !m_station.ui.DecodeProblems1Caption.contains(QStringLiteral("ON"))) {
+    if (degrees != 90 || !m_station.task().DecodeProblems1()) {
         m_station.notify();
         return;
     }

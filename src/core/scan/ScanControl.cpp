@@ -78,14 +78,14 @@ void ScanControl::scan(bool setSizeFirst) {
     // A batch in progress owns the image-set file until it has been handed over.
     if (m_scanning || m_scanner.isScanning()) return;
 
-    m_station.ConvertStop = true;
-    m_station.BackupStop = true;
+    m_station.task().setConvertStop(true);
+    m_station.task().setBackupStop(true);
     nextscanner();
-    if (setSizeFirst && m_station.StoreFileTimerEnabled) setStoreTimer(false);
+    if (setSizeFirst && m_station.task().StoreFileTimerEnabled()) setStoreTimer(false);
     if (m_view.DecodeImageDocFillsPanel && m_view.DecodeImageDocFillsPanel() && m_view.ShowStatusView) {
         m_view.ShowStatusView();
         // The status view switches the store timer on; it stays off while "Set Size and Scan" runs.
-        if (setSizeFirst && m_station.StoreFileTimerEnabled) setStoreTimer(false);
+        if (setSizeFirst && m_station.task().StoreFileTimerEnabled()) setStoreTimer(false);
     }
 
     ScanSettings settings;
@@ -154,8 +154,7 @@ void ScanControl::setScanning(bool on) {
 }
 
 void ScanControl::setStoreTimer(bool on) {
-    m_station.StoreFileTimerEnabled = on;
-    m_station.notify();
+    m_station.task().setStoreFileTimerEnabled(on);
 }
 
 } // namespace kestrova

@@ -9,6 +9,7 @@ Station::Station(Prompter& prompter, Clock& clock, QObject* parent)
     : QObject(parent), m_prompter(prompter), m_clock(clock), m_log(clock) {
     m_setup.ProgramDir = DefaultProgramDir();
     m_setup.TempDir = DefaultTempDir();
+    connect(&m_task, &TaskState::changed, this, &Station::stateChanged);
 }
 
 namespace {

@@ -11,22 +11,18 @@ void Timer1Timer(Station& station) {
 }
 
 void ResetTasks1Click(Station& station) {
-    if (station.StoreFileTimerEnabled) {
+    if (station.task().StoreFileTimerEnabled()) {
         station.LogEvent(QStringLiteral("Convert task already running."));
     } else {
         station.LogEvent(QStringLiteral("Convert task was halted.  Now running."));
-        station.StoreFileTimerEnabled = true;
+        station.task().setStoreFileTimerEnabled(true);
     }
     station.LogEvent(QStringLiteral("Fax converter already running."));
     station.RefreshStatus();
 }
 
 void AutoProcess1Click(Station& station) {
-    MainWindowState& ui = station.ui;
-    ui.AutoProcess1Checked = !ui.AutoProcess1Checked;
-    ui.AutoProcess1Caption =
-        ui.AutoProcess1Checked ? QStringLiteral("Me&dia Process ON") : QStringLiteral("Me&dia Process OFF");
-    station.notify();
+    station.task().setAutoProcess1(!station.task().AutoProcess1());
 }
 
 } // namespace kestrova

@@ -161,7 +161,7 @@ ConvertSummary ConvertProcess::ConvertDecodedImages() {
     }
     int handled = 0;
     for (const WorkItem& item : work) {
-        if (m_station.ConvertStop) break;
+        if (m_station.task().ConvertStop()) break;
         const Outcome outcome = convertFile(item, sequence, journal);
         if (outcome == Outcome::Skipped) continue;
         if (outcome == Outcome::Kept) {

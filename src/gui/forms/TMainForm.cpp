@@ -71,7 +71,7 @@ TMainForm::TMainForm(Station& station, QWidget* parent) : QMainWindow(parent), m
 }
 
 void TMainForm::FormCreate() {
-    m_station.ImageSetDepth = 4;
+    m_station.task().setImageSetDepth(4);
     m_station.ui.Caption = QStringLiteral("KestrovaNT ");
     setWindowTitle(m_station.ui.Caption);
     m_station.LogEvent(QStringLiteral("This is the Event Log!  Watch this space for important messages."));
@@ -116,10 +116,11 @@ void TMainForm::renderState() {
     CDGrp->setEnabled(ui.CDGrpEnabled);
     CDGroupLabel->setVisible(ui.CDGroupLabelVisible);
     CDGroupLabel->setToolTip(ui.CDGroupLabelHint);
-    AutoProcess1->setChecked(ui.AutoProcess1Checked);
-    AutoProcess1->setText(ui.AutoProcess1Caption);
-    DecodeProblems1->setChecked(ui.DecodeProblems1Checked);
-    DecodeProblems1->setText(ui.DecodeProblems1Caption);
+    const TaskState& task = m_station.task();
+    AutoProcess1->setChecked(task.AutoProcess1());
+    AutoProcess1->setText(AutoProcess1Caption(task));
+    DecodeProblems1->setChecked(task.DecodeProblems1());
+    DecodeProblems1->setText(DecodeProblems1Caption(task));
     SignIcon->setVisible(ui.SignIconVisible);
     ScannedWaitingLabel->setText(ui.ScannedWaitingLabel);
     DecodedWaitingLabel->setText(ui.DecodedWaitingLabel);
@@ -154,7 +155,7 @@ void TMainForm::ShowStatusView() {
     DecodeImageDoc->setScrollBarsVisible(false);
     DecodeImageDoc->setGeometry(10, 15, 215, 314);
     const QString set = m_station.setup().SetupInfo.Directories[SlotScan] + QStringLiteral("qvimageset.tif");
-    if (QFile::exists(set) && DecodeImageDoc->loadFile(set, m_station.ImageSetDepth)) {
+    if (QFile::exists(set) && DecodeImageDoc->loadFile(set, m_station.task().ImageSetDepth())) {
         const int width = DecodeImageDoc->image().width();
         if (width > 0) DecodeImageDoc->setScalePercent(DecodeImageDoc->viewport()->width() * 100 / width);
     }
@@ -170,8 +171,7 @@ void TMainForm::ShowStatusView() {
     ButtonPanel->show();
     FixPanel->hide();
     DecodeDocToolBar->hide();
-    m_station.StoreFileTimerEnabled = true;
-    m_station.notify();
+    m_station.task().setStoreFileTimerEnabled(true);
 }
 
 void TMainForm::ArrangeFixPanel() {
@@ -186,9 +186,9 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TMainForm::ADMIN1Click() {
-    m_station.StoreFileTimerEnabled = false;
+    m_station.task().setStoreFileTimerEnabled(false);
     ShowStatusView();
-    m_station.FinaliseStop = false;
+    m_station.task().setFinaliseStop(false);
     if (!m_adminForm) {
         m_station.LogEvent(QStringLiteral("Error encountered in Admin Process. ") +
                            QStringLiteral("The administration window is not available."));
@@ -260,10 +260,9 @@ void TMainForm::renderBarcodesMenu() {
 }
 
 bool TMainForm::FormCloseQuery() {
-    m_station.StoreFileTimerEnabled = false;
-    m_station.ConvertStop = true;
-    m_station.BackupStop = true;
-    m_station.notify();
+    m_station.task().setStoreFileTimerEnabled(false);
+    m_station.task().setConvertStop(true);
+    m_station.task().setBackupStop(true);
     return true;
 }
 

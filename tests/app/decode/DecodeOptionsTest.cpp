@@ -78,7 +78,7 @@ TEST(DecodeImages, TurnsUpsideDownPagesAndStoresAFilePerBarcodeAtTheStorageResol
     EXPECT_NEAR(other.inkTop, 118, 2);
     EXPECT_GE(other.inkBottom, other.height - 3);
     EXPECT_NEAR(other.width, 1653, 1);
-    EXPECT_EQ(rig.station.ImageSetDepth, 1);
+    EXPECT_EQ(rig.station.task().ImageSetDepth(), 1);
     EXPECT_EQ(rig.station.TilInfo.CompressionCode, 3); // FAXCCITT4
     EXPECT_EQ(rig.station.TilInfo.PageCount, 5);
 }
@@ -125,7 +125,7 @@ TEST(DecodeImages, AGreyBatchIsStoredAtItsDepth) {
 
         rig.run();
 
-        EXPECT_EQ(rig.station.ImageSetDepth, colourDepth == 1 ? 1 : 8);
+        EXPECT_EQ(rig.station.task().ImageSetDepth(), colourDepth == 1 ? 1 : 8);
         const QStringList decoded = rig.decoded();
         ASSERT_EQ(decoded.size(), 2) << decoded.join(QLatin1Char(' ')).toStdString();
         for (const QString& name : decoded) {

@@ -97,7 +97,7 @@ TEST(ConvertFailures, ConvertStopEndsThePassAfterTheCurrentFile) {
     int pumped = 0;
     rig.station.setMessagePump([&] {
         ++pumped;
-        rig.station.ConvertStop = true;
+        rig.station.task().setConvertStop(true);
     });
     QList<int> cursors;
     rig.station.setCursorHook([&](int c) { cursors << c; });
@@ -112,13 +112,13 @@ TEST(ConvertFailures, ConvertStopEndsThePassAfterTheCurrentFile) {
     EXPECT_EQ(cursors.last(), crDefault);
 
     // A stop asked for while a file is being handled ends the pass after that file.
-    rig.station.ConvertStop = false;
+    rig.station.task().setConvertStop(false);
     rig.station.setCursorHook([&](int c) {
-        if (c == crFileStB) rig.station.ConvertStop = true;
+        if (c == crFileStB) rig.station.task().setConvertStop(true);
     });
     rig.run();
     EXPECT_EQ(rig.rows().size(), 21);
-    rig.station.ConvertStop = false;
+    rig.station.task().setConvertStop(false);
     rig.run();
     EXPECT_EQ(rig.rows().size(), 22);
     EXPECT_EQ(rig.rows().last().SeqNumber, 22);

@@ -152,8 +152,8 @@ TEST_F(SetupFileTest, EmptyBackupSlotSwitchesTheMediaProcessOff) {
     EXPECT_EQ(station.setup().SetupInfo.Directories[7], "Drive Disabled");
     EXPECT_FALSE(station.setup().LocalImagesFlag);
     EXPECT_FALSE(station.ui.CDGrpEnabled);
-    EXPECT_FALSE(station.ui.AutoProcess1Checked);
-    EXPECT_EQ(station.ui.AutoProcess1Caption, "Me&dia Process OFF");
+    EXPECT_FALSE(station.task().AutoProcess1());
+    EXPECT_EQ(AutoProcess1Caption(station.task()), "Me&dia Process OFF");
     EXPECT_FALSE(station.ui.CDGroupLabelVisible);
 }
 
@@ -229,13 +229,13 @@ TEST_F(SetupFileTest, ProblemsDirectoryFallsBackToTheProgramDirectory) {
 }
 
 TEST_F(SetupFileTest, ProfileLabelAndSkipCounter) {
-    station.ProblemSkipCount = 7;
+    station.task().setProblemSkipCount(7);
     set(25, " Yes please");
     ASSERT_EQ(read(), SetupOutcome::Ok);
     EXPECT_TRUE(station.setup().ImagePerBarcode);
     EXPECT_EQ(station.ui.lblBarcodeProfile,
               "System is using default barcode type.  An image will be produced for each Barcode found.");
-    EXPECT_EQ(station.ProblemSkipCount, 0);
+    EXPECT_EQ(station.task().ProblemSkipCount(), 0);
 }
 
 TEST_F(SetupFileTest, LineEndsAndEncodings) {

@@ -44,20 +44,20 @@ struct ScanFixture : ::testing::Test {
         station.editSetup().SetupInfo.Directories[SlotScan] = temp.path(QStringLiteral("scan/"));
         QDir().mkpath(station.setup().SetupInfo.Directories[SlotScan]);
         touch(station.setup().SetupInfo.Directories[SlotScan] + QStringLiteral("qvimageset.tif"));
-        station.StoreFileTimerEnabled = true;
+        station.task().setStoreFileTimerEnabled(true);
         timerSeen = true;
         QObject::connect(&station.eventLog(), &EventLog::lineAdded, [this](const QString& line) {
             effects.append(QStringLiteral("log ") + line.mid(line.indexOf(QStringLiteral(" +")) + 2));
         });
         QObject::connect(&station, &Station::stateChanged, [this] {
-            if (station.StoreFileTimerEnabled == timerSeen) return;
-            timerSeen = station.StoreFileTimerEnabled;
+            if (station.task().StoreFileTimerEnabled() == timerSeen) return;
+            timerSeen = station.task().StoreFileTimerEnabled();
             effects.append(timerSeen ? QStringLiteral("timer on") : QStringLiteral("timer off"));
         });
         control.setView({[this] { return problemViewShowing; },
                          [this] {
                              effects.append(QStringLiteral("ShowStatusView"));
-                             station.StoreFileTimerEnabled = true; // as the main window's status view does
+                             station.task().setStoreFileTimerEnabled(true); // as the main window's status view does
                              station.notify();
                          }});
         control.setDecodeImages([this] { effects.append(QStringLiteral("DecodeImages")); });
@@ -72,12 +72,12 @@ struct ScanFixture : ::testing::Test {
 TEST_F(ScanFixture, SetSizeAndScanStopsPassesAndTheStoreTimerUntilTheBatchIsDecoded) {
     problemViewShowing = true;
     control.ScanbuttonClick();
-    EXPECT_TRUE(station.ConvertStop);
-    EXPECT_TRUE(station.BackupStop);
+    EXPECT_TRUE(station.task().ConvertStop());
+    EXPECT_TRUE(station.task().BackupStop());
     EXPECT_EQ(effects, (QStringList{"timer off", "ShowStatusView", "timer on", "timer off",
                                     "startScan ScanTo=1 ShowSetupBeforeScan=true"}));
     EXPECT_TRUE(control.scanning());
-    EXPECT_FALSE(station.StoreFileTimerEnabled);
+    EXPECT_FALSE(station.task().StoreFileTimerEnabled());
 
     const ScanSettings& s = scanner.lastSettings;
     EXPECT_TRUE(s.MultiPage);
@@ -94,14 +94,14 @@ TEST_F(ScanFixture, SetSizeAndScanStopsPassesAndTheStoreTimerUntilTheBatchIsDeco
 }
 
 TEST_F(ScanFixture, ScanWithCurrentSettingsLeavesTheStoreTimerAlone) {
-    station.StoreFileTimerEnabled = timerSeen = false;
+    station.task().setStoreFileTimerEnabled(timerSeen = false);
     control.ScanMoreButtonClick();
-    EXPECT_TRUE(station.ConvertStop);
-    EXPECT_TRUE(station.BackupStop);
+    EXPECT_TRUE(station.task().ConvertStop());
+    EXPECT_TRUE(station.task().BackupStop());
     EXPECT_EQ(effects, (QStringList{"startScan ScanTo=2 ShowSetupBeforeScan=false"}));
     scanner.finishBatch();
     EXPECT_EQ(effects.last(), "DecodeImages");
-    EXPECT_FALSE(station.StoreFileTimerEnabled);
+    EXPECT_FALSE(station.task().StoreFileTimerEnabled());
 
     // With the problem view showing it goes back to the status view first.
     effects.clear();
@@ -146,11 +146,11 @@ TEST_F(ScanFixture, CancelledSettingsEndTheCommandQuietly) {
 
 TEST_F(ScanFixture, APressDuringABatchIsIgnoredAndNoticesAreLogged) {
     control.ScanMoreButtonClick();
-    station.ConvertStop = false;
+    station.task().setConvertStop(false);
     control.ScanbuttonClick();
     control.ScanMoreButtonClick();
     EXPECT_EQ(scanner.startCount, 1);
-    EXPECT_FALSE(station.ConvertStop);
+    EXPECT_FALSE(station.task().ConvertStop());
     scanner.notice(QStringLiteral("Document feeder jammed; the 3 page(s) scanned before it are kept"));
     EXPECT_EQ(effects.last(), "log Scanner Problem Document feeder jammed; the 3 page(s) scanned before it are kept");
 }

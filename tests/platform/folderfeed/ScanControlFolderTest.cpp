@@ -50,18 +50,18 @@ TEST(ScanControlWithFolderFeeder, FirstScanMakesTheImageSetFromTheTemplateThenRe
     ASSERT_TRUE(page.ok);
     ASSERT_TRUE(page.value.image->saveAs(feeder + "1.png", ImageFileFormat::Png).ok);
     ASSERT_TRUE(page.value.image->saveAs(feeder + "2.png", ImageFileFormat::Png).ok);
-    station.StoreFileTimerEnabled = true;
+    station.task().setStoreFileTimerEnabled(true);
     control.ScanbuttonClick();
     EXPECT_TRUE(control.scanning());
-    EXPECT_FALSE(station.StoreFileTimerEnabled);
+    EXPECT_FALSE(station.task().StoreFileTimerEnabled());
     ASSERT_TRUE(test::WaitUntil([&] { return !control.scanning(); }));
     EXPECT_EQ(codec.pageCount(scanDir + "qvimageset.tif").value, 2);
     EXPECT_TRUE(station.ui.ScannerDocLabel.contains("Total Pages :2\n")) << station.ui.ScannerDocLabel.toStdString();
     EXPECT_EQ(QDir(problemsDir).entryList({"*.tif"}, QDir::Files).size(), 2);
     EXPECT_EQ(QDir(problemsDir).entryList({"*.scn"}, QDir::Files).size(), 2);
     EXPECT_EQ(statusViews, 0);
-    EXPECT_TRUE(station.StoreFileTimerEnabled);
-    EXPECT_TRUE(station.ConvertStop && station.BackupStop);
+    EXPECT_TRUE(station.task().StoreFileTimerEnabled());
+    EXPECT_TRUE(station.task().ConvertStop() && station.task().BackupStop());
 
     // An empty feeder: the failure's log line, no box, the batch stays.
     control.ScanMoreButtonClick();

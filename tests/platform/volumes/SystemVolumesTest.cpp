@@ -125,7 +125,7 @@ TEST(SystemVolumes, BackupMediumUnpluggedMidRunStopsTheOperatorWithoutHanging) {
     StatusMonitor monitor(station, volumes);
     monitor.install();
     station.RefreshStatus();
-    EXPECT_EQ(station.MediaLabel, "CD0004");
+    EXPECT_EQ(station.task().MediaLabel(), "CD0004");
     EXPECT_EQ(station.ui.CDWriterGrpCaption, "Disc Media - CD0004");
     EXPECT_GT(station.setup().SetupInfo.TotalSpace[3], 0);
     EXPECT_GT(station.ui.CDWriterBarPosition, 0);
@@ -135,11 +135,11 @@ TEST(SystemVolumes, BackupMediumUnpluggedMidRunStopsTheOperatorWithoutHanging) {
     station.RefreshStatus();
     EXPECT_TRUE(t.prompter.allAnswered());
     EXPECT_EQ(station.setup().SetupInfo.TotalSpace[3], -1);
-    EXPECT_EQ(station.MediaLabel, "UNKNOWN");
+    EXPECT_EQ(station.task().MediaLabel(), "UNKNOWN");
 
     station.editSetup().SetupInfo.StationMode = ModeRemote;
     station.RefreshStatus();
     EXPECT_EQ(station.ui.Cdwriterlabel, "DISCONNECTED");
     EXPECT_TRUE(station.ui.CdwriterlabelVisible);
-    EXPECT_EQ(station.MediaLabel, "Scan Server");
+    EXPECT_EQ(station.task().MediaLabel(), "Scan Server");
 }
