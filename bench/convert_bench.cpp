@@ -61,7 +61,7 @@ struct Rig {
         QDir().mkpath(path(QStringLiteral("ImageDatabase")));
         QFile::copy(QStringLiteral(KESTROVA_BENCH_BIN_DIR "/ImageDatabase/KestrovaImageDataBlank.mdb"),
                     path(QStringLiteral("ImageDatabase/KestrovaImageDataBlank.mdb")));
-        station.ProgramDir = dir.path() + QLatin1Char('/');
+        station.editSetup().ProgramDir = dir.path() + QLatin1Char('/');
         if (ReadSetupBytes(station, SetupText(dir.path())) != SetupOutcome::Ok) return;
         data = TImageDataModule::Create(station).module;
         if (!data) return;

@@ -141,11 +141,11 @@ struct Batch {
         ready = true;
     }
 
-    QString decodedDir() const { return station.SetupInfo.Directories[SlotDecoded]; }
+    QString decodedDir() const { return station.setup().SetupInfo.Directories[SlotDecoded]; }
 
     void clearOutput() const {
         for (int slot : {SlotDecoded, SlotProblems}) {
-            QDir d(station.SetupInfo.Directories[slot]);
+            QDir d(station.setup().SetupInfo.Directories[slot]);
             for (const QString& f : d.entryList(QDir::Files)) d.remove(f);
         }
     }

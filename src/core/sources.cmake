@@ -18,6 +18,7 @@ set(CORE_SOURCES
     config/SetupLine.h
     config/SetupText.cpp
     config/SetupText.h
+    config/StationSetup.h
     db/AccessDialect.cpp
     db/AccessDialect.h
     db/DataModuleCreation.cpp
@@ -84,6 +85,7 @@ set(CORE_SOURCES
     scan/ScanControlSetup.cpp
     scan/ScanControlSetup.h
     station/ImageInfo.h
+    station/MainWindowState.h
     station/MissingDirectories.cpp
     station/MissingDirectories.h
     station/ScreenCursors.h
@@ -95,6 +97,7 @@ set(CORE_SOURCES
     station/StatusMonitorDrives.cpp
     station/TaskControl.cpp
     station/TaskControl.h
+    station/TaskState.h
     store/ConvertJournal.cpp
     store/ConvertJournal.h
     store/ConvertNames.cpp

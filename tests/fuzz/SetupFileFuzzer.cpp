@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
     static kestrova::Station station(prompter, clock);
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     kestrova::ReadSetupBytes(station, bytes);
-    const kestrova::setupinformation& s = station.SetupInfo;
+    const kestrova::setupinformation& s = station.setup().SetupInfo;
     if (s.DocDefCount != s.DocDefs.size()) std::abort();
     for (const kestrova::docdefinition& d : s.DocDefs)
         if (d.DocName.size() > 20 || d.DocCode.size() > 10) std::abort();

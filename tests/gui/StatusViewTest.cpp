@@ -37,9 +37,9 @@ struct StatusView {
         const QStringList names = {"", "scan", "problems", "decoded", "remote", "store", "local", "backup"};
         for (int slot = 1; slot < names.size(); ++slot) {
             QDir().mkpath(t.path(names[slot]));
-            station.SetupInfo.Directories[slot] = t.path(names[slot]) + "/";
+            station.editSetup().SetupInfo.Directories[slot] = t.path(names[slot]) + "/";
         }
-        station.SetupInfo.StationMode = ModeSingle;
+        station.editSetup().SetupInfo.StationMode = ModeSingle;
         station.ui.ServerGroupVisible = true;
         monitor.install();
     }
@@ -85,8 +85,8 @@ TEST(StatusView, TheWindowShowsWhatTheMonitorComputed) {
 
 TEST(StatusView, DeviceLabelsReplaceTheBars) {
     StatusView v;
-    v.station.SetupInfo.StationMode = ModeRemote;
-    v.station.SetupInfo.Directories[SlotImageStore] = DriveDisabled;
+    v.station.editSetup().SetupInfo.StationMode = ModeRemote;
+    v.station.editSetup().SetupInfo.Directories[SlotImageStore] = DriveDisabled;
     QDir(v.t.path("backup")).removeRecursively(); // the scan server is unreachable
     v.station.RefreshStatus();
     TMainForm& f = v.form;
@@ -122,9 +122,9 @@ TEST(StatusView, MenuItemsDriveTheTaskSwitches) {
     EXPECT_TRUE(f.AutoProcess1->isChecked());
     EXPECT_EQ(f.AutoProcess1->text(), "Me&dia Process ON");
 
-    v.station.StoreFileTimerEnabled = false;
+    v.station.task().setStoreFileTimerEnabled(false);
     f.ResetTasks1->trigger();
-    EXPECT_TRUE(v.station.StoreFileTimerEnabled);
+    EXPECT_TRUE(v.station.task().StoreFileTimerEnabled());
     EXPECT_TRUE(f.LogList->item(0)->text().endsWith("+Fax converter already running."));
     EXPECT_TRUE(f.LogList->item(1)->text().endsWith("+Convert task was halted.  Now running."));
     EXPECT_EQ(f.CDWriterGrp->title(), "Disc Media - CD0002");

@@ -15,7 +15,7 @@ struct TempStation {
     FakeClock clock;
     Station station{prompter, clock};
 
-    TempStation() { station.ProgramDir = dir.path() + QLatin1Char('/'); }
+    TempStation() { station.editSetup().ProgramDir = dir.path() + QLatin1Char('/'); }
     QString path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
 };
 

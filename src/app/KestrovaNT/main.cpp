@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     StationStartup startup(prompter);
     Station& station = startup.station();
     station.setMessagePump([] { QCoreApplication::processEvents(); });
-    station.eventLog().setLogFile(station.ProgramDir + QStringLiteral("logs/kestrova.log"));
+    station.eventLog().setLogFile(station.setup().ProgramDir + QStringLiteral("logs/kestrova.log"));
     if (headless) {
         startup.echoLog([](const QString& line) {
             std::printf("%s\n", qPrintable(line));
@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
 
     QString scannerProblem;
     std::unique_ptr<Scanner> scanner =
-        CreateStationScanner(station.ProgramDir, codec, WidgetScannerDialogs(&mainForm), &scannerProblem);
+        CreateStationScanner(station.setup().ProgramDir, codec, WidgetScannerDialogs(&mainForm), &scannerProblem);
     if (!scannerProblem.isEmpty()) station.LogEvent(scannerProblem);
     ScanControl scanControl(station, *scanner, codec);
     mainForm.setScanControl(&scanControl);

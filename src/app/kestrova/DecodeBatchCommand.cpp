@@ -38,7 +38,7 @@ int DecodeBatch(const QStringList& args) {
     startup.echoLog(Out);
     const qsizetype shownBefore = prompter.shown().size();
     const LeptonicaImageCodec codec;
-    const QString imageSet = ImageSetFile(station.SetupInfo.Directories[SlotScan]);
+    const QString imageSet = ImageSetFile(station.setup().SetupInfo.Directories[SlotScan]);
     DecodeImages(station, codec, imageSet);
 
     // The batch summary replaces "Sorting.." only when every page has been through decoding; a

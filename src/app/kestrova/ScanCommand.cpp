@@ -23,13 +23,13 @@ std::unique_ptr<Scanner> ChosenScanner(const QStringList& args, const Station& s
         return std::make_unique<FolderFeeder>(codec, QDir(args[1]).absolutePath());
     if (args.size() == 2 && args[0] == QLatin1String("--device")) {
         ScannerConf conf;
-        conf.load(QDir(station.ProgramDir).filePath(QLatin1String(ScannerConf::FileName)));
+        conf.load(QDir(station.setup().ProgramDir).filePath(QLatin1String(ScannerConf::FileName)));
         conf.setValue(QStringLiteral("device"), args[1]); // for this run only: the file is not written
         return std::make_unique<SaneScanner>(codec, conf);
     }
     if (!args.isEmpty()) return nullptr;
     QString problem;
-    std::unique_ptr<Scanner> scanner = CreateStationScanner(station.ProgramDir, codec, {}, &problem);
+    std::unique_ptr<Scanner> scanner = CreateStationScanner(station.setup().ProgramDir, codec, {}, &problem);
     if (!problem.isEmpty()) Err(problem);
     return scanner;
 }
@@ -50,7 +50,7 @@ int Scan(const QStringList& args) {
     Out(QStringLiteral("Scanning from ") + scanner->description());
     ScanControl control(station, *scanner, codec);
     // This command only scans: the batch waits in the image-set file for kestrova decode-batch.
-    const QString imageSet = ImageSetFile(station.SetupInfo.Directories[SlotScan]);
+    const QString imageSet = ImageSetFile(station.setup().SetupInfo.Directories[SlotScan]);
     control.setDecodeImages([&station, &codec, &imageSet] {
         const Result<int> pages = codec.pageCount(imageSet);
         station.ui.ScannerDocLabel =

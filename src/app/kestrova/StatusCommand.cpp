@@ -41,9 +41,9 @@ QJsonValue Amount(std::int64_t amount) {
 QJsonObject Drive(const Station& station, const StatusMonitor& monitor, int drive, int slot, const QString& group) {
     const std::optional<int> perMille = monitor.freePerMille(drive);
     return {{QStringLiteral("group"), group},
-            {QStringLiteral("path"), station.SetupInfo.Directories[slot]},
-            {QStringLiteral("FreeSpace"), Amount(station.SetupInfo.FreeSpace[drive])},
-            {QStringLiteral("TotalSpace"), Amount(station.SetupInfo.TotalSpace[drive])},
+            {QStringLiteral("path"), station.setup().SetupInfo.Directories[slot]},
+            {QStringLiteral("FreeSpace"), Amount(station.setup().SetupInfo.FreeSpace[drive])},
+            {QStringLiteral("TotalSpace"), Amount(station.setup().SetupInfo.TotalSpace[drive])},
             {QStringLiteral("freePerMille"), perMille ? QJsonValue(*perMille) : QJsonValue()}};
 }
 
@@ -69,8 +69,8 @@ QJsonObject Report(const Station& station, const StatusMonitor& monitor) {
                                                                                   QStringLiteral("Kestrova Drive"))},
                                                    {QStringLiteral("images"), images},
                                                    {QStringLiteral("backup"), backup}}},
-            {QStringLiteral("MediaLabel"), station.MediaLabel},
-            {QStringLiteral("mediaProcess"), ui.AutoProcess1Checked},
+            {QStringLiteral("MediaLabel"), station.task().MediaLabel()},
+            {QStringLiteral("mediaProcess"), station.task().AutoProcess1()},
             {QStringLiteral("log"), QJsonArray::fromStringList(station.eventLog().lines())}};
 }
 
@@ -89,7 +89,7 @@ int Status(const QStringList& args) {
     const SetupOutcome outcome = startup.setupOutcome();
 
     // Nor does it create a missing database or upgrade an old one.
-    const QString folder = station.ProgramDir + QStringLiteral("ImageDatabase/");
+    const QString folder = station.setup().ProgramDir + QStringLiteral("ImageDatabase/");
     QString databaseError;
     if (QFileInfo::exists(folder + QLatin1String(PostgresUriFileName)) ||
         QFileInfo::exists(folder + QStringLiteral("KestrovaImageData.mdb"))) {

@@ -1,6 +1,7 @@
 #include "core/config/SetupChecks.h"
 
-#include "core/station/Station.h"
+#include "core/config/SetupInfo.h"
+#include "core/util/EventLog.h"
 
 namespace kestrova {
 
@@ -44,27 +45,26 @@ QString VisibleText(QStringView text) {
     return out;
 }
 
-UnsafeSetupValues RefuseUnsafeSetupValues(Station& station) {
-    setupinformation& s = station.SetupInfo;
+UnsafeSetupValues RefuseUnsafeSetupValues(setupinformation& s, EventLog& log) {
     UnsafeSetupValues found;
     for (int slot = SlotScan; slot <= SlotSpare; ++slot) {
         QString& dir = s.Directories[slot];
         if (!HasControlCharacter(dir)) continue;
-        station.LogEvent(QStringLiteral("Setup file line %1: the directory %2 holds a control character; the "
-                                        "directory is switched off.")
-                             .arg(QString::number(slot), Quoted(dir)));
+        log.LogEvent(QStringLiteral("Setup file line %1: the directory %2 holds a control character; the "
+                                    "directory is switched off.")
+                         .arg(QString::number(slot), Quoted(dir)));
         dir = DriveDisabled;
         (IsCritical(slot) ? found.criticalDirectory : found.other) = true;
     }
     if (!IsSafeNamePart(s.ScannerId)) {
-        station.LogEvent(QStringLiteral("Setup file line 18: the scanner identifier %1 cannot be part of a file name.")
-                             .arg(Quoted(s.ScannerId)));
+        log.LogEvent(QStringLiteral("Setup file line 18: the scanner identifier %1 cannot be part of a file name.")
+                         .arg(Quoted(s.ScannerId)));
         found.other = true;
     }
     for (const docdefinition& def : s.DocDefs) {
         if (IsSafeNamePart(def.DocCode)) continue;
-        station.LogEvent(QStringLiteral("Setup file: the document code %1 of %2 cannot be part of a file name.")
-                             .arg(Quoted(def.DocCode), Quoted(def.DocName)));
+        log.LogEvent(QStringLiteral("Setup file: the document code %1 of %2 cannot be part of a file name.")
+                         .arg(Quoted(def.DocCode), Quoted(def.DocName)));
         found.other = true;
     }
     return found;

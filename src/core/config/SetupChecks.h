@@ -5,7 +5,8 @@
 
 namespace kestrova {
 
-class Station;
+class EventLog;
+struct setupinformation;
 
 // Whether text holds a control character (U+0000-U+001F, U+007F-U+009F). No path the station
 // writes may hold one: a NUL cuts the path short where the operating system reads it.
@@ -28,6 +29,6 @@ struct UnsafeSetupValues {
 // directory slot holding a control character, and a scanner identifier or document code that cannot
 // be part of a file name. Each is logged. A directory slot found so is switched off ("Drive
 // Disabled"), so that nothing uses what is left of its path.
-UnsafeSetupValues RefuseUnsafeSetupValues(Station& station);
+UnsafeSetupValues RefuseUnsafeSetupValues(setupinformation& s, EventLog& log);
 
 } // namespace kestrova

@@ -25,20 +25,14 @@ void ShowSetupError(Station& station, const QString& text) {
     station.prompter().message(InvalidSetupTitle, text, MessageIcon::Error, MessageButtons::Ok);
 }
 
-// Everything the setup file fills starts from its unset state.
-void ClearSetup(Station& station) {
-    station.SetupInfo = setupinformation{};
-    station.SetupInfo.BarcodeTypes = -1; // a missing line 15 is caught by the barcode check
-    station.StoreMask.clear();
-    station.Slot8Mask.clear();
-    station.FileSecurityOn = false;
-    station.SecurityDomain.clear();
-    station.SigningOn = false;
-    station.CertificateInfo = TCertificateInfo{};
-    station.LocalImagesFlag = false;
-    station.StorageResolution = -1;
-    station.ColourDepth = 24;
-    station.ImagePerBarcode = false;
+// Everything the setup file fills starts from its unset state; the program and temporary
+// directories are the station's own and stay.
+void ClearSetup(StationSetup& setup) {
+    StationSetup cleared;
+    cleared.SetupInfo.BarcodeTypes = -1; // a missing line 15 is caught by the barcode check
+    cleared.ProgramDir = setup.ProgramDir;
+    cleared.TempDir = setup.TempDir;
+    setup = std::move(cleared);
 }
 
 bool HoldsDirectory(const QString& slot) {
@@ -82,10 +76,11 @@ bool CriticalDirectoriesSet(const setupinformation& s) {
 }
 
 void SetProblemFiles(Station& station) {
+    const StationSetup& setup = station.setup();
     MainWindowState& ui = station.ui;
     ui.ProblemFilesMask = ProblemFilesMask;
-    const QString& problems = station.SetupInfo.Directories[SlotProblems];
-    const QString fallback = station.ProgramDir + QStringLiteral("problems");
+    const QString& problems = setup.SetupInfo.Directories[SlotProblems];
+    const QString fallback = setup.ProgramDir + QStringLiteral("problems");
     if (IsDirectory(problems)) {
         ui.ProblemFilesDirectory = problems;
         return;
@@ -138,7 +133,7 @@ SetupFileRead ReadSetupFileBytes(const QString& path, QByteArray& bytes) {
 }
 
 SetupOutcome ReadSetupFile(Station& station, const QString& path, const SetupFileHooks& hooks) {
-    ClearSetup(station);
+    ClearSetup(station.editSetup());
     QByteArray bytes;
     switch (ReadSetupFileBytes(path, bytes)) {
     case SetupFileRead::Read:
@@ -157,8 +152,9 @@ SetupOutcome ReadSetupFile(Station& station, const QString& path, const SetupFil
 }
 
 SetupOutcome ReadSetupBytes(Station& station, const QByteArray& bytes, const SetupFileHooks& hooks) {
-    ClearSetup(station);
-    setupinformation& s = station.SetupInfo;
+    StationSetup& setup = station.editSetup();
+    ClearSetup(setup);
+    setupinformation& s = setup.SetupInfo;
     const QString text = DecodeSetupText(bytes);
     ForEachSetupLine(text, [&station](QStringView line) {
         if (const auto parsed = ParseSUFline(line)) ApplySetupLine(station, *parsed);
@@ -168,7 +164,7 @@ SetupOutcome ReadSetupBytes(Station& station, const QByteArray& bytes, const Set
     AppendSeparators(s);
     QString& backup = s.Directories[SlotBackup];
     const qsizetype mark = backup.indexOf(QLatin1Char('?'));
-    station.LocalImagesFlag = mark >= 0;
+    setup.LocalImagesFlag = mark >= 0;
     if (mark >= 0) {
         backup.truncate(mark);
         // "/media/disc?" must still name the directory "/media/disc/".
@@ -176,7 +172,7 @@ SetupOutcome ReadSetupBytes(Station& station, const QByteArray& bytes, const Set
     }
 
     // A bad critical directory is now "Drive Disabled", which the critical directory check reports.
-    const UnsafeSetupValues unsafe = RefuseUnsafeSetupValues(station);
+    const UnsafeSetupValues unsafe = RefuseUnsafeSetupValues(s, station.eventLog());
     if (!RequiredNumbersSet(s) || unsafe.other) {
         // The stray "." is part of the message as operators know it.
         ShowSetupError(station, QStringLiteral("The Kestrova Setup File.contains errors!\nKestrovaNT will Terminate."));
@@ -199,24 +195,23 @@ SetupOutcome ReadSetupBytes(Station& station, const QByteArray& bytes, const Set
         ui.Caption = QStringLiteral("KestrovaNT - Remote Scanner ") + s.ScannerId;
     else if (s.StationMode == ModeScanServer)
         ui.Caption = QStringLiteral("KestrovaNT - Scan Server ") + s.ScannerId;
-    if (station.SigningOn) {
+    if (setup.SigningOn) {
         Run(hooks.SelectSigningCertificate);
         ui.SignIconVisible = true;
     }
     if (backup == DriveDisabled) {
         ui.CDGrpEnabled = false;
-        ui.AutoProcess1Checked = false;
-        ui.AutoProcess1Caption = QStringLiteral("Me&dia Process OFF");
+        station.task().setAutoProcess1(false);
         ui.CDGroupLabelVisible = false;
     }
-    station.StoreMask = SplitMask(s.Directories[SlotImageStore]);
-    station.Slot8Mask = SplitMask(s.Directories[SlotSecondMasked]);
+    setup.StoreMask = SplitMask(s.Directories[SlotImageStore]);
+    setup.Slot8Mask = SplitMask(s.Directories[SlotSecondMasked]);
     Run(hooks.UpdateDriveStatus);
-    if (station.ProgramDir.isEmpty()) station.ProgramDir = DefaultProgramDir();
+    if (setup.ProgramDir.isEmpty()) setup.ProgramDir = DefaultProgramDir();
     SetProblemFiles(station);
-    station.ProblemSkipCount = 0;
+    station.task().setProblemSkipCount(0);
     ui.lblBarcodeProfile = QStringLiteral("System is using default barcode type");
-    if (station.ImagePerBarcode)
+    if (setup.ImagePerBarcode)
         ui.lblBarcodeProfile += QStringLiteral(".  An image will be produced for each Barcode found.");
     Run(hooks.UpgradeDatabaseSchema);
     station.notify();

@@ -54,33 +54,33 @@ QJsonObject SetupInfoToJson(const setupinformation& s) {
 }
 
 QJsonObject GlobalsToJson(const Station& st) {
-    const TCertificateInfo& c = st.CertificateInfo;
-    return {{QStringLiteral("StoreMask"), st.StoreMask},
-            {QStringLiteral("Slot8Mask"), st.Slot8Mask},
-            {QStringLiteral("StorageResolution"), st.StorageResolution},
-            {QStringLiteral("ColourDepth"), st.ColourDepth},
-            {QStringLiteral("ImagePerBarcode"), st.ImagePerBarcode},
-            {QStringLiteral("FileSecurityOn"), st.FileSecurityOn},
-            {QStringLiteral("SecurityDomain"), st.SecurityDomain},
-            {QStringLiteral("SigningOn"), st.SigningOn},
+    const TCertificateInfo& c = st.setup().CertificateInfo;
+    return {{QStringLiteral("StoreMask"), st.setup().StoreMask},
+            {QStringLiteral("Slot8Mask"), st.setup().Slot8Mask},
+            {QStringLiteral("StorageResolution"), st.setup().StorageResolution},
+            {QStringLiteral("ColourDepth"), st.setup().ColourDepth},
+            {QStringLiteral("ImagePerBarcode"), st.setup().ImagePerBarcode},
+            {QStringLiteral("FileSecurityOn"), st.setup().FileSecurityOn},
+            {QStringLiteral("SecurityDomain"), st.setup().SecurityDomain},
+            {QStringLiteral("SigningOn"), st.setup().SigningOn},
             {QStringLiteral("CertificateInfo"), QJsonObject{{QStringLiteral("Store"), c.Store},
                                                             {QStringLiteral("Text"), c.Text},
                                                             {QStringLiteral("Serial"), c.Serial},
                                                             {QStringLiteral("Address"), c.Address},
                                                             {QStringLiteral("Extra"), c.Extra}}},
-            {QStringLiteral("LocalImagesFlag"), st.LocalImagesFlag},
-            {QStringLiteral("ProgramDir"), st.ProgramDir},
-            {QStringLiteral("TempDir"), st.TempDir},
-            {QStringLiteral("ProblemSkipCount"), st.ProblemSkipCount}};
+            {QStringLiteral("LocalImagesFlag"), st.setup().LocalImagesFlag},
+            {QStringLiteral("ProgramDir"), st.setup().ProgramDir},
+            {QStringLiteral("TempDir"), st.setup().TempDir},
+            {QStringLiteral("ProblemSkipCount"), st.task().ProblemSkipCount()}};
 }
 
-QJsonObject WindowToJson(const MainWindowState& ui) {
+QJsonObject WindowToJson(const MainWindowState& ui, const TaskState& task) {
     return {{QStringLiteral("Caption"), ui.Caption},
             {QStringLiteral("ServerGroupVisible"), ui.ServerGroupVisible},
             {QStringLiteral("CDGrpEnabled"), ui.CDGrpEnabled},
             {QStringLiteral("CDGroupLabelVisible"), ui.CDGroupLabelVisible},
-            {QStringLiteral("AutoProcess1Checked"), ui.AutoProcess1Checked},
-            {QStringLiteral("AutoProcess1Caption"), ui.AutoProcess1Caption},
+            {QStringLiteral("AutoProcess1Checked"), task.AutoProcess1()},
+            {QStringLiteral("AutoProcess1Caption"), AutoProcess1Caption(task)},
             {QStringLiteral("SignIconVisible"), ui.SignIconVisible},
             {QStringLiteral("ProblemFilesMask"), ui.ProblemFilesMask},
             {QStringLiteral("ProblemFilesDirectory"), ui.ProblemFilesDirectory},
@@ -90,9 +90,9 @@ QJsonObject WindowToJson(const MainWindowState& ui) {
 } // namespace
 
 QJsonObject SetupToJson(const Station& station) {
-    return {{QStringLiteral("SetupInfo"), SetupInfoToJson(station.SetupInfo)},
+    return {{QStringLiteral("SetupInfo"), SetupInfoToJson(station.setup().SetupInfo)},
             {QStringLiteral("globals"), GlobalsToJson(station)},
-            {QStringLiteral("ui"), WindowToJson(station.ui)}};
+            {QStringLiteral("ui"), WindowToJson(station.ui, station.task())}};
 }
 
 } // namespace kestrova

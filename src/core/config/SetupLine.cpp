@@ -78,7 +78,8 @@ void ApplyDocDefinition(setupinformation& setup, QStringView value) {
 } // namespace
 
 void ApplySetupLine(Station& station, const SUFline& line) {
-    setupinformation& s = station.SetupInfo;
+    StationSetup& setup = station.editSetup();
+    setupinformation& s = setup.SetupInfo;
     const QStringView value = line.Value;
     const QChar comma = QLatin1Char(','), colon = QLatin1Char(':'), tilde = QLatin1Char('~');
     const int code = line.Code;
@@ -133,19 +134,19 @@ void ApplySetupLine(Station& station, const SUFline& line) {
         break;
     case CodeImageSizes:
         if (ReadIntegers(value, colon, {&s.ViewImageSize, &s.BackupImageSize, &s.ResolutionIndex}))
-            station.StorageResolution = StorageResolutionFor(s.ResolutionIndex);
+            setup.StorageResolution = StorageResolutionFor(s.ResolutionIndex);
         break;
     case CodeFileSecurity:
-        station.FileSecurityOn = SetupField(value, colon, 1).trimmed() == QLatin1String("1");
-        if (station.FileSecurityOn) station.SecurityDomain = SetupField(value, colon, 2).toString();
+        setup.FileSecurityOn = SetupField(value, colon, 1).trimmed() == QLatin1String("1");
+        if (setup.FileSecurityOn) setup.SecurityDomain = SetupField(value, colon, 2).toString();
         break;
     case CodeSigning:
-        station.SigningOn = SetupField(value, tilde, 1).trimmed() == QLatin1String("1");
-        if (station.SigningOn) {
-            station.CertificateInfo.Store = SetupField(value, tilde, 2).toString();
-            station.CertificateInfo.Text = SetupField(value, tilde, 3).toString();
-            station.CertificateInfo.Serial = SetupField(value, tilde, 4).toString();
-            station.CertificateInfo.Address = SetupField(value, tilde, 5).toString();
+        setup.SigningOn = SetupField(value, tilde, 1).trimmed() == QLatin1String("1");
+        if (setup.SigningOn) {
+            setup.CertificateInfo.Store = SetupField(value, tilde, 2).toString();
+            setup.CertificateInfo.Text = SetupField(value, tilde, 3).toString();
+            setup.CertificateInfo.Serial = SetupField(value, tilde, 4).toString();
+            setup.CertificateInfo.Address = SetupField(value, tilde, 5).toString();
         }
         break;
     case CodeShowLisCounter:
@@ -155,11 +156,11 @@ void ApplySetupLine(Station& station, const SUFline& line) {
         s.ExtraValidation = line.Value;
         break;
     case CodeColourDepth:
-        station.ColourDepth = ColourDepthOf(line.Value);
+        setup.ColourDepth = ColourDepthOf(line.Value);
         break;
     case CodeImagePerBarcode: {
         const QStringView trimmed = value.trimmed();
-        station.ImagePerBarcode =
+        setup.ImagePerBarcode =
             !trimmed.isEmpty() && (trimmed[0] == QLatin1Char('y') || trimmed[0] == QLatin1Char('Y'));
         break;
     }

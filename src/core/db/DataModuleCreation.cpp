@@ -14,7 +14,7 @@ const QString DatabaseFileName = QStringLiteral("KestrovaImageData.mdb");
 const QString BlankFileName = QStringLiteral("KestrovaImageDataBlank.mdb");
 
 QString DatabaseFolder(const Station& station) {
-    QString dir = station.ProgramDir;
+    QString dir = station.setup().ProgramDir;
     if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
     return dir + QStringLiteral("ImageDatabase/");
 }

@@ -87,7 +87,7 @@ bool Default1Click(Station& station, const IniSource& source, BarcodesMenu& itmB
         label = QStringLiteral("Current barcode type is: %1").arg(name);
         message = QStringLiteral("Barcode type %1 has been loaded.").arg(Quoted(name));
     }
-    if (station.ImagePerBarcode) label += ImagePerBarcodeSuffix;
+    if (station.setup().ImagePerBarcode) label += ImagePerBarcodeSuffix;
     station.ui.lblBarcodeProfile = label;
     station.notify();
     station.prompter().message(station.ui.Caption, message, MessageIcon::Information);

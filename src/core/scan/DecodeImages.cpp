@@ -70,7 +70,7 @@ void BatchDecoder::run() {
 }
 
 void BatchDecoder::openJournal() {
-    const setupinformation& setup = m_station.SetupInfo;
+    const setupinformation& setup = m_station.setup().SetupInfo;
     const QString error = m_journal.open(m_imageSet, {setup.Directories[SlotDecoded], setup.Directories[SlotProblems]});
     if (!error.isEmpty()) {
         m_station.LogEvent(QStringLiteral("The progress of the batch cannot be recorded in ") +
@@ -100,9 +100,9 @@ bool BatchDecoder::loadBatch() {
     bool loaded = false;
     if (info && info.value().formatName == QLatin1String("TIFF") && info.value().pageCount > 0) {
         DecodeImageDocInfo(m_station.TilInfo, info.value(), m_imageSet, true);
-        m_station.ImageSetDepth = std::min(info.value().bitsPerPixel, int(m_station.ColourDepth));
-        if (m_station.ImageSetDepth < 1) m_station.ImageSetDepth = 1;
-        Result<LoadedPage> first = m_codec.loadPage(m_imageSet, 0, m_station.ImageSetDepth);
+        m_station.task().setImageSetDepth(
+            std::max(1, std::min(info.value().bitsPerPixel, int(m_station.setup().ColourDepth))));
+        Result<LoadedPage> first = m_codec.loadPage(m_imageSet, 0, m_station.task().ImageSetDepth());
         if (first && first.value().image) {
             DecodeImageDocInfo(m_station.TilInfo, first.value().info, m_imageSet, true);
             m_first = std::move(first.value().image);
@@ -126,7 +126,7 @@ bool BatchDecoder::loadBatch() {
 
 bool BatchDecoder::scanSizeTooSmall() {
     if ((m_station.MainReader.Flags & PageMeasuringFlag) == 0 || m_yDpi <= 0) return false;
-    const int minimum = m_station.SetupInfo.MinPageHeight;
+    const int minimum = m_station.setup().SetupInfo.MinPageHeight;
     if (!(minimum > m_scanHeightMm)) return false;
     if (m_first->width() != 0 && m_view.FitBatchImageWidth) m_view.FitBatchImageWidth(m_first->width());
     m_station.prompter().message(

@@ -37,7 +37,7 @@ QString BatchDecoder::freeSuffix(const QString& decodedDir, const QStringList& b
 }
 
 QString BatchDecoder::documentPart(const Page& page) const {
-    const setupinformation& setup = m_station.SetupInfo;
+    const setupinformation& setup = m_station.setup().SetupInfo;
     const int dpi = page.image->yResolution();
     QString code;
     if (!setup.DocDefs.isEmpty() && dpi > 0) {
@@ -75,7 +75,7 @@ void BatchDecoder::saveDecoded(Page& page, int count) {
         else
             refused << other << reason;
     }
-    const QString decodedDir = m_station.SetupInfo.Directories[SlotDecoded];
+    const QString decodedDir = m_station.setup().SetupInfo.Directories[SlotDecoded];
     const QString suffix = freeSuffix(decodedDir, names, part);
     if (suffix.isEmpty()) {
         pageNotSaved(m_currentPage, DecodedFileName(decodedDir, names.first(), part, QString()),
@@ -98,7 +98,7 @@ void BatchDecoder::saveDecoded(Page& page, int count) {
     }
 
     intend(files);
-    const int storageDpi = m_station.StorageResolution > 0 ? m_station.StorageResolution : 0;
+    const int storageDpi = m_station.setup().StorageResolution > 0 ? m_station.setup().StorageResolution : 0;
     const QString error =
         SaveDecodedPage(page.image.get(), fileName, page.TopCut, page.UpsideDownAngle, main, storageDpi);
     if (!error.isEmpty()) {
@@ -157,7 +157,7 @@ void BatchDecoder::saveProblem(Page& page, int count) {
     if (page.ProblemText.isEmpty())
         page.ProblemText = count == 0 ? QStringLiteral("No acceptable barcodes found.")
                                       : QString::number(count) + QStringLiteral(" barcodes found");
-    const QString problemsDir = m_station.SetupInfo.Directories[SlotProblems];
+    const QString problemsDir = m_station.setup().SetupInfo.Directories[SlotProblems];
     const QString stamp = FreeProblemStamp(problemsDir, m_station.clock().now());
     const QString textFile = problemsDir + stamp + QStringLiteral(".scn");
     const QString imageFile = problemsDir + stamp + QStringLiteral(".tif");

@@ -55,7 +55,7 @@ int BatchDecoder::decidePage(int pageIndex) {
     if (pageIndex == 0) {
         page.image = std::move(m_first);
     } else {
-        Result<LoadedPage> loaded = m_codec.loadPage(m_imageSet, pageIndex, m_station.ImageSetDepth);
+        Result<LoadedPage> loaded = m_codec.loadPage(m_imageSet, pageIndex, m_station.task().ImageSetDepth());
         if (!loaded || !loaded.value().image) {
             pageNotSaved(pageIndex, QStringLiteral("it could not be read"), loaded.error());
             return -1;
@@ -86,7 +86,7 @@ int BatchDecoder::decidePage(int pageIndex) {
 
     m_pageLength = ContentLengthCm(page.image->height(), page.TopCut, main.FirstInkedRow, page.image->yResolution());
     const int count = barcode::BarcodeCount(main);
-    if (count == 1 || (count > 1 && m_station.ImagePerBarcode)) {
+    if (count == 1 || (count > 1 && m_station.setup().ImagePerBarcode)) {
         if (count > 1) page.ProblemText = QString::number(count) + QStringLiteral(" barcodes found");
         saveDecoded(page, count);
     } else {
@@ -106,7 +106,8 @@ void BatchDecoder::readPage(Page& page) {
     barcode::QVCodabar& main = m_station.MainReader;
     const std::uint32_t flags = main.Flags;
     const bool retries = (flags & NoRetryFlag) == 0;
-    const int depth = PageSearchDepth(flags, m_station.SetupInfo, page.work()->height(), page.work()->yResolution());
+    const int depth =
+        PageSearchDepth(flags, m_station.setup().SetupInfo, page.work()->height(), page.work()->yResolution());
 
     QString log = readWorking(page, false, depth);
     if (barcode::BarcodeCount(main) == 0 && depth != 100 && retries) log = readWorking(page, false, 100);

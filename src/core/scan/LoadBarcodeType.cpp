@@ -26,11 +26,11 @@ void ApplyBarcodeType(Station& station, const BarcodeType& type) {
 }
 
 void LoadDefaultBarcodeType(Station& station) {
-    ApplyBarcodeType(station, DefaultBarcodeType(station.SetupInfo));
+    ApplyBarcodeType(station, DefaultBarcodeType(station.setup().SetupInfo));
 }
 
 bool LoadBarcodeProfile(Station& station, const IniSource& source, const QString& name, QString* error) {
-    const QString path = station.ProgramDir + name + ProfileExtension;
+    const QString path = station.setup().ProgramDir + name + ProfileExtension;
     TKestrovaConfiguration configuration;
     QString reason;
     QString problem;

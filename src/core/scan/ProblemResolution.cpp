@@ -67,7 +67,7 @@ QStringList WithAllFirst(QStringList candidates) {
 ProblemResolution::ProblemResolution(Station& station, const ImageCodec& codec) : m_station(station), m_codec(codec) {}
 
 QString ProblemResolution::problemsDir() const {
-    return m_station.SetupInfo.Directories[SlotProblems];
+    return m_station.setup().SetupInfo.Directories[SlotProblems];
 }
 
 void ProblemResolution::showStatus() {
@@ -75,10 +75,7 @@ void ProblemResolution::showStatus() {
 }
 
 void ProblemResolution::FixProbsButtonClick() {
-    if (m_station.StoreFileTimerEnabled) {
-        m_station.StoreFileTimerEnabled = false;
-        m_station.notify();
-    }
+    m_station.task().setStoreFileTimerEnabled(false);
     ShowNextProblem();
     if (m_view.FocusNewBarcode) m_view.FocusNewBarcode();
 }
@@ -139,7 +136,7 @@ bool ProblemResolution::LoadProblemImage(const QString& path) {
         m_filed = ParseProblemReasons(lines).filed;
         const bool noRetries = (m_station.MainReader.Flags & NoRetryFlag) != 0;
         if (noRetries && lines.join(QLatin1Char('\n')).contains(QStringLiteral("No acceptable barcodes found.")) &&
-            m_station.ui.DecodeProblems1Caption.contains(QStringLiteral("ON"))) {
+            m_station.task().DecodeProblems1()) {
             QStringList slotLines;
             bool inverted = false;
             if (readWholePage(slotLines, inverted)) {
@@ -195,7 +192,7 @@ bool ProblemResolution::readWholePage(QStringList& slotLines, bool& inverted) {
 }
 
 QString ProblemResolution::documentPart() const {
-    const setupinformation& setup = m_station.SetupInfo;
+    const setupinformation& setup = m_station.setup().SetupInfo;
     QString code;
     if (!setup.DocDefs.isEmpty()) {
         const int dpi = m_page ? m_page->yResolution() : 0;
@@ -206,7 +203,7 @@ QString ProblemResolution::documentPart() const {
 }
 
 QString ProblemResolution::decodedName(const QString& name, const QString& kind, const QStringList& others) const {
-    const QString dir = m_station.SetupInfo.Directories[SlotDecoded];
+    const QString dir = m_station.setup().SetupInfo.Directories[SlotDecoded];
     const QString stem = name + documentPart() + kind;
     QStringList names{stem + QStringLiteral(".tif")};
     for (const QString& other : others) names << other + documentPart() + kind + QStringLiteral(".tif");
@@ -216,7 +213,7 @@ QString ProblemResolution::decodedName(const QString& name, const QString& kind,
 }
 
 std::unique_ptr<PageImage> ProblemResolution::pageAtStorageResolution() const {
-    const int storage = m_station.StorageResolution;
+    const int storage = m_station.setup().StorageResolution;
     const int dpi = m_page->yResolution();
     if (storage <= 0 || dpi <= storage) return m_page->clone();
     // Scaled to the storage resolution, not only relabelled: a relabelled page would show and
@@ -237,7 +234,7 @@ QString ProblemResolution::unsafeNameReason(const QString& name, const QString& 
 }
 
 bool ProblemResolution::savePage(const PageImage& page, const QString& path) {
-    if (!StaysInside(m_station.SetupInfo.Directories[SlotDecoded], path)) {
+    if (!StaysInside(m_station.setup().SetupInfo.Directories[SlotDecoded], path)) {
         m_station.LogEvent(QStringLiteral("The decoded name would leave the decoded directory: ") + path);
         return false;
     }
@@ -271,7 +268,7 @@ void ProblemResolution::AcceptProblemName() {
     if (text.startsWith(QLatin1Char('!'))) {
         name = text.mid(1);
     } else {
-        const setupinformation& setup = m_station.SetupInfo;
+        const setupinformation& setup = m_station.setup().SetupInfo;
         if (!IsValidName(m_station.MainReader, text)) return;
         if (text.size() < setup.DigitsFrom || text.size() > setup.DigitsTo) return;
         name = text;
@@ -397,7 +394,7 @@ void ProblemResolution::RotatePage(int degrees) {
         return;
     }
     if (m_view.PageChanged) m_view.PageChanged();
-    if (degrees != 90 || !m_station.ui.DecodeProblems1Caption.contains(QStringLiteral("ON"))) {
+    if (degrees != 90 || !m_station.task().DecodeProblems1()) {
         m_station.notify();
         return;
     }

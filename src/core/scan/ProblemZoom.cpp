@@ -29,11 +29,7 @@ bool IsStatusViewCaption(const QString& caption) {
 }
 
 void DecodeProblems1Click(Station& station) {
-    MainWindowState& ui = station.ui;
-    ui.DecodeProblems1Checked = !ui.DecodeProblems1Checked;
-    ui.DecodeProblems1Caption =
-        ui.DecodeProblems1Checked ? QStringLiteral("&Decode Problems ON") : QStringLiteral("&Decode Problems OFF");
-    station.notify();
+    station.task().setDecodeProblems1(!station.task().DecodeProblems1());
 }
 
 } // namespace kestrova

@@ -44,7 +44,7 @@ QString ImageSetFile(const QString& scanDir) {
 ScanControl::ScanControl(Station& station, Scanner& scanner, const ImageCodec& codec, QObject* parent)
     : QObject(parent), m_station(station), m_scanner(scanner), m_codec(codec) {
     m_decode = [this] {
-        DecodeImages(m_station, m_codec, ImageSetFile(m_station.SetupInfo.Directories[SlotScan]), m_decodeView);
+        DecodeImages(m_station, m_codec, ImageSetFile(m_station.setup().SetupInfo.Directories[SlotScan]), m_decodeView);
     };
     connect(&m_scanner, &Scanner::scanDone, this, &ScanControl::onScanDone);
     connect(&m_scanner, &Scanner::scanFailed, this, &ScanControl::onScanFailed);
@@ -53,11 +53,11 @@ ScanControl::ScanControl(Station& station, Scanner& scanner, const ImageCodec& c
 }
 
 bool ScanControl::nextscanner() {
-    const QString scanDir = m_station.SetupInfo.Directories[SlotScan];
+    const QString scanDir = m_station.setup().SetupInfo.Directories[SlotScan];
     if (!FindNoCase(scanDir, ImageSetName).isEmpty()) return true;
     bool made = false;
-    QString templ = FindNoCase(m_station.ProgramDir, ImageSetName);
-    if (templ.isEmpty()) templ = m_station.ProgramDir + ImageSetName;
+    QString templ = FindNoCase(m_station.setup().ProgramDir, ImageSetName);
+    if (templ.isEmpty()) templ = m_station.setup().ProgramDir + ImageSetName;
     Result<LoadedPage> page = m_codec.loadPage(templ, 0, 1);
     if (page && page.value().image && (scanDir.isEmpty() || QDir().mkpath(scanDir))) {
         made = static_cast<bool>(
@@ -80,20 +80,20 @@ void ScanControl::scan(bool setSizeFirst) {
     // A batch in progress owns the image-set file until it has been handed over.
     if (m_scanning || m_scanner.isScanning()) return;
 
-    m_station.ConvertStop = true;
-    m_station.BackupStop = true;
+    m_station.task().setConvertStop(true);
+    m_station.task().setBackupStop(true);
     nextscanner();
-    if (setSizeFirst && m_station.StoreFileTimerEnabled) setStoreTimer(false);
+    if (setSizeFirst && m_station.task().StoreFileTimerEnabled()) setStoreTimer(false);
     if (m_view.DecodeImageDocFillsPanel && m_view.DecodeImageDocFillsPanel() && m_view.ShowStatusView) {
         m_view.ShowStatusView();
         // The status view switches the store timer on; it stays off while "Set Size and Scan" runs.
-        if (setSizeFirst && m_station.StoreFileTimerEnabled) setStoreTimer(false);
+        if (setSizeFirst && m_station.task().StoreFileTimerEnabled()) setStoreTimer(false);
     }
 
     // The other settings are the same for every batch: the defaults of ScanSettings.
     ScanSettings settings;
     settings.ScanTo = setSizeFirst ? ScanToAfterSetup : ScanToCurrentSettings;
-    settings.Image = ImageSetFile(m_station.SetupInfo.Directories[SlotScan]);
+    settings.Image = ImageSetFile(m_station.setup().SetupInfo.Directories[SlotScan]);
     settings.ShowSetupBeforeScan = setSizeFirst;
 
     const Status started = m_scanner.startScan(settings);
@@ -156,8 +156,7 @@ void ScanControl::setScanning(bool on) {
 }
 
 void ScanControl::setStoreTimer(bool on) {
-    m_station.StoreFileTimerEnabled = on;
-    m_station.notify();
+    m_station.task().setStoreFileTimerEnabled(on);
 }
 
 } // namespace kestrova

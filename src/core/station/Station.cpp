@@ -7,8 +7,9 @@ namespace kestrova {
 
 Station::Station(Prompter& prompter, Clock& clock, QObject* parent)
     : QObject(parent), m_prompter(prompter), m_clock(clock), m_log(clock) {
-    ProgramDir = DefaultProgramDir();
-    TempDir = DefaultTempDir();
+    m_setup.ProgramDir = DefaultProgramDir();
+    m_setup.TempDir = DefaultTempDir();
+    connect(&m_task, &TaskState::changed, this, &Station::stateChanged);
 }
 
 namespace {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "barcode/QVCodabar.h"
-#include "core/config/SetupInfo.h"
+#include "core/config/StationSetup.h"
 #include "core/ports/Clock.h"
 #include "core/ports/Prompter.h"
 #include "core/station/ImageInfo.h"
+#include "core/station/MainWindowState.h"
+#include "core/station/TaskState.h"
 #include "core/util/EventLog.h"
 
 #include <QObject>
@@ -14,59 +16,6 @@
 namespace kestrova {
 
 class TImageDataModule;
-
-// Text colours of the status display: the window's text colour, or a signal colour.
-enum class LabelColour { WindowText, Red, Blue };
-
-// What the main window shows that other parts of the station read or change as data. The window
-// renders it; handlers change it through the station and call Station::notify().
-struct MainWindowState {
-    QString Caption = QStringLiteral("KestrovaNT ");
-    QString lblBarcodeProfile = QStringLiteral("System is using default barcode type");
-    bool ServerGroupVisible = false; // "Awaiting Lab IS"
-    bool CDGrpEnabled = true;
-    bool CDGroupLabelVisible = true;
-    QString CDGroupLabelHint;
-    bool AutoProcess1Checked = true;
-    QString AutoProcess1Caption = QStringLiteral("Me&dia Process ON");
-    bool DecodeProblems1Checked = true;
-    QString DecodeProblems1Caption = QStringLiteral("&Decode Problems ON");
-    bool SignIconVisible = false;
-    // The problem file list: a mask and the directory it lists.
-    QString ProblemFilesMask;
-    QString ProblemFilesDirectory;
-    // Counter texts of the "Image Progress" group.
-    QString ScannedWaitingLabel = QStringLiteral("0");
-    QString DecodedWaitingLabel = QStringLiteral("0");
-    QString CDGroupLabel = QStringLiteral("0");
-    QString ProblemGrpLabel = QStringLiteral("0");
-    QString SystemLabel = QStringLiteral("0");
-    QString ScannerDocLabel;
-
-    // Status display: counter and device label colours, drive bars (0..1000, the used part in
-    // per mille), the labels that replace a bar, and the device group captions.
-    LabelColour ProblemGrpLabelColour = LabelColour::WindowText;
-    LabelColour ScannedWaitingLabelColour = LabelColour::WindowText;
-    LabelColour DecodedWaitingLabelColour = LabelColour::WindowText;
-    // Hints of the file counters: which of their directories is missing; empty while all are there.
-    QString ScannedWaitingLabelHint;
-    QString DecodedWaitingLabelHint;
-    QString ProblemGrpLabelHint;
-    LabelColour SystemLabelColour = LabelColour::WindowText;
-    int KestrovaBarPosition = 0;
-    QString ImagesDrvGrpCaption = QStringLiteral("Images Drive");
-    bool ImagesBarVisible = true;
-    int ImagesBarPosition = 0;
-    bool ImagesDrivelabelVisible = false;
-    QString ImagesDrivelabel;
-    LabelColour ImagesDrivelabelColour = LabelColour::WindowText;
-    QString CDWriterGrpCaption = QStringLiteral("Disc Media");
-    bool CDWriterBarVisible = true;
-    int CDWriterBarPosition = 0;
-    bool CdwriterlabelVisible = false;
-    QString Cdwriterlabel;
-    LabelColour CdwriterlabelColour = LabelColour::WindowText;
-};
 
 // The station: everything a running workstation holds from start-up to exit. One per process in
 // the programs; tests build as many as they like.
@@ -106,45 +55,24 @@ public:
     }
     void setRefreshStatus(std::function<void()> refresh) { m_refresh = std::move(refresh); }
 
-    // Setup record and globals read from the setup file.
-    setupinformation SetupInfo;
-    QString StoreMask;
-    QString Slot8Mask;
-    std::int32_t StorageResolution = -1;
-    std::int32_t ColourDepth = 24;
-    bool ImagePerBarcode = false;
-    bool FileSecurityOn = false;
-    QString SecurityDomain;
-    bool SigningOn = false;
-    TCertificateInfo CertificateInfo;
-    bool LocalImagesFlag = false;
-    QString ProgramDir; // with a trailing "/"
-    QString TempDir;    // with a trailing "/"
+    // The setup values: read from the setup file, then only read. The setup file reader (and a
+    // test building its station) fills them through editSetup().
+    const StationSetup& setup() const { return m_setup; }
+    StationSetup& editSetup() { return m_setup; }
 
     // The two barcode reader states, always configured alike: normal reads, and reads of a page
     // turned by 90 degrees.
     barcode::QVCodabar MainReader;
     barcode::QVCodabar RotatedReader;
 
-    // Backup medium and last failure of signing or zip rebuilding.
-    QString MediaLabel;
-    QString LastBackupError;
+    // The task state: switches, stop requests, backup medium, last errors. Its setters announce a
+    // change as stateChanged().
+    TaskState& task() { return m_task; }
+    const TaskState& task() const { return m_task; }
 
-    // Stop requests for running passes.
-    bool ConvertStop = false;
-    bool BackupStop = false;
-    bool FinaliseStop = false;
-
-    // Task switches.
-    bool StoreFileTimerEnabled = false;
-
-    // Colour depth used to load an image set.
-    int ImageSetDepth = 4;
     // What the imaging side last reported about an image it loaded.
     TImageInfo TilInfo;
-    // Pages skipped while resolving problems.
-    int ProblemSkipCount = 0;
-
+    // The status view-model the windows render.
     MainWindowState ui;
 
     // The data module of the station's image database; set once it has been created.
@@ -154,6 +82,8 @@ signals:
     void stateChanged();
 
 private:
+    StationSetup m_setup;
+    TaskState m_task;
     Prompter& m_prompter;
     Clock& m_clock;
     EventLog m_log;

@@ -48,7 +48,7 @@ std::optional<int> CountFiles(const QString& dir, const QString& wildcard) {
 }
 
 void StatusMonitor::CheckDirectories() {
-    const QList<MissingDirectory> now = MissingDirectories(m_station.SetupInfo, WorkingDirectorySlots);
+    const QList<MissingDirectory> now = MissingDirectories(m_station.setup().SetupInfo, WorkingDirectorySlots);
     for (const MissingDirectory& m : now)
         if (!m_missing.contains(m))
             m_station.LogEvent(
@@ -61,7 +61,7 @@ void StatusMonitor::CheckDirectories() {
 }
 
 void StatusMonitor::CountScanned() {
-    const setupinformation& s = m_station.SetupInfo;
+    const setupinformation& s = m_station.setup().SetupInfo;
     MainWindowState& ui = m_station.ui;
     ui.ScannedWaitingLabelHint = MissingHint(s, std::array<int, 1>{SlotScan});
     const bool missing = !ui.ScannedWaitingLabelHint.isEmpty();
@@ -72,7 +72,7 @@ void StatusMonitor::CountScanned() {
 }
 
 void StatusMonitor::CountProblems() {
-    const setupinformation& s = m_station.SetupInfo;
+    const setupinformation& s = m_station.setup().SetupInfo;
     const QString& dir = s.Directories[SlotProblems];
     MainWindowState& ui = m_station.ui;
     ui.ProblemGrpLabelHint = MissingHint(s, std::array<int, 1>{SlotProblems});
@@ -87,7 +87,7 @@ void StatusMonitor::CountProblems() {
 }
 
 void StatusMonitor::CountDecoded() {
-    const setupinformation& s = m_station.SetupInfo;
+    const setupinformation& s = m_station.setup().SetupInfo;
     const auto& dirs = s.Directories;
     const bool scanServer = s.StationMode == ModeScanServer;
     MainWindowState& ui = m_station.ui;

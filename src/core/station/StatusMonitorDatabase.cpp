@@ -15,7 +15,7 @@ void StatusMonitor::CountAwaitingBackup() {
     // A remote station copies images to its scan server without zipping them: a row with a zip
     // name still waits there.
     db->SetGeneralSQL(
-        m_station.SetupInfo.StationMode == ModeRemote
+        m_station.setup().SetupInfo.StationMode == ModeRemote
             ? QStringLiteral("select count(SeqNumber) as BKPCount from ImageData where CdwriteTime is null")
             : QStringLiteral("select count(SeqNumber) as BKPCount from ImageData where CdwriteTime is null and "
                              "ZipName is null"));
@@ -28,7 +28,7 @@ void StatusMonitor::CountAwaitingBackup() {
         count = query.fieldByName(QStringLiteral("BkpCount")).asInteger();
     }
     query.close();
-    if (m_station.SetupInfo.Directories[SlotBackup] != DriveDisabled)
+    if (m_station.setup().SetupInfo.Directories[SlotBackup] != DriveDisabled)
         m_station.ui.CDGroupLabel = QString::number(count);
 }
 

@@ -13,10 +13,6 @@ const QString BackupDisabledNote =
     QStringLiteral("Note: Backup Task has been disabled.  You will need to \"Reset Tasks\" if you correct the problem "
                    "without restarting Kestrova.");
 
-bool MediaProcessCaptionOn(const MainWindowState& ui) {
-    return ui.AutoProcess1Caption.toLower().contains(QLatin1String("process on"));
-}
-
 int BarFor(int perMille) {
     return std::clamp(1000 - perMille, 0, 1000);
 }
@@ -31,7 +27,7 @@ QChar FloppyLetter(const QString& device) {
 } // namespace
 
 void StatusMonitor::UpdateDriveStatus() {
-    setupinformation& s = m_station.SetupInfo;
+    setupinformation& s = m_station.editSetup().SetupInfo; // its drive figures are measured here
     const int scan = DriveFreeSpace(m_volumes, s.Directories[SlotScan], s.FreeSpace[1], s.TotalSpace[1]);
     m_perMille[1] = scan;
     m_station.ui.KestrovaBarPosition = BarFor(scan);
@@ -40,7 +36,7 @@ void StatusMonitor::UpdateDriveStatus() {
 }
 
 void StatusMonitor::updateImagesDrive() {
-    setupinformation& s = m_station.SetupInfo;
+    setupinformation& s = m_station.editSetup().SetupInfo; // its drive figures are measured here
     MainWindowState& ui = m_station.ui;
     const QString& dir = s.Directories[SlotImageStore];
     if (dir == DriveDisabled) {
@@ -68,7 +64,7 @@ void StatusMonitor::updateImagesDrive() {
 }
 
 void StatusMonitor::updateBackupDrive() {
-    setupinformation& s = m_station.SetupInfo;
+    setupinformation& s = m_station.editSetup().SetupInfo; // its drive figures are measured here
     MainWindowState& ui = m_station.ui;
     const QString& dir = s.Directories[SlotBackup];
     const bool remote = s.StationMode == ModeRemote;
@@ -82,7 +78,7 @@ void StatusMonitor::updateBackupDrive() {
     const int p = DriveFreeSpace(m_volumes, dir, s.FreeSpace[3], s.TotalSpace[3]);
     m_perMille[3] = p;
     const bool unreachable = s.TotalSpace[3] == -1;
-    if (MediaProcessCaptionOn(ui)) {
+    if (m_station.task().AutoProcess1()) {
         if (unreachable) {
             if (remote) {
                 // Shown in place of the bar: a full bar alone would hide that the server is gone.
@@ -90,14 +86,12 @@ void StatusMonitor::updateBackupDrive() {
                 ui.CdwriterlabelColour = LabelColour::Red;
                 ui.CdwriterlabelVisible = true;
                 ui.CDWriterBarVisible = false;
-            } else if (ui.AutoProcess1Checked) {
+            } else {
                 showDeviceBox(QStringLiteral("Disc Error"),
                               QStringLiteral("The Disc Recorder IS NOT WORKING.\n"
                                              "You must correct this problem before more images can be backed up.\n"
                                              "IT IS VERY STRONGLY RECOMMENDED THAT YOU CORRECT THIS PROBLEM NOW.\n") +
                                   BackupDisabledNote);
-            } else {
-                m_station.LogEvent(QStringLiteral("Disc Recorder is not working. You should fix this problem now."));
             }
         }
         if (p < 300) {
@@ -114,41 +108,40 @@ void StatusMonitor::updateBackupDrive() {
 }
 
 void StatusMonitor::nameBackupMedium() {
-    setupinformation& s = m_station.SetupInfo;
+    const setupinformation& s = m_station.setup().SetupInfo;
     MainWindowState& ui = m_station.ui;
     const VolumeInfo volume = m_volumes.volumeOf(s.Directories[SlotBackup]);
-    m_station.MediaLabel = volume.label;
+    m_station.task().setMediaLabel(volume.label);
     const QChar floppy = FloppyLetter(volume.device);
-    if (m_station.MediaLabel.isEmpty()) {
+    if (m_station.task().MediaLabel().isEmpty()) {
         if (!floppy.isNull()) {
-            m_station.MediaLabel = QStringLiteral("Floppy Drive");
+            m_station.task().setMediaLabel(QStringLiteral("Floppy Drive"));
         } else {
-            m_station.MediaLabel =
-                m_station.LocalImagesFlag ? QStringLiteral("Local Images") : QStringLiteral("UNKNOWN");
+            m_station.task().setMediaLabel(m_station.setup().LocalImagesFlag ? QStringLiteral("Local Images")
+                                                                             : QStringLiteral("UNKNOWN"));
             if (s.StationMode == ModeRemote) {
-                m_station.MediaLabel = QStringLiteral("Scan Server");
-            } else if (MediaProcessCaptionOn(ui)) {
-                if (s.TotalSpace[3] != -1 && ui.AutoProcess1Checked && !m_station.LocalImagesFlag) {
-                    ui.AutoProcess1Checked = false;
-                    ui.AutoProcess1Caption = QStringLiteral("Me&dia Process OFF");
+                m_station.task().setMediaLabel(QStringLiteral("Scan Server"));
+            } else if (m_station.task().AutoProcess1()) {
+                if (s.TotalSpace[3] != -1 && !m_station.setup().LocalImagesFlag) {
+                    m_station.task().setAutoProcess1(false);
                     showDeviceBox(QStringLiteral("Disc Name Missing"),
                                   QStringLiteral("The Disc inserted is not named.\n"
                                                  "You must correct this problem before more images can be backed up.\n"
                                                  "You probably did not give the disk a name after changing disks.\n") +
                                       BackupDisabledNote);
-                } else if (m_station.MediaLabel == QLatin1String("UNKNOWN")) {
+                } else if (m_station.task().MediaLabel() == QLatin1String("UNKNOWN")) {
                     m_station.LogEvent(
                         QStringLiteral("Disc does not have a name. Please reformat the Disc to give it a name."));
                 }
             }
         }
     }
-    if (m_station.MediaLabel == QLatin1String("Floppy Drive"))
+    if (m_station.task().MediaLabel() == QLatin1String("Floppy Drive"))
         ui.CDWriterGrpCaption = QStringLiteral("Floppy Drive - ") + (floppy.isNull() ? QString() : QString(floppy));
-    else if (m_station.MediaLabel == QLatin1String("Scan Server"))
+    else if (m_station.task().MediaLabel() == QLatin1String("Scan Server"))
         ui.CDWriterGrpCaption = QStringLiteral("Remote Scan Server");
     else
-        ui.CDWriterGrpCaption = QStringLiteral("Disc Media - ") + m_station.MediaLabel;
+        ui.CDWriterGrpCaption = QStringLiteral("Disc Media - ") + m_station.task().MediaLabel();
 }
 
 void StatusMonitor::showDeviceBox(const QString& caption, const QString& text) {

@@ -15,11 +15,11 @@ void Timer1Timer(Station& station) {
 }
 
 void ResetTasks1Click(Station& station) {
-    if (station.StoreFileTimerEnabled) {
+    if (station.task().StoreFileTimerEnabled()) {
         station.LogEvent(QStringLiteral("Convert task already running."));
     } else {
         station.LogEvent(QStringLiteral("Convert task was halted.  Now running."));
-        station.StoreFileTimerEnabled = true;
+        station.task().setStoreFileTimerEnabled(true);
     }
     // There is no fax converter here; the line stays because operators and their instructions
     // read "Reset Tasks" by the two lines it logs.
@@ -30,11 +30,7 @@ void ResetTasks1Click(Station& station) {
 }
 
 void AutoProcess1Click(Station& station) {
-    MainWindowState& ui = station.ui;
-    ui.AutoProcess1Checked = !ui.AutoProcess1Checked;
-    ui.AutoProcess1Caption =
-        ui.AutoProcess1Checked ? QStringLiteral("Me&dia Process ON") : QStringLiteral("Me&dia Process OFF");
-    station.notify();
+    station.task().setAutoProcess1(!station.task().AutoProcess1());
 }
 
 } // namespace kestrova

@@ -54,7 +54,7 @@ void ConvertProcess::reportMissing(const QString& dir, bool missing) {
 }
 
 bool ConvertProcess::directoriesUsable(ConvertSummary& summary) {
-    const auto& dirs = m_station.SetupInfo.Directories;
+    const auto& dirs = m_station.setup().SetupInfo.Directories;
     for (const int slot : {SlotDecoded, SlotRemoteDecoded, SlotImageStore, SlotLocalImages}) {
         const QString& dir = dirs[slot];
         if (!Configured(dir)) continue;
@@ -74,7 +74,7 @@ QList<ConvertProcess::WorkItem> ConvertProcess::gather(ConvertSummary& summary) 
     QList<WorkItem> work;
     const QLocale locale = QLocale::system();
     for (const int slot : {SlotDecoded, SlotRemoteDecoded}) {
-        const QString dir = m_station.SetupInfo.Directories[slot];
+        const QString dir = m_station.setup().SetupInfo.Directories[slot];
         if (!Configured(dir) || summary.missingDirectories.contains(dir)) continue;
         for (const QString& ext : ImageExtensions) {
             const QString listing =
@@ -110,7 +110,7 @@ bool ConvertProcess::readSequence(qint32& sequence) {
 ConvertSummary ConvertProcess::ConvertDecodedImages() {
     ConvertSummary summary;
     const bool usable = directoriesUsable(summary);
-    const QString localDir = m_station.SetupInfo.Directories[SlotLocalImages];
+    const QString localDir = m_station.setup().SetupInfo.Directories[SlotLocalImages];
     ConvertJournal journal(localDir);
     QList<WorkItem> work = gather(summary);
     summary.listed = static_cast<int>(work.size());
@@ -161,7 +161,7 @@ ConvertSummary ConvertProcess::ConvertDecodedImages() {
     }
     int handled = 0;
     for (const WorkItem& item : work) {
-        if (m_station.ConvertStop) break;
+        if (m_station.task().ConvertStop()) break;
         const Outcome outcome = convertFile(item, sequence, journal);
         if (outcome == Outcome::Skipped) continue;
         if (outcome == Outcome::Kept) {

@@ -49,7 +49,7 @@ void SecureStoreCopy(Station& station, FileSecurity* security, const QString& pa
     }
     const QString account = document.Account.contains(QLatin1Char('\\'))
                                 ? document.Account
-                                : station.SecurityDomain + QLatin1Char('\\') + document.Account;
+                                : station.setup().SecurityDomain + QLatin1Char('\\') + document.Account;
     const bool applied = ApplyAccount(station, *security, account);
     security->setFileName(QString());
     if (applied) {

@@ -94,7 +94,7 @@ ConvertProcess::Outcome ConvertProcess::convertFile(const WorkItem& item, qint32
     if (item.size == QLatin1String("0")) return Outcome::Skipped;
     if (journal.isKept(p)) return Outcome::Kept;
     const TDateTime scanTime = ReadListingTime(item.created, QLocale::system());
-    const setupinformation& setup = m_station.SetupInfo;
+    const setupinformation& setup = m_station.setup().SetupInfo;
     const QString& storeDir = setup.Directories[SlotImageStore];
     const QString& localDir = setup.Directories[SlotLocalImages];
     const bool storeOn = !Disabled(storeDir);
@@ -115,7 +115,7 @@ ConvertProcess::Outcome ConvertProcess::convertFile(const WorkItem& item, qint32
     // A suffix free for both copies, so that neither overwrites an earlier image.
     QString b = name.ReqID + name.G;
     QStringList targets;
-    if (storeOn) targets << storeDir + MaskedSubPath(b + s, m_station.StoreMask);
+    if (storeOn) targets << storeDir + MaskedSubPath(b + s, m_station.setup().StoreMask);
     targets << localDir + b + s;
     const QString u = UniqueNameSuffix(QString(), targets, ToTDateTime(m_station.clock().now()), m_station.clock());
     if (u.isEmpty()) {
@@ -131,7 +131,7 @@ ConvertProcess::Outcome ConvertProcess::convertFile(const WorkItem& item, qint32
     entry.DocDefn = (name.G + u).mid(1);
     entry.sequence = sequence;
     if (storeOn) {
-        entry.store = storeDir + MaskedSubPath(b + s, m_station.StoreMask);
+        entry.store = storeDir + MaskedSubPath(b + s, m_station.setup().StoreMask);
         entry.storeTemp = TemporaryFor(entry.store, u, 's');
     }
     entry.local = localDir + b + s;
@@ -156,7 +156,7 @@ ConvertProcess::Outcome ConvertProcess::convertFile(const WorkItem& item, qint32
 
 ConvertProcess::Outcome ConvertProcess::storeCopies(const Loaded& page, const ConvertEntry& entry, int k,
                                                     ConvertJournal& journal) {
-    const setupinformation& setup = m_station.SetupInfo;
+    const setupinformation& setup = m_station.setup().SetupInfo;
     const auto undo = [&entry, &journal] {
         RemoveWithWriterLeftovers(entry.storeTemp);
         RemoveWithWriterLeftovers(entry.localTemp);
@@ -173,7 +173,7 @@ ConvertProcess::Outcome ConvertProcess::storeCopies(const Loaded& page, const Co
             return undo();
         }
         FaultPoint("convert.store-written");
-        if (m_station.FileSecurityOn && k != -1)
+        if (m_station.setup().FileSecurityOn && k != -1)
             SecureStoreCopy(m_station, m_security, entry.storeTemp, setup.DocDefs[k], entry.store);
     }
     const QString localError = writeCopy(page, entry.decoded, entry.localTemp, setup.BackupImageSize);

@@ -20,14 +20,14 @@ StoreCycle::StoreCycle(Station& station, ConvertProcess& convert, const Volumes&
     StoreFileTimer.setInterval(FirstInterval);
     connect(&StoreFileTimer, &QTimer::timeout, this, &StoreCycle::StoreFileTimerTimer);
     connect(&station, &Station::stateChanged, this, &StoreCycle::followEnabledFlag);
-    m_station.StoreFileTimerEnabled = true;
+    m_station.task().setStoreFileTimerEnabled(true);
     followEnabledFlag();
 }
 
 void StoreCycle::followEnabledFlag() {
     // A tick turns the timer on again itself when it ends.
     if (m_ticking) return;
-    if (m_station.StoreFileTimerEnabled) {
+    if (m_station.task().StoreFileTimerEnabled()) {
         if (!StoreFileTimer.isActive()) StoreFileTimer.start();
     } else {
         StoreFileTimer.stop();
@@ -39,29 +39,28 @@ void StoreCycle::StoreFileTimerTimer() {
     if (StoreFileTimer.interval() == FirstInterval) StoreFileTimer.setInterval(CycleInterval);
     m_ticking = true;
     StoreFileTimer.stop();
-    m_station.StoreFileTimerEnabled = false;
+    m_station.task().setStoreFileTimerEnabled(false);
     // The timer comes back however the tick ends.
     struct Reenable {
         StoreCycle& cycle;
         ~Reenable() {
             cycle.m_ticking = false;
-            cycle.m_station.StoreFileTimerEnabled = true;
+            cycle.m_station.task().setStoreFileTimerEnabled(true);
             cycle.StoreFileTimer.start();
-            cycle.m_station.notify();
         }
     } reenable{*this};
     runTick();
 }
 
 void StoreCycle::runTick() {
-    m_station.ConvertStop = false;
-    m_station.BackupStop = false;
+    m_station.task().setConvertStop(false);
+    m_station.task().setBackupStop(false);
     m_convert.ConvertDecodedImages();
     m_station.RefreshStatus();
-    if (m_station.BackupStop) return;
-    const QString& backupDir = m_station.SetupInfo.Directories[SlotBackup];
-    m_station.MediaLabel = VolumeLabelOf(m_volumes, backupDir);
-    if (backupDir != DriveDisabled && m_station.ui.AutoProcess1Checked && m_backup) {
+    if (m_station.task().BackupStop()) return;
+    const QString& backupDir = m_station.setup().SetupInfo.Directories[SlotBackup];
+    m_station.task().setMediaLabel(VolumeLabelOf(m_volumes, backupDir));
+    if (backupDir != DriveDisabled && m_station.task().AutoProcess1() && m_backup) {
         MorePending = m_backup();
         if (MorePending) StoreFileTimer.setInterval(FirstInterval);
     }

@@ -42,9 +42,9 @@ bool SafeEntryName(const QString& name) {
 } // namespace
 
 QString ZipMedia::CurrentZipFileFor(const QString& key) const {
-    const QString folder = ZipFolder(m_station);
+    const QString folder = ZipFolder(m_station.setup());
     if (!QDir().mkpath(folder)) return {};
-    const QString group = ZipGroupOf(key, m_station.StoreMask);
+    const QString group = ZipGroupOf(key, m_station.setup().StoreMask);
     // Every zip file of the group is named group + "~": a bare group + "*" would also take the
     // files of longer groups that start alike.
     const QStringList open =

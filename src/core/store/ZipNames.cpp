@@ -1,7 +1,7 @@
 #include "core/store/ZipNames.h"
 
 #include "core/config/SetupInfo.h"
-#include "core/station/Station.h"
+#include "core/config/StationSetup.h"
 #include "core/util/FileUtil.h"
 
 namespace kestrova {
@@ -15,8 +15,8 @@ QString WithoutExtension(const QString& fileName) {
     return dot > 0 ? fileName.left(dot) : fileName;
 }
 
-QString ZipFolder(const Station& station) {
-    return WithTrailingSlash(station.SetupInfo.Directories[SlotLocalImages]) + QStringLiteral("ZipFiles/");
+QString ZipFolder(const StationSetup& setup) {
+    return WithTrailingSlash(setup.SetupInfo.Directories[SlotLocalImages]) + QStringLiteral("ZipFiles/");
 }
 
 QString ZipGroupOf(const QString& key, const QString& storeMask) {
@@ -28,8 +28,8 @@ QString ZipFileName(const QString& group, const QDateTime& created) {
     return group + QLatin1Char('~') + created.toString(QStringLiteral("yy-MM-dd hhmmss zzz")) + QStringLiteral(".zip");
 }
 
-QString ZipDestinationDir(const Station& station, const QString& group) {
-    return WithTrailingSlash(WithTrailingSlash(station.SetupInfo.Directories[SlotBackup]) + group);
+QString ZipDestinationDir(const StationSetup& setup, const QString& group) {
+    return WithTrailingSlash(WithTrailingSlash(setup.SetupInfo.Directories[SlotBackup]) + group);
 }
 
 } // namespace kestrova

@@ -5,13 +5,13 @@
 
 namespace kestrova {
 
-class Station;
+struct StationSetup;
 
 // The entries an archive of the media holds before it is complete and moved to the media.
 constexpr int ZipCapacity = 100;
 
 // The local folder that holds the open zip files: the local images directory + "ZipFiles/".
-QString ZipFolder(const Station& station);
+QString ZipFolder(const StationSetup& setup);
 // The group of an image key: the key's characters at the "*" positions of the store mask
 // (empty when the mask has none).
 QString ZipGroupOf(const QString& key, const QString& storeMask);
@@ -19,7 +19,7 @@ QString ZipGroupOf(const QString& key, const QString& storeMask);
 QString ZipFileName(const QString& group, const QDateTime& created);
 // Where a group's complete zip files go: the backup directory + group + "/" (the backup directory
 // itself for the empty group).
-QString ZipDestinationDir(const Station& station, const QString& group);
+QString ZipDestinationDir(const StationSetup& setup, const QString& group);
 // A directory path with one trailing "/".
 QString WithTrailingSlash(const QString& dir);
 // A file name without its last extension ("A~REQ.tif" gives "A~REQ").

@@ -57,8 +57,8 @@ BarcodeList& TBarcodeListDlg::list() {
 }
 
 void TBarcodeListDlg::setEditedBarcodes(const QStringList& names) {
-    m_list = std::make_unique<BarcodeList>(m_station.prompter(), m_station.SetupInfo.DigitsFrom,
-                                           m_station.SetupInfo.DigitsTo);
+    m_list = std::make_unique<BarcodeList>(m_station.prompter(), m_station.setup().SetupInfo.DigitsFrom,
+                                           m_station.setup().SetupInfo.DigitsTo);
     m_list->setEditedBarcodes(names);
 }
 

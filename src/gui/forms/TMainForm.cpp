@@ -71,7 +71,7 @@ TMainForm::TMainForm(Station& station, QWidget* parent) : QMainWindow(parent), m
 }
 
 void TMainForm::FormCreate() {
-    m_station.ImageSetDepth = 4;
+    m_station.task().setImageSetDepth(4);
     m_station.ui.Caption = QStringLiteral("KestrovaNT ");
     setWindowTitle(m_station.ui.Caption);
     m_station.LogEvent(QStringLiteral("This is the Event Log!  Watch this space for important messages."));
@@ -116,10 +116,11 @@ void TMainForm::renderState() {
     CDGrp->setEnabled(ui.CDGrpEnabled);
     CDGroupLabel->setVisible(ui.CDGroupLabelVisible);
     CDGroupLabel->setToolTip(ui.CDGroupLabelHint);
-    AutoProcess1->setChecked(ui.AutoProcess1Checked);
-    AutoProcess1->setText(ui.AutoProcess1Caption);
-    DecodeProblems1->setChecked(ui.DecodeProblems1Checked);
-    DecodeProblems1->setText(ui.DecodeProblems1Caption);
+    const TaskState& task = m_station.task();
+    AutoProcess1->setChecked(task.AutoProcess1());
+    AutoProcess1->setText(AutoProcess1Caption(task));
+    DecodeProblems1->setChecked(task.DecodeProblems1());
+    DecodeProblems1->setText(DecodeProblems1Caption(task));
     SignIcon->setVisible(ui.SignIconVisible);
     ScannedWaitingLabel->setText(ui.ScannedWaitingLabel);
     DecodedWaitingLabel->setText(ui.DecodedWaitingLabel);
@@ -154,8 +155,8 @@ void TMainForm::ShowStatusView() {
     DecodeImageDoc->setScrollBarsVisible(false);
     DecodeImageDoc->setGeometry(10, 15, 215, 314);
     // The batch decoding took apart, whatever the letter case of its name.
-    const QString set = ImageSetFile(m_station.SetupInfo.Directories[SlotScan]);
-    if (QFile::exists(set) && DecodeImageDoc->loadFile(set, m_station.ImageSetDepth)) {
+    const QString set = ImageSetFile(m_station.setup().SetupInfo.Directories[SlotScan]);
+    if (QFile::exists(set) && DecodeImageDoc->loadFile(set, m_station.task().ImageSetDepth())) {
         const int width = DecodeImageDoc->image().width();
         if (width > 0) DecodeImageDoc->setScalePercent(DecodeImageDoc->viewport()->width() * 100 / width);
     }
@@ -173,8 +174,7 @@ void TMainForm::ShowStatusView() {
     DecodeDocToolBar->hide();
     // Every way back to the status view (after a scan, problem fixing, a review, on opening the
     // administration window) is where the store cycle resumes, whoever switched it off.
-    m_station.StoreFileTimerEnabled = true;
-    m_station.notify();
+    m_station.task().setStoreFileTimerEnabled(true);
 }
 
 void TMainForm::ArrangeFixPanel() {
@@ -193,9 +193,9 @@ void TMainForm::ADMIN1Click() {
     // the administration window is open. The switch-off is not idle: the refresh inside
     // ShowStatusView applies it and stops the timer, and switching on starts a whole interval
     // afresh, so no store tick falls on the moment the window opens.
-    m_station.StoreFileTimerEnabled = false;
+    m_station.task().setStoreFileTimerEnabled(false);
     ShowStatusView();
-    m_station.FinaliseStop = false;
+    m_station.task().setFinaliseStop(false);
     if (!m_adminForm) {
         m_station.LogEvent(QStringLiteral("Error encountered in Admin Process. ") +
                            QStringLiteral("The administration window is not available."));
@@ -240,7 +240,7 @@ void TMainForm::setScanControl(ScanControl* control) {
 }
 
 void TMainForm::itmBarcodesClick() {
-    kestrova::itmBarcodesClick(m_barcodesMenu, m_station.ProgramDir);
+    kestrova::itmBarcodesClick(m_barcodesMenu, m_station.setup().ProgramDir);
     renderBarcodesMenu();
 }
 
@@ -267,10 +267,9 @@ void TMainForm::renderBarcodesMenu() {
 }
 
 bool TMainForm::FormCloseQuery() {
-    m_station.StoreFileTimerEnabled = false;
-    m_station.ConvertStop = true;
-    m_station.BackupStop = true;
-    m_station.notify();
+    m_station.task().setStoreFileTimerEnabled(false);
+    m_station.task().setConvertStop(true);
+    m_station.task().setBackupStop(true);
     return true;
 }
 

@@ -24,13 +24,13 @@ TEST_F(SetupFileTest, ReadsTheConfigurationProgramsSample) {
     QDir().mkpath(t.path("problems")); // the sample's problems directory is not on this machine
     const QString sample = QStringLiteral(KESTROVA_SHARED_SAMPLES "/kestrova.inf");
     ASSERT_EQ(ReadSetupFile(station, sample), SetupOutcome::Ok);
-    const setupinformation& s = station.SetupInfo;
+    const setupinformation& s = station.setup().SetupInfo;
     EXPECT_EQ(s.Directories[1], "/srv/kestrova/scan/");
     EXPECT_EQ(s.Directories[4], "Drive Disabled");
     EXPECT_EQ(s.Directories[5], "/srv/images/store/");
-    EXPECT_EQ(station.StoreMask, "**");
+    EXPECT_EQ(station.setup().StoreMask, "**");
     EXPECT_EQ(s.Directories[7], "/media/kestrova/DISC/");
-    EXPECT_TRUE(station.LocalImagesFlag);
+    EXPECT_TRUE(station.setup().LocalImagesFlag);
     EXPECT_EQ(s.Directories[8], "Drive Disabled");
     EXPECT_EQ(std::tuple(s.NarrowFrom, s.NarrowTo, s.WideFrom, s.WideTo), std::tuple(2, 4, 5, 9));
     EXPECT_EQ(std::tuple(s.DoubleFrom, s.DoubleTo, s.QuadFrom, s.QuadTo), std::tuple(10, 14, 15, 20));
@@ -40,12 +40,12 @@ TEST_F(SetupFileTest, ReadsTheConfigurationProgramsSample) {
     EXPECT_EQ(s.ImageFormat, 2);
     EXPECT_EQ(s.ScannerId, "S1");
     EXPECT_EQ(std::tuple(s.ViewImageSize, s.BackupImageSize, s.ResolutionIndex), std::tuple(100, 100, 2));
-    EXPECT_EQ(station.StorageResolution, 250);
-    EXPECT_FALSE(station.FileSecurityOn);
-    EXPECT_FALSE(station.SigningOn);
+    EXPECT_EQ(station.setup().StorageResolution, 250);
+    EXPECT_FALSE(station.setup().FileSecurityOn);
+    EXPECT_FALSE(station.setup().SigningOn);
     EXPECT_TRUE(station.ui.ServerGroupVisible);
-    EXPECT_EQ(station.ColourDepth, 1);
-    EXPECT_FALSE(station.ImagePerBarcode);
+    EXPECT_EQ(station.setup().ColourDepth, 1);
+    EXPECT_FALSE(station.setup().ImagePerBarcode);
     ASSERT_EQ(s.DocDefCount, 3);
     ASSERT_EQ(s.DocDefs.size(), 3);
     EXPECT_EQ(s.DocDefs[1].DocName, "Histology Form");
@@ -136,8 +136,8 @@ TEST_F(SetupFileTest, HooksRunInOrderAndEvenWhenStartUpIsToEnd) {
     EXPECT_EQ(read(hooks), SetupOutcome::EndAfterStartup);
     EXPECT_EQ(calls, QStringList({"sign", "drives", "schema"}));
     EXPECT_TRUE(station.ui.SignIconVisible);
-    EXPECT_EQ(station.CertificateInfo.Serial, "0A1B");
-    EXPECT_EQ(station.CertificateInfo.Address, "scanning@lab.example");
+    EXPECT_EQ(station.setup().CertificateInfo.Serial, "0A1B");
+    EXPECT_EQ(station.setup().CertificateInfo.Address, "scanning@lab.example");
 
     calls.clear();
     remove(15);
@@ -149,11 +149,11 @@ TEST_F(SetupFileTest, HooksRunInOrderAndEvenWhenStartUpIsToEnd) {
 TEST_F(SetupFileTest, EmptyBackupSlotSwitchesTheMediaProcessOff) {
     set(7, "");
     ASSERT_EQ(read(), SetupOutcome::Ok);
-    EXPECT_EQ(station.SetupInfo.Directories[7], "Drive Disabled");
-    EXPECT_FALSE(station.LocalImagesFlag);
+    EXPECT_EQ(station.setup().SetupInfo.Directories[7], "Drive Disabled");
+    EXPECT_FALSE(station.setup().LocalImagesFlag);
     EXPECT_FALSE(station.ui.CDGrpEnabled);
-    EXPECT_FALSE(station.ui.AutoProcess1Checked);
-    EXPECT_EQ(station.ui.AutoProcess1Caption, "Me&dia Process OFF");
+    EXPECT_FALSE(station.task().AutoProcess1());
+    EXPECT_EQ(AutoProcess1Caption(station.task()), "Me&dia Process OFF");
     EXPECT_FALSE(station.ui.CDGroupLabelVisible);
 }
 
@@ -185,9 +185,10 @@ TEST_F(SetupFileTest, SlotRules) {
         SetupFileTest::SetUp();
         set(c.code, c.value);
         ASSERT_EQ(read(), SetupOutcome::Ok);
-        EXPECT_EQ(station.SetupInfo.Directories[c.slot], c.expected);
-        EXPECT_EQ(c.slot == 8 ? station.Slot8Mask : station.StoreMask, c.slot == 5 || c.slot == 8 ? c.mask : "**");
-        EXPECT_EQ(station.LocalImagesFlag, c.localImages);
+        EXPECT_EQ(station.setup().SetupInfo.Directories[c.slot], c.expected);
+        EXPECT_EQ(c.slot == 8 ? station.setup().Slot8Mask : station.setup().StoreMask,
+                  c.slot == 5 || c.slot == 8 ? c.mask : "**");
+        EXPECT_EQ(station.setup().LocalImagesFlag, c.localImages);
     }
 }
 
@@ -209,7 +210,7 @@ TEST_F(SetupFileTest, TitleFollowsTheMode) {
 
 TEST_F(SetupFileTest, ProblemsDirectoryFallsBackToTheProgramDirectory) {
     set(2, t.path("gone"));
-    station.ProgramDir = t.path("program/");
+    station.editSetup().ProgramDir = t.path("program/");
     t.prompter.expectMessage("Apply Settings");
     ASSERT_EQ(read(), SetupOutcome::Ok) << "no fallback either: a message, start-up goes on";
     ASSERT_EQ(t.prompter.shown().size(), 1u);
@@ -217,7 +218,7 @@ TEST_F(SetupFileTest, ProblemsDirectoryFallsBackToTheProgramDirectory) {
     EXPECT_EQ(t.prompter.shown()[0].text, "Your problems directory could not be found.");
 
     QDir().mkpath(t.path("problems-fallback/problems"));
-    station.ProgramDir = t.path("problems-fallback/");
+    station.editSetup().ProgramDir = t.path("problems-fallback/");
     ASSERT_EQ(read(), SetupOutcome::Ok);
     EXPECT_EQ(station.ui.ProblemFilesDirectory, t.path("problems-fallback/problems"));
     EXPECT_EQ(t.prompter.shown().size(), 1u) << "the fallback exists: no further message";
@@ -228,13 +229,13 @@ TEST_F(SetupFileTest, ProblemsDirectoryFallsBackToTheProgramDirectory) {
 }
 
 TEST_F(SetupFileTest, ProfileLabelAndSkipCounter) {
-    station.ProblemSkipCount = 7;
+    station.task().setProblemSkipCount(7);
     set(25, " Yes please");
     ASSERT_EQ(read(), SetupOutcome::Ok);
-    EXPECT_TRUE(station.ImagePerBarcode);
+    EXPECT_TRUE(station.setup().ImagePerBarcode);
     EXPECT_EQ(station.ui.lblBarcodeProfile,
               "System is using default barcode type.  An image will be produced for each Barcode found.");
-    EXPECT_EQ(station.ProblemSkipCount, 0);
+    EXPECT_EQ(station.task().ProblemSkipCount(), 0);
 }
 
 TEST_F(SetupFileTest, LineEndsAndEncodings) {
@@ -252,10 +253,10 @@ TEST_F(SetupFileTest, LineEndsAndEncodings) {
     for (const auto& [name, bytes] : files) {
         SCOPED_TRACE(name);
         ASSERT_EQ(ReadSetupFile(station, write(bytes)), SetupOutcome::Ok);
-        EXPECT_EQ(station.SetupInfo.Directories[1], t.path("scan/"));
-        ASSERT_EQ(station.SetupInfo.DocDefs.size(), 1);
-        EXPECT_EQ(station.SetupInfo.DocDefs[0].DocName, expectedName);
-        EXPECT_EQ(station.SetupInfo.DocDefs[0].DocCode, QStringLiteral("~B\u00c9"));
-        EXPECT_EQ(station.SetupInfo.DocDefs[0].Account, "lab");
+        EXPECT_EQ(station.setup().SetupInfo.Directories[1], t.path("scan/"));
+        ASSERT_EQ(station.setup().SetupInfo.DocDefs.size(), 1);
+        EXPECT_EQ(station.setup().SetupInfo.DocDefs[0].DocName, expectedName);
+        EXPECT_EQ(station.setup().SetupInfo.DocDefs[0].DocCode, QStringLiteral("~B\u00c9"));
+        EXPECT_EQ(station.setup().SetupInfo.DocDefs[0].Account, "lab");
     }
 }

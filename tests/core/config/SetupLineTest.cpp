@@ -12,7 +12,7 @@ namespace {
 // Applies the lines, in order, to a fresh station and hands it to the check.
 void Expect(const QStringList& lines, const std::function<void(const Station&)>& check) {
     test::TempStation t;
-    t.station.SetupInfo.BarcodeTypes = -1;
+    t.station.editSetup().SetupInfo.BarcodeTypes = -1;
     for (const QString& line : lines)
         if (const auto parsed = ParseSUFline(line)) ApplySetupLine(t.station, *parsed);
     SCOPED_TRACE(lines.join(" / ").toStdString());
@@ -38,21 +38,21 @@ TEST(SetupLine, SplitsCodeLabelValueAndExtra) {
 
 TEST(SetupLine, NumberFormatsKeepWhatWasReadBeforeAFailure) {
     Expect({"10|n|2,4", "11|w|5,x", "13|d|y,12"}, [](const Station& s) {
-        EXPECT_EQ(std::tuple(s.SetupInfo.NarrowFrom, s.SetupInfo.NarrowTo), std::tuple(2, 4));
-        EXPECT_EQ(std::tuple(s.SetupInfo.WideFrom, s.SetupInfo.WideTo), std::tuple(5, 0));
-        EXPECT_EQ(std::tuple(s.SetupInfo.DigitsFrom, s.SetupInfo.DigitsTo), std::tuple(0, 0));
+        EXPECT_EQ(std::tuple(s.setup().SetupInfo.NarrowFrom, s.setup().SetupInfo.NarrowTo), std::tuple(2, 4));
+        EXPECT_EQ(std::tuple(s.setup().SetupInfo.WideFrom, s.setup().SetupInfo.WideTo), std::tuple(5, 0));
+        EXPECT_EQ(std::tuple(s.setup().SetupInfo.DigitsFrom, s.setup().SetupInfo.DigitsTo), std::tuple(0, 0));
     });
     Expect({"10|n|2,4,99", "11|w|-5, 9 "}, [](const Station& s) {
-        EXPECT_EQ(s.SetupInfo.NarrowTo, 4) << "fields after the second are ignored";
-        EXPECT_EQ(std::tuple(s.SetupInfo.WideFrom, s.SetupInfo.WideTo), std::tuple(-5, 9));
+        EXPECT_EQ(s.setup().SetupInfo.NarrowTo, 4) << "fields after the second are ignored";
+        EXPECT_EQ(std::tuple(s.setup().SetupInfo.WideFrom, s.setup().SetupInfo.WideTo), std::tuple(-5, 9));
     });
     Expect({"14|h|270", "14|h|tall", "15|t|lots"}, [](const Station& s) {
-        EXPECT_EQ(s.SetupInfo.MinPageHeight, 270) << "a bad line leaves the field as it was";
-        EXPECT_EQ(s.SetupInfo.BarcodeTypes, -1);
+        EXPECT_EQ(s.setup().SetupInfo.MinPageHeight, 270) << "a bad line leaves the field as it was";
+        EXPECT_EQ(s.setup().SetupInfo.BarcodeTypes, -1);
     });
     Expect({"15|t|9007199254740993", "14|h|2147483648"}, [](const Station& s) {
-        EXPECT_EQ(s.SetupInfo.BarcodeTypes, 9007199254740993LL);
-        EXPECT_EQ(s.SetupInfo.MinPageHeight, 0) << "beyond 32 bits is not an integer";
+        EXPECT_EQ(s.setup().SetupInfo.BarcodeTypes, 9007199254740993LL);
+        EXPECT_EQ(s.setup().SetupInfo.MinPageHeight, 0) << "beyond 32 bits is not an integer";
     });
 }
 
@@ -63,7 +63,7 @@ TEST(SetupLine, QuadWidthsDefaultTo20And26) {
     };
     for (const auto& [value, expected] : cases)
         Expect({"12|q|" + value}, [&](const Station& s) {
-            const auto& i = s.SetupInfo;
+            const auto& i = s.setup().SetupInfo;
             EXPECT_EQ((std::array<int, 4>{i.DoubleFrom, i.DoubleTo, i.QuadFrom, i.QuadTo}), expected);
         });
 }
@@ -74,46 +74,46 @@ TEST(SetupLine, StorageResolutionFromTheThirdSizeNumber) {
         {"100:80:7", -1}, {"100:80:-1", -1}, {"100:80:x", -1},
     };
     for (const auto& [value, resolution] : cases)
-        Expect({"19|s|" + value}, [&](const Station& s) { EXPECT_EQ(s.StorageResolution, resolution); });
+        Expect({"19|s|" + value}, [&](const Station& s) { EXPECT_EQ(s.setup().StorageResolution, resolution); });
     Expect({"19|s|100:80:3", "19|s|50:x:1"}, [](const Station& s) {
-        EXPECT_EQ(s.SetupInfo.ViewImageSize, 50);
-        EXPECT_EQ(s.SetupInfo.BackupImageSize, 80);
-        EXPECT_EQ(s.SetupInfo.ResolutionIndex, 3);
-        EXPECT_EQ(s.StorageResolution, 300) << "only a line with three integers sets the resolution";
+        EXPECT_EQ(s.setup().SetupInfo.ViewImageSize, 50);
+        EXPECT_EQ(s.setup().SetupInfo.BackupImageSize, 80);
+        EXPECT_EQ(s.setup().SetupInfo.ResolutionIndex, 3);
+        EXPECT_EQ(s.setup().StorageResolution, 300) << "only a line with three integers sets the resolution";
     });
 }
 
 TEST(SetupLine, ModesFormatsAndSwitches) {
     Expect({"16|m|Remote", "17|f|png", "18|id|  S 2  ", "22|l|YES", "24|c|8", "25|i|n"}, [](const Station& s) {
-        EXPECT_EQ(s.SetupInfo.StationMode, ModeRemote);
-        EXPECT_EQ(s.SetupInfo.ImageFormat, 1);
-        EXPECT_EQ(s.SetupInfo.ScannerId, "S 2");
+        EXPECT_EQ(s.setup().SetupInfo.StationMode, ModeRemote);
+        EXPECT_EQ(s.setup().SetupInfo.ImageFormat, 1);
+        EXPECT_EQ(s.setup().SetupInfo.ScannerId, "S 2");
         EXPECT_TRUE(s.ui.ServerGroupVisible);
-        EXPECT_EQ(s.ColourDepth, 8);
-        EXPECT_FALSE(s.ImagePerBarcode);
+        EXPECT_EQ(s.setup().ColourDepth, 8);
+        EXPECT_FALSE(s.setup().ImagePerBarcode);
     });
     Expect({"16|m|CDSERVER", "16|m|LOCAL", "17|f|TIFF4", "17|f|GIF", "22|l|no", "25|i|yes"}, [](const Station& s) {
-        EXPECT_EQ(s.SetupInfo.StationMode, ModeCDServer) << "an unknown mode leaves the last one";
-        EXPECT_EQ(s.SetupInfo.ImageFormat, 2);
+        EXPECT_EQ(s.setup().SetupInfo.StationMode, ModeCDServer) << "an unknown mode leaves the last one";
+        EXPECT_EQ(s.setup().SetupInfo.ImageFormat, 2);
         EXPECT_FALSE(s.ui.ServerGroupVisible);
-        EXPECT_TRUE(s.ImagePerBarcode);
+        EXPECT_TRUE(s.setup().ImagePerBarcode);
     });
     Expect({"20|s|1:LAB", "21|c|1~MY~text~0A~me@lab~extra", "23|e|R*;H?????"}, [](const Station& s) {
-        EXPECT_TRUE(s.FileSecurityOn);
-        EXPECT_EQ(s.SecurityDomain, "LAB");
-        EXPECT_TRUE(s.SigningOn);
-        EXPECT_EQ(s.CertificateInfo.Store, "MY");
-        EXPECT_EQ(s.CertificateInfo.Text, "text");
-        EXPECT_EQ(s.CertificateInfo.Serial, "0A");
-        EXPECT_EQ(s.CertificateInfo.Address, "me@lab");
-        EXPECT_EQ(s.CertificateInfo.Extra, "");
-        EXPECT_EQ(s.SetupInfo.ExtraValidation, "R*;H?????");
+        EXPECT_TRUE(s.setup().FileSecurityOn);
+        EXPECT_EQ(s.setup().SecurityDomain, "LAB");
+        EXPECT_TRUE(s.setup().SigningOn);
+        EXPECT_EQ(s.setup().CertificateInfo.Store, "MY");
+        EXPECT_EQ(s.setup().CertificateInfo.Text, "text");
+        EXPECT_EQ(s.setup().CertificateInfo.Serial, "0A");
+        EXPECT_EQ(s.setup().CertificateInfo.Address, "me@lab");
+        EXPECT_EQ(s.setup().CertificateInfo.Extra, "");
+        EXPECT_EQ(s.setup().SetupInfo.ExtraValidation, "R*;H?????");
     });
     Expect({"20|s|1:LAB", "20|s|0:OTHER", "21|c|1~MY~~~", "21|c|0~YOURS~~~"}, [](const Station& s) {
-        EXPECT_FALSE(s.FileSecurityOn);
-        EXPECT_EQ(s.SecurityDomain, "LAB") << "switching security off leaves the domain";
-        EXPECT_FALSE(s.SigningOn);
-        EXPECT_EQ(s.CertificateInfo.Store, "MY");
+        EXPECT_FALSE(s.setup().FileSecurityOn);
+        EXPECT_EQ(s.setup().SecurityDomain, "LAB") << "switching security off leaves the domain";
+        EXPECT_FALSE(s.setup().SigningOn);
+        EXPECT_EQ(s.setup().CertificateInfo.Store, "MY");
     });
 }
 
@@ -121,7 +121,7 @@ TEST(SetupLine, DocumentDefinitionsAreCutAndKeptInFileOrder) {
     Expect({"200|d|A very long document name indeed:ABCDEFGHIJKLMN:2928:30:LAB\\requests", "1000|d|Short:X:abc:40:acct",
             "65736|d|Wrapped:W:100:x:acct", "201|d|Bare", "1001|d|Not one:N:1:1:a"},
            [](const Station& s) {
-               const auto& d = s.SetupInfo.DocDefs;
+               const auto& d = s.setup().SetupInfo.DocDefs;
                ASSERT_EQ(d.size(), 4);
                EXPECT_EQ(d[0].DocName, "A very long document");
                EXPECT_EQ(d[0].DocCode, "~ABCDEFGHI");
@@ -136,5 +136,5 @@ TEST(SetupLine, DocumentDefinitionsAreCutAndKeptInFileOrder) {
            });
     // A name cut at 20 never keeps half of a character outside the basic plane.
     Expect({QStringLiteral("200|d|1234567890123456789\U0001F600:C:1:1:a")},
-           [](const Station& s) { EXPECT_EQ(s.SetupInfo.DocDefs[0].DocName, "1234567890123456789"); });
+           [](const Station& s) { EXPECT_EQ(s.setup().SetupInfo.DocDefs[0].DocName, "1234567890123456789"); });
 }

@@ -14,7 +14,7 @@ namespace {
 void ExpectSaneRecord(const Station& station, SetupOutcome outcome) {
     EXPECT_TRUE(outcome == SetupOutcome::Ok || outcome == SetupOutcome::EndNow ||
                 outcome == SetupOutcome::EndAfterStartup);
-    const setupinformation& s = station.SetupInfo;
+    const setupinformation& s = station.setup().SetupInfo;
     EXPECT_EQ(s.DocDefCount, s.DocDefs.size());
     for (const docdefinition& d : s.DocDefs) {
         EXPECT_LE(d.DocName.size(), 20);
@@ -90,13 +90,13 @@ TEST_F(SetupFileTest, VeryLongLinesAndBinaryBytes) {
     bytes.replace("Kestrova Station Setup", QByteArray("\0\x01\x02\xff\xfe binary", 14));
     bytes += QByteArray("\n300|d|Nul\0Name:NC:5:6:a\0b\n", 28);
     ASSERT_EQ(ReadSetupFile(station, write(bytes)), SetupOutcome::Ok);
-    EXPECT_EQ(station.SetupInfo.Directories[1], longDir + "/");
-    EXPECT_EQ(station.StoreMask, "**");
-    ASSERT_EQ(station.SetupInfo.DocDefs.size(), 2);
-    EXPECT_EQ(station.SetupInfo.DocDefs[0].DocName, QString(20, QLatin1Char('N')));
-    EXPECT_EQ(station.SetupInfo.DocDefs[0].DocCode, "~" + QString(9, QLatin1Char('C')));
-    EXPECT_EQ(station.SetupInfo.DocDefs[1].DocName, QString::fromLatin1("Nul\0Name", 8));
-    EXPECT_EQ(station.SetupInfo.DocDefs[1].PageLength, 5);
+    EXPECT_EQ(station.setup().SetupInfo.Directories[1], longDir + "/");
+    EXPECT_EQ(station.setup().StoreMask, "**");
+    ASSERT_EQ(station.setup().SetupInfo.DocDefs.size(), 2);
+    EXPECT_EQ(station.setup().SetupInfo.DocDefs[0].DocName, QString(20, QLatin1Char('N')));
+    EXPECT_EQ(station.setup().SetupInfo.DocDefs[0].DocCode, "~" + QString(9, QLatin1Char('C')));
+    EXPECT_EQ(station.setup().SetupInfo.DocDefs[1].DocName, QString::fromLatin1("Nul\0Name", 8));
+    EXPECT_EQ(station.setup().SetupInfo.DocDefs[1].PageLength, 5);
     ExpectSaneRecord(station, SetupOutcome::Ok);
 }
 
@@ -108,5 +108,5 @@ TEST_F(SetupFileTest, OversizedFileIsRefusedUnread) {
     ASSERT_EQ(ReadSetupFile(station, write(bytes)), SetupOutcome::EndNow);
     ASSERT_EQ(t.prompter.shown().size(), 1u);
     EXPECT_TRUE(t.prompter.shown()[0].text.startsWith("The Setup File is larger than 1 MB!"));
-    EXPECT_NE(station.SetupInfo.StationMode, ModeRemote);
+    EXPECT_NE(station.setup().SetupInfo.StationMode, ModeRemote);
 }

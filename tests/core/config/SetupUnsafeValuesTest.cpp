@@ -67,7 +67,7 @@ TEST_F(SetupFileTest, ControlCharactersAndSeparatorsInPathsAndNamesAreRefused) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         test::TempStation fresh;
-        fresh.station.ProgramDir = station.ProgramDir;
+        fresh.station.editSetup().ProgramDir = station.setup().ProgramDir;
         fresh.prompter.allowAnyMessage();
         SetupFileTest::SetUp();
         set(c.code, c.value);
@@ -85,7 +85,7 @@ TEST_F(SetupFileTest, ControlCharactersAndSeparatorsInPathsAndNamesAreRefused) {
         EXPECT_TRUE(log[0].contains(c.logged)) << log[0].toStdString();
         // A refused directory is switched off: nothing can use what is left of it.
         if (c.code <= 9) {
-            EXPECT_EQ(fresh.station.SetupInfo.Directories[c.code], DriveDisabled);
+            EXPECT_EQ(fresh.station.setup().SetupInfo.Directories[c.code], DriveDisabled);
         }
     }
 }
@@ -100,12 +100,12 @@ TEST_F(SetupFileTest, EachLineIsReadInItsOwnEncoding) {
     bytes += "\r\n200|Document|Bl\xe9 Form:B\xc9:2928:30:lab\r\n"; // Latin-1, as the old program writes
     bytes += "201|Document|Histolog\xc3\xad\x61:H\xc3\x8dST:2069:40:histology\r\n"; // UTF-8
     ASSERT_EQ(ReadSetupFile(station, write(bytes)), SetupOutcome::Ok);
-    EXPECT_EQ(station.SetupInfo.Directories[3], decoded + "/");
-    ASSERT_EQ(station.SetupInfo.DocDefs.size(), 2);
-    EXPECT_EQ(station.SetupInfo.DocDefs[0].DocName, QStringLiteral("Bl\u00e9 Form"));
-    EXPECT_EQ(station.SetupInfo.DocDefs[0].DocCode, QStringLiteral("~B\u00c9"));
-    EXPECT_EQ(station.SetupInfo.DocDefs[1].DocName, QStringLiteral("Histolog\u00eda"));
-    EXPECT_EQ(station.SetupInfo.DocDefs[1].DocCode, QStringLiteral("~H\u00cdST"));
+    EXPECT_EQ(station.setup().SetupInfo.Directories[3], decoded + "/");
+    ASSERT_EQ(station.setup().SetupInfo.DocDefs.size(), 2);
+    EXPECT_EQ(station.setup().SetupInfo.DocDefs[0].DocName, QStringLiteral("Bl\u00e9 Form"));
+    EXPECT_EQ(station.setup().SetupInfo.DocDefs[0].DocCode, QStringLiteral("~B\u00c9"));
+    EXPECT_EQ(station.setup().SetupInfo.DocDefs[1].DocName, QStringLiteral("Histolog\u00eda"));
+    EXPECT_EQ(station.setup().SetupInfo.DocDefs[1].DocCode, QStringLiteral("~H\u00cdST"));
 }
 
 // A FIFO, a device or a huge file given as the setup file is refused without being read; a file
@@ -148,7 +148,8 @@ TEST_F(SetupFileTest, WhatIsNoSetupFileIsRefusedUnread) {
         const SetupOutcome outcome = ReadSetupFile(station, c.path);
         if (c.message.isEmpty()) {
             EXPECT_EQ(outcome, SetupOutcome::Ok);
-            EXPECT_EQ(station.SetupInfo.StationMode, ModeRemote) << "the last line of a file at the limit counts";
+            EXPECT_EQ(station.setup().SetupInfo.StationMode, ModeRemote)
+                << "the last line of a file at the limit counts";
             EXPECT_EQ(t.prompter.shown().size(), before);
             continue;
         }

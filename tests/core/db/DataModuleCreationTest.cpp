@@ -45,7 +45,7 @@ TEST(ImageDataModuleCreation, KeepsAnExistingDatabaseWithoutAWord) {
         InsertImage(first, 7, "12345", "REQS1001");
     }
     // No template beside it: it is not needed when the database exists.
-    ts.station.ProgramDir = ts.dir.path(); // without the trailing separator
+    ts.station.editSetup().ProgramDir = ts.dir.path(); // without the trailing separator
     ImageDataModuleCreation created = TImageDataModule::Create(ts.station);
     ASSERT_TRUE(created.module);
     EXPECT_TRUE(ts.prompter.shown().empty());

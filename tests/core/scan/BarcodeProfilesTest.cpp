@@ -116,10 +116,12 @@ TEST(BarcodeProfiles, TheDefaultTypeComesFromTheSetupFile) {
 TEST(BarcodeProfiles, LoadingTheDefaultTypeConfiguresBothReadersAlike) {
     test::TempStation ts;
     Station& s = ts.station;
-    s.SetupInfo.NarrowFrom = 2, s.SetupInfo.NarrowTo = 4, s.SetupInfo.WideFrom = 5, s.SetupInfo.WideTo = 300;
-    s.SetupInfo.DigitsFrom = 6, s.SetupInfo.DigitsTo = 10, s.SetupInfo.MinPageHeight = 270;
-    s.SetupInfo.BarcodeTypes = 0x80000000;
-    s.SetupInfo.ExtraValidation = "R???;r???";
+    s.editSetup().SetupInfo.NarrowFrom = 2, s.editSetup().SetupInfo.NarrowTo = 4, s.editSetup().SetupInfo.WideFrom = 5,
+    s.editSetup().SetupInfo.WideTo = 300;
+    s.editSetup().SetupInfo.DigitsFrom = 6, s.editSetup().SetupInfo.DigitsTo = 10,
+    s.editSetup().SetupInfo.MinPageHeight = 270;
+    s.editSetup().SetupInfo.BarcodeTypes = 0x80000000;
+    s.editSetup().SetupInfo.ExtraValidation = "R???;r???";
     LoadDefaultBarcodeType(s);
     for (const barcode::QVCodabar* r : {&s.MainReader, &s.RotatedReader}) {
         EXPECT_EQ(r->NarrowFrom, 2);
@@ -131,7 +133,7 @@ TEST(BarcodeProfiles, LoadingTheDefaultTypeConfiguresBothReadersAlike) {
         EXPECT_EQ(r->Extra->GetPatterns(), "R???;r???;");
     }
     // Refused parameters (no symbology, no page height) are stored all the same.
-    s.SetupInfo = setupinformation{};
+    s.editSetup().SetupInfo = setupinformation{};
     LoadDefaultBarcodeType(s);
     EXPECT_EQ(s.MainReader.Flags, 0u);
     EXPECT_EQ(s.RotatedReader.NarrowFrom, 0);

@@ -52,12 +52,12 @@ TEST(BarcodesMenu, OpeningTheMenuOffersTheDefaultAndTheStpFilesOnly) {
     Touch(ts.path("Capitals.STP"));
     Touch(ts.path("Other.txt"));
     BarcodesMenu menu;
-    itmBarcodesClick(menu, ts.station.ProgramDir);
+    itmBarcodesClick(menu, ts.station.setup().ProgramDir);
     EXPECT_EQ(Captions(menu), (QStringList{"(default)", "Referral"}));
     EXPECT_EQ(Ticks(menu), (QList<bool>{true, false}));
     // Rebuilt every time it opens.
     Touch(ts.path("R&D.stp"));
-    itmBarcodesClick(menu, ts.station.ProgramDir);
+    itmBarcodesClick(menu, ts.station.setup().ProgramDir);
     EXPECT_EQ(menu.Items.size(), 3);
     EXPECT_TRUE(Captions(menu).contains("R&&D"));
     EXPECT_EQ(Ticks(menu), (QList<bool>{true, false, false}));
@@ -68,15 +68,15 @@ TEST(BarcodesMenu, TheTickFollowsTheProfileNameAndVanishesWithItsFile) {
     Touch(ts.path("A.stp"));
     Touch(ts.path("R&D.stp"));
     BarcodesMenu menu;
-    itmBarcodesClick(menu, ts.station.ProgramDir);
+    itmBarcodesClick(menu, ts.station.setup().ProgramDir);
     for (auto& item : menu.Items) item.Checked = StripHotkey(item.Caption) == "R&D";
 
     Touch(ts.path("C.stp"));
-    itmBarcodesClick(menu, ts.station.ProgramDir);
+    itmBarcodesClick(menu, ts.station.setup().ProgramDir);
     for (const auto& item : menu.Items) EXPECT_EQ(item.Checked, item.Caption == "R&&D") << item.Caption.toStdString();
 
     ASSERT_TRUE(QFile::rename(ts.path("R&D.stp"), ts.path("Renamed.stp")));
-    itmBarcodesClick(menu, ts.station.ProgramDir);
+    itmBarcodesClick(menu, ts.station.setup().ProgramDir);
     EXPECT_TRUE(Captions(menu).contains("Renamed"));
     EXPECT_EQ(Ticks(menu), QList<bool>(menu.Items.size(), false));
 }
@@ -85,8 +85,10 @@ TEST(BarcodesMenu, ChoosingTheDefaultRestoresTheSetupTypeInBothReaders) {
     test::TempStation ts;
     Station& s = ts.station;
     s.ui.Caption = "KestrovaNT S1";
-    s.SetupInfo.NarrowFrom = 2, s.SetupInfo.NarrowTo = 4, s.SetupInfo.WideFrom = 5, s.SetupInfo.WideTo = 10;
-    s.SetupInfo.MinPageHeight = 270, s.SetupInfo.BarcodeTypes = 0x80000000, s.SetupInfo.ExtraValidation = "12??";
+    s.editSetup().SetupInfo.NarrowFrom = 2, s.editSetup().SetupInfo.NarrowTo = 4, s.editSetup().SetupInfo.WideFrom = 5,
+    s.editSetup().SetupInfo.WideTo = 10;
+    s.editSetup().SetupInfo.MinPageHeight = 270, s.editSetup().SetupInfo.BarcodeTypes = 0x80000000,
+    s.editSetup().SetupInfo.ExtraValidation = "12??";
     s.MainReader.NarrowFrom = s.RotatedReader.NarrowFrom = 7;
     s.ui.lblBarcodeProfile = "Current barcode type is: X";
     BarcodesMenu menu;
@@ -106,7 +108,7 @@ TEST(BarcodesMenu, ChoosingTheDefaultRestoresTheSetupTypeInBothReaders) {
         EXPECT_EQ(r->Extra->GetPatterns(), "12??;");
     }
 
-    s.ImagePerBarcode = true;
+    s.editSetup().ImagePerBarcode = true;
     ts.prompter.expectMessage("KestrovaNT S1");
     EXPECT_TRUE(Default1Click(s, none, menu, 0));
     EXPECT_EQ(s.ui.lblBarcodeProfile,

@@ -41,23 +41,23 @@ struct ScanFixture : ::testing::Test {
     bool timerSeen = false;
 
     void SetUp() override {
-        station.SetupInfo.Directories[SlotScan] = temp.path(QStringLiteral("scan/"));
-        QDir().mkpath(station.SetupInfo.Directories[SlotScan]);
-        touch(station.SetupInfo.Directories[SlotScan] + QStringLiteral("qvimageset.tif"));
-        station.StoreFileTimerEnabled = true;
+        station.editSetup().SetupInfo.Directories[SlotScan] = temp.path(QStringLiteral("scan/"));
+        QDir().mkpath(station.setup().SetupInfo.Directories[SlotScan]);
+        touch(station.setup().SetupInfo.Directories[SlotScan] + QStringLiteral("qvimageset.tif"));
+        station.task().setStoreFileTimerEnabled(true);
         timerSeen = true;
         QObject::connect(&station.eventLog(), &EventLog::lineAdded, [this](const QString& line) {
             effects.append(QStringLiteral("log ") + line.mid(line.indexOf(QStringLiteral(" +")) + 2));
         });
         QObject::connect(&station, &Station::stateChanged, [this] {
-            if (station.StoreFileTimerEnabled == timerSeen) return;
-            timerSeen = station.StoreFileTimerEnabled;
+            if (station.task().StoreFileTimerEnabled() == timerSeen) return;
+            timerSeen = station.task().StoreFileTimerEnabled();
             effects.append(timerSeen ? QStringLiteral("timer on") : QStringLiteral("timer off"));
         });
         control.setView({[this] { return problemViewShowing; },
                          [this] {
                              effects.append(QStringLiteral("ShowStatusView"));
-                             station.StoreFileTimerEnabled = true; // as the main window's status view does
+                             station.task().setStoreFileTimerEnabled(true); // as the main window's status view does
                              station.notify();
                          }});
         control.setDecodeImages([this] { effects.append(QStringLiteral("DecodeImages")); });
@@ -72,17 +72,17 @@ struct ScanFixture : ::testing::Test {
 TEST_F(ScanFixture, SetSizeAndScanStopsPassesAndTheStoreTimerUntilTheBatchIsDecoded) {
     problemViewShowing = true;
     control.ScanbuttonClick();
-    EXPECT_TRUE(station.ConvertStop);
-    EXPECT_TRUE(station.BackupStop);
+    EXPECT_TRUE(station.task().ConvertStop());
+    EXPECT_TRUE(station.task().BackupStop());
     EXPECT_EQ(effects, (QStringList{"timer off", "ShowStatusView", "timer on", "timer off",
                                     "startScan ScanTo=1 ShowSetupBeforeScan=true"}));
     EXPECT_TRUE(control.scanning());
-    EXPECT_FALSE(station.StoreFileTimerEnabled);
+    EXPECT_FALSE(station.task().StoreFileTimerEnabled());
 
     const ScanSettings& s = scanner.lastSettings;
     EXPECT_TRUE(s.MultiPage);
     EXPECT_EQ(s.PageCount, 100);
-    EXPECT_EQ(s.Image, station.SetupInfo.Directories[SlotScan] + "qvimageset.tif");
+    EXPECT_EQ(s.Image, station.setup().SetupInfo.Directories[SlotScan] + "qvimageset.tif");
     EXPECT_EQ(s.PageOption, 6);
     EXPECT_EQ(s.FileType, 1);
     EXPECT_EQ(s.Property11, 2);
@@ -94,14 +94,14 @@ TEST_F(ScanFixture, SetSizeAndScanStopsPassesAndTheStoreTimerUntilTheBatchIsDeco
 }
 
 TEST_F(ScanFixture, ScanWithCurrentSettingsLeavesTheStoreTimerAlone) {
-    station.StoreFileTimerEnabled = timerSeen = false;
+    station.task().setStoreFileTimerEnabled(timerSeen = false);
     control.ScanMoreButtonClick();
-    EXPECT_TRUE(station.ConvertStop);
-    EXPECT_TRUE(station.BackupStop);
+    EXPECT_TRUE(station.task().ConvertStop());
+    EXPECT_TRUE(station.task().BackupStop());
     EXPECT_EQ(effects, (QStringList{"startScan ScanTo=2 ShowSetupBeforeScan=false"}));
     scanner.finishBatch();
     EXPECT_EQ(effects.last(), "DecodeImages");
-    EXPECT_FALSE(station.StoreFileTimerEnabled);
+    EXPECT_FALSE(station.task().StoreFileTimerEnabled());
 
     // With the problem view showing it goes back to the status view first.
     effects.clear();
@@ -162,11 +162,11 @@ TEST_F(ScanFixture, CancelledSettingsEndTheCommandQuietly) {
 
 TEST_F(ScanFixture, APressDuringABatchIsIgnoredAndNoticesAreLogged) {
     control.ScanMoreButtonClick();
-    station.ConvertStop = false;
+    station.task().setConvertStop(false);
     control.ScanbuttonClick();
     control.ScanMoreButtonClick();
     EXPECT_EQ(scanner.startCount, 1);
-    EXPECT_FALSE(station.ConvertStop);
+    EXPECT_FALSE(station.task().ConvertStop());
     scanner.notice(QStringLiteral("Document feeder jammed; the 3 page(s) scanned before it are kept"));
     EXPECT_EQ(effects.last(), "log Scanner Problem Document feeder jammed; the 3 page(s) scanned before it are kept");
 }
@@ -188,7 +188,7 @@ TEST_F(ScanFixture, ImagesScannedCounterDecodesTheWaitingBatch) {
 
 TEST_F(ScanFixture, MissingImageSetWithoutTemplateWarnsAndScansAnyway) {
     const QString scanDir = temp.path(QStringLiteral("new/scan/"));
-    station.SetupInfo.Directories[SlotScan] = scanDir;
+    station.editSetup().SetupInfo.Directories[SlotScan] = scanDir;
     temp.prompter.expectMessage(QStringLiteral("Default Image set Create failure"));
     control.ScanMoreButtonClick();
     ASSERT_EQ(temp.prompter.shown().size(), 1u);
@@ -204,7 +204,7 @@ TEST_F(ScanFixture, AnImageSetInAnotherLetterCaseIsTheOneScannedInto) {
     const QString scanDir = temp.path(QStringLiteral("upper/"));
     QDir().mkpath(scanDir);
     touch(scanDir + QStringLiteral("QVimageset.tif"));
-    station.SetupInfo.Directories[SlotScan] = scanDir;
+    station.editSetup().SetupInfo.Directories[SlotScan] = scanDir;
     EXPECT_TRUE(control.nextscanner());
     control.ScanMoreButtonClick();
     EXPECT_EQ(scanner.lastSettings.Image, scanDir + "QVimageset.tif");

@@ -25,15 +25,15 @@ TEST_F(StatusTest, FileCountersCountPlainFilesOfTheirPatterns) {
     EXPECT_EQ(s.ui().ProblemGrpLabelColour, LabelColour::WindowText);
 
     // A scan server also counts the TIFF files its remote scanners dropped into slot 4.
-    station.SetupInfo.StationMode = ModeScanServer;
+    station.editSetup().SetupInfo.StationMode = ModeScanServer;
     station.RefreshStatus();
     EXPECT_EQ(s.ui().DecodedWaitingLabel, "3");
 
     // A slot 4 that is switched off adds nothing (it never lists the working directory).
-    station.SetupInfo.Directories[SlotRemoteDecoded] = DriveDisabled;
+    station.editSetup().SetupInfo.Directories[SlotRemoteDecoded] = DriveDisabled;
     station.RefreshStatus();
     EXPECT_EQ(s.ui().DecodedWaitingLabel, "2");
-    station.SetupInfo.Directories[SlotRemoteDecoded].clear();
+    station.editSetup().SetupInfo.Directories[SlotRemoteDecoded].clear();
     station.RefreshStatus();
     EXPECT_EQ(s.ui().DecodedWaitingLabel, "2");
 }
@@ -85,18 +85,18 @@ TEST_F(StatusTest, MissingDirectoriesShowOnTheCountersAndAreLoggedOncePerChange)
         EXPECT_EQ(s.logged(missing.arg(role, s.dir(slot))), 1) << role.toStdString();
     }
     EXPECT_EQ(s.monitor->missingDirectories(), expected);
-    EXPECT_EQ(MissingDirectories(station.SetupInfo, WorkingDirectorySlots), expected);
+    EXPECT_EQ(MissingDirectories(station.setup().SetupInfo, WorkingDirectorySlots), expected);
 
     // The decoded directory is back; a scan server still misses its remote scanners' directory.
     QDir().mkpath(s.dir(SlotDecoded));
     s.touch(SlotDecoded, "1~REQS100001.tif");
     s.touch(SlotDecoded, "2~REQS100002.bmp");
-    station.SetupInfo.StationMode = ModeScanServer;
+    station.editSetup().SetupInfo.StationMode = ModeScanServer;
     station.RefreshStatus();
     EXPECT_EQ(s.ui().DecodedWaitingLabel, "MISSING");
     EXPECT_EQ(s.ui().DecodedWaitingLabelHint,
               "The remote scanner decoded directory " + s.dir(SlotRemoteDecoded) + " is missing.");
-    station.SetupInfo.StationMode = ModeSingle; // only a scan server counts slot 4
+    station.editSetup().SetupInfo.StationMode = ModeSingle; // only a scan server counts slot 4
     station.RefreshStatus();
     EXPECT_EQ(s.ui().DecodedWaitingLabel, "2");
     EXPECT_EQ(s.ui().DecodedWaitingLabelColour, LabelColour::WindowText);
@@ -116,9 +116,9 @@ TEST_F(StatusTest, MissingDirectoriesShowOnTheCountersAndAreLoggedOncePerChange)
     EXPECT_TRUE(s.ui().ImagesBarVisible);
 
     // Slots that are switched off or were never set are not missing.
-    station.SetupInfo.Directories[SlotScan] = DriveDisabled;
-    station.SetupInfo.Directories[SlotRemoteDecoded].clear();
-    EXPECT_TRUE(MissingDirectories(station.SetupInfo, WorkingDirectorySlots).isEmpty());
+    station.editSetup().SetupInfo.Directories[SlotScan] = DriveDisabled;
+    station.editSetup().SetupInfo.Directories[SlotRemoteDecoded].clear();
+    EXPECT_TRUE(MissingDirectories(station.setup().SetupInfo, WorkingDirectorySlots).isEmpty());
 }
 
 TEST(StatusCountFiles, ReadsTheCountOfTheListing) {
@@ -179,12 +179,12 @@ TEST_P(StatusDatabaseTest, AwaitingBackupCountsRowsWithoutBackupTimeAndRemoteInc
     station().RefreshStatus();
     EXPECT_EQ(s->ui().CDGroupLabel, "3");
 
-    station().SetupInfo.StationMode = ModeRemote;
+    station().editSetup().SetupInfo.StationMode = ModeRemote;
     station().RefreshStatus();
     EXPECT_EQ(s->ui().CDGroupLabel, "5");
 
     // With the backup destination switched off the (hidden) counter is left alone.
-    station().SetupInfo.Directories[SlotBackup] = DriveDisabled;
+    station().editSetup().SetupInfo.Directories[SlotBackup] = DriveDisabled;
     s->ui().CDGroupLabel = "-";
     station().RefreshStatus();
     EXPECT_EQ(s->ui().CDGroupLabel, "-");

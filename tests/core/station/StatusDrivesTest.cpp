@@ -47,8 +47,8 @@ TEST_F(StatusTest, ScanAndImageStoreDrives) {
     s.volumes.setDrive(s.dir(SlotImageStore), 900);
     station.RefreshStatus();
     EXPECT_EQ(s.ui().KestrovaBarPosition, 750);
-    EXPECT_EQ(station.SetupInfo.FreeSpace[1], 102); // 250 * 4096 bytes
-    EXPECT_EQ(station.SetupInfo.TotalSpace[1], 410);
+    EXPECT_EQ(station.setup().SetupInfo.FreeSpace[1], 102); // 250 * 4096 bytes
+    EXPECT_EQ(station.setup().SetupInfo.TotalSpace[1], 410);
     EXPECT_TRUE(s.ui().ImagesBarVisible);
     EXPECT_FALSE(s.ui().ImagesDrivelabelVisible);
     EXPECT_EQ(s.ui().ImagesBarPosition, 100);
@@ -57,14 +57,14 @@ TEST_F(StatusTest, ScanAndImageStoreDrives) {
 
     // A store that answers no query: connected while its directory is there.
     s.volumes.setDrive(s.dir(SlotImageStore), std::nullopt);
-    station.SetupInfo.StationMode = ModeRemote;
+    station.editSetup().SetupInfo.StationMode = ModeRemote;
     station.RefreshStatus();
     EXPECT_EQ(s.ui().ImagesDrvGrpCaption, "Local Image Server");
     EXPECT_FALSE(s.ui().ImagesBarVisible);
     EXPECT_TRUE(s.ui().ImagesDrivelabelVisible);
     EXPECT_EQ(s.ui().ImagesDrivelabel, "CONNECTED");
     EXPECT_EQ(s.ui().ImagesDrivelabelColour, LabelColour::Blue);
-    EXPECT_EQ(station.SetupInfo.FreeSpace[2], -1);
+    EXPECT_EQ(station.setup().SetupInfo.FreeSpace[2], -1);
 
     QDir(s.dir(SlotImageStore)).removeRecursively();
     station.RefreshStatus();
@@ -78,7 +78,7 @@ TEST_F(StatusTest, ScanAndImageStoreDrives) {
     EXPECT_FALSE(s.ui().ImagesDrivelabelVisible);
     EXPECT_EQ(s.ui().ImagesBarPosition, 600);
 
-    station.SetupInfo.Directories[SlotImageStore] = DriveDisabled;
+    station.editSetup().SetupInfo.Directories[SlotImageStore] = DriveDisabled;
     station.RefreshStatus();
     EXPECT_FALSE(s.ui().ImagesBarVisible);
     EXPECT_TRUE(s.ui().ImagesDrivelabelVisible);
@@ -90,7 +90,7 @@ TEST_F(StatusTest, BackupDriveWarnsBelow300PerMilleFree) {
     station.RefreshStatus();
     EXPECT_EQ(s.logged(MediaLow), 0);
     EXPECT_EQ(s.ui().CDWriterBarPosition, 700);
-    EXPECT_EQ(station.MediaLabel, "CD0001");
+    EXPECT_EQ(station.task().MediaLabel(), "CD0001");
     EXPECT_EQ(s.ui().CDWriterGrpCaption, "Disc Media - CD0001");
 
     s.volumes.setDrive(s.dir(SlotBackup), 299, "CD0001");
@@ -98,7 +98,7 @@ TEST_F(StatusTest, BackupDriveWarnsBelow300PerMilleFree) {
     EXPECT_EQ(s.logged(MediaLow), 2);
     EXPECT_EQ(s.ui().CDWriterBarPosition, 701);
 
-    station.SetupInfo.StationMode = ModeRemote;
+    station.editSetup().SetupInfo.StationMode = ModeRemote;
     station.RefreshStatus();
     EXPECT_EQ(s.logged(RemoteLow), 1);
 
@@ -109,14 +109,14 @@ TEST_F(StatusTest, BackupDriveWarnsBelow300PerMilleFree) {
 }
 
 TEST_F(StatusTest, DisabledBackupDestination) {
-    station.SetupInfo.Directories[SlotBackup] = DriveDisabled;
-    station.MediaLabel = "CD0001";
+    station.editSetup().SetupInfo.Directories[SlotBackup] = DriveDisabled;
+    station.task().setMediaLabel("CD0001");
     station.RefreshStatus();
     EXPECT_EQ(s.ui().CDWriterGrpCaption, "Backup Device");
     EXPECT_FALSE(s.ui().CDWriterBarVisible);
     EXPECT_TRUE(s.ui().CdwriterlabelVisible);
     EXPECT_EQ(s.ui().Cdwriterlabel, "Feature Disabled");
-    EXPECT_EQ(station.MediaLabel, "CD0001") << "the medium is not looked at";
+    EXPECT_EQ(station.task().MediaLabel(), "CD0001") << "the medium is not looked at";
     EXPECT_TRUE(station.eventLog().lines().isEmpty());
 }
 
@@ -124,25 +124,25 @@ TEST_F(StatusTest, UnlabelledMedia) {
     // An unlabelled floppy in drive A.
     s.volumes.setDrive(s.dir(SlotBackup), 600, QString(), "/dev/fd0");
     station.RefreshStatus();
-    EXPECT_EQ(station.MediaLabel, "Floppy Drive");
+    EXPECT_EQ(station.task().MediaLabel(), "Floppy Drive");
     EXPECT_EQ(s.ui().CDWriterGrpCaption, "Floppy Drive - A");
-    EXPECT_TRUE(s.ui().AutoProcess1Checked);
+    EXPECT_TRUE(station.task().AutoProcess1());
 
     // Marked with "?": the medium is the local images store and the media process goes on.
     s.volumes.setDrive(s.dir(SlotBackup), 600, QString());
-    station.LocalImagesFlag = true;
+    station.editSetup().LocalImagesFlag = true;
     station.RefreshStatus();
-    EXPECT_EQ(station.MediaLabel, "Local Images");
+    EXPECT_EQ(station.task().MediaLabel(), "Local Images");
     EXPECT_EQ(s.ui().CDWriterGrpCaption, "Disc Media - Local Images");
-    EXPECT_TRUE(s.ui().AutoProcess1Checked);
+    EXPECT_TRUE(station.task().AutoProcess1());
     EXPECT_EQ(s.logged(NoName), 0);
 
     // A scan server is named so whatever its file system says.
-    station.SetupInfo.StationMode = ModeRemote;
+    station.editSetup().SetupInfo.StationMode = ModeRemote;
     station.RefreshStatus();
-    EXPECT_EQ(station.MediaLabel, "Scan Server");
+    EXPECT_EQ(station.task().MediaLabel(), "Scan Server");
     EXPECT_EQ(s.ui().CDWriterGrpCaption, "Remote Scan Server");
-    EXPECT_TRUE(s.ui().AutoProcess1Checked);
+    EXPECT_TRUE(station.task().AutoProcess1());
     EXPECT_TRUE(prompter.shown().empty());
 }
 
@@ -157,9 +157,9 @@ TEST_F(StatusTest, UnnamedDiscStopsTheMediaProcessWithOneBox) {
               "The Disc inserted is not named.\nYou must correct this problem before more images can be backed up.\n"
               "You probably did not give the disk a name after changing disks.\nNote: Backup Task has been disabled.  "
               "You will need to \"Reset Tasks\" if you correct the problem without restarting Kestrova.");
-    EXPECT_FALSE(s.ui().AutoProcess1Checked);
-    EXPECT_EQ(s.ui().AutoProcess1Caption, "Me&dia Process OFF");
-    EXPECT_EQ(station.MediaLabel, "UNKNOWN");
+    EXPECT_FALSE(station.task().AutoProcess1());
+    EXPECT_EQ(AutoProcess1Caption(station.task()), "Me&dia Process OFF");
+    EXPECT_EQ(station.task().MediaLabel(), "UNKNOWN");
     EXPECT_EQ(s.ui().CDWriterGrpCaption, "Disc Media - UNKNOWN");
 
     Timer1Timer(station);
@@ -168,20 +168,20 @@ TEST_F(StatusTest, UnnamedDiscStopsTheMediaProcessWithOneBox) {
 
     // Reset Tasks restarts the store timer but leaves the media process off.
     ResetTasks1Click(station);
-    EXPECT_FALSE(s.ui().AutoProcess1Checked);
+    EXPECT_FALSE(station.task().AutoProcess1());
 
     // Ticking it again checks the medium again.
     prompter.expectMessage("Disc Name Missing");
     AutoProcess1Click(station);
-    EXPECT_EQ(s.ui().AutoProcess1Caption, "Me&dia Process ON");
+    EXPECT_EQ(AutoProcess1Caption(station.task()), "Me&dia Process ON");
     station.RefreshStatus();
     EXPECT_TRUE(prompter.allAnswered());
-    EXPECT_FALSE(s.ui().AutoProcess1Checked);
+    EXPECT_FALSE(station.task().AutoProcess1());
 }
 
 TEST_F(StatusTest, BackupDestinationUnpluggedMidRun) {
     station.RefreshStatus();
-    EXPECT_EQ(station.MediaLabel, "CD0001");
+    EXPECT_EQ(station.task().MediaLabel(), "CD0001");
 
     QDir(s.dir(SlotBackup)).removeRecursively();
     prompter.expectMessage("Disc Error");
@@ -191,22 +191,24 @@ TEST_F(StatusTest, BackupDestinationUnpluggedMidRun) {
               "The Disc Recorder IS NOT WORKING.\nYou must correct this problem before more images can be backed up.\n"
               "IT IS VERY STRONGLY RECOMMENDED THAT YOU CORRECT THIS PROBLEM NOW.\nNote: Backup Task has been "
               "disabled.  You will need to \"Reset Tasks\" if you correct the problem without restarting Kestrova.");
-    EXPECT_EQ(station.SetupInfo.TotalSpace[3], -1);
-    EXPECT_EQ(station.SetupInfo.FreeSpace[3], -1);
-    EXPECT_EQ(station.MediaLabel, "UNKNOWN");
+    EXPECT_EQ(station.setup().SetupInfo.TotalSpace[3], -1);
+    EXPECT_EQ(station.setup().SetupInfo.FreeSpace[3], -1);
+    EXPECT_EQ(station.task().MediaLabel(), "UNKNOWN");
     EXPECT_EQ(s.logged(NoName), 1);
     EXPECT_EQ(s.logged(MediaLow), 1);
-    EXPECT_TRUE(s.ui().AutoProcess1Checked) << "the box does not untick the media process";
+    EXPECT_TRUE(station.task().AutoProcess1()) << "the box does not untick the media process";
 
-    // Caption on but not ticked: logged instead of a box.
-    s.ui().AutoProcess1Checked = false;
+    // The media process switched off: the recorder is not checked, so no box and no warning.
+    station.task().setAutoProcess1(false);
+    const auto boxes = prompter.shown().size();
     station.RefreshStatus();
-    EXPECT_EQ(s.logged("Disc Recorder is not working. You should fix this problem now."), 1);
+    EXPECT_EQ(prompter.shown().size(), boxes);
+    EXPECT_EQ(s.logged(MediaLow), 1);
 
     // A remote station shows its scan server disconnected in place of the bar, and the bar again
     // once the server is back.
-    s.ui().AutoProcess1Checked = true;
-    station.SetupInfo.StationMode = ModeRemote;
+    station.task().setAutoProcess1(true);
+    station.editSetup().SetupInfo.StationMode = ModeRemote;
     station.RefreshStatus();
     EXPECT_TRUE(s.ui().CdwriterlabelVisible);
     EXPECT_FALSE(s.ui().CDWriterBarVisible);
@@ -246,8 +248,8 @@ TEST(StatusReentry, ATimerTickUnderADiscErrorBoxDoesNotStackAnotherBox) {
     Station station(prompter, clock);
     current = &station;
     TempStation dirs;
-    station.SetupInfo.Directories[SlotBackup] = dirs.path("gone/");
-    station.SetupInfo.Directories[SlotScan] = dirs.path("");
+    station.editSetup().SetupInfo.Directories[SlotBackup] = dirs.path("gone/");
+    station.editSetup().SetupInfo.Directories[SlotScan] = dirs.path("");
     FakeVolumes volumes;
     StatusMonitor monitor(station, volumes);
     monitor.install();

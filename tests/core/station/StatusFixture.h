@@ -24,15 +24,15 @@ struct StatusStation {
         const QStringList names = {"", "scan", "problems", "decoded", "remote", "store", "local", "backup"};
         for (int slot = 1; slot < names.size(); ++slot) {
             QDir().mkpath(t.path(names[slot]));
-            station.SetupInfo.Directories[slot] = t.path(names[slot]) + QLatin1Char('/');
+            station.editSetup().SetupInfo.Directories[slot] = t.path(names[slot]) + QLatin1Char('/');
         }
-        station.SetupInfo.StationMode = ModeSingle;
+        station.editSetup().SetupInfo.StationMode = ModeSingle;
         volumes.setDrive(dir(SlotBackup), 600, QStringLiteral("CD0001"));
         monitor = std::make_unique<StatusMonitor>(station, volumes, data);
         monitor->install();
     }
 
-    QString dir(int slot) const { return station.SetupInfo.Directories[slot]; }
+    QString dir(int slot) const { return station.setup().SetupInfo.Directories[slot]; }
     MainWindowState& ui() { return station.ui; }
 
     void touch(int slot, const QString& name) const {

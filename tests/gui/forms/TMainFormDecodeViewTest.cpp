@@ -38,9 +38,9 @@ private:
 TEST(TMainFormDecodeView, ShowsSortingAndFitsAShortScanToTheBatchImageWidth) {
     test::TempStation s;
     ASSERT_TRUE(QDir().mkpath(s.path("scan")));
-    s.station.SetupInfo.Directories[SlotScan] = s.path("scan/");
-    s.station.SetupInfo.MinPageHeight = 270;
-    s.station.ColourDepth = 1;
+    s.station.editSetup().SetupInfo.Directories[SlotScan] = s.path("scan/");
+    s.station.editSetup().SetupInfo.MinPageHeight = 270;
+    s.station.editSetup().ColourDepth = 1;
     s.station.MainReader.Flags |= PageMeasuringFlag;
 
     // A white page 1600 pixels wide and 10 cm high at 200 dpi.
@@ -80,7 +80,7 @@ TEST(TMainFormDecodeView, ShowsSortingAndFitsAShortScanToTheBatchImageWidth) {
 TEST(TMainFormDecodeView, TheStatusViewShowsABatchWhoseNameDiffersInLetterCase) {
     test::TempStation s;
     ASSERT_TRUE(QDir().mkpath(s.path("scan")));
-    s.station.SetupInfo.Directories[SlotScan] = s.path("scan/");
+    s.station.editSetup().SetupInfo.Directories[SlotScan] = s.path("scan/");
     barcode::PageBitmap page;
     page.width = 640;
     page.height = 480;

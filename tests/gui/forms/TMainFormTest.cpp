@@ -88,7 +88,7 @@ TEST(TMainForm, LaysOutEveryRegionWithItsNamesCaptionsAndHints) {
     EXPECT_FALSE(form.DecodeDocToolBar->isVisibleTo(&form));
     EXPECT_FALSE(form.SignIcon->isVisibleTo(&form));
     EXPECT_EQ(form.lblBarcodeProfile->text(), "System is using default barcode type");
-    EXPECT_EQ(s.station.ImageSetDepth, 4);
+    EXPECT_EQ(s.station.task().ImageSetDepth(), 4);
 }
 
 TEST(TMainForm, MenusCarryTheirCaptionsShortcutsAndTicks) {
@@ -140,8 +140,7 @@ TEST(TMainForm, RendersStationStateAndCloseAsksRunningPassesToStop) {
     test::TempStation s;
     TMainForm form(s.station);
     s.station.ui.ServerGroupVisible = true;
-    s.station.ui.AutoProcess1Checked = false;
-    s.station.ui.AutoProcess1Caption = "Me&dia Process OFF";
+    s.station.task().setAutoProcess1(false);
     s.station.ui.CDGroupLabel = "17";
     s.station.ui.Caption = "KestrovaNT - Remote Scanner S2";
     s.station.notify();
@@ -151,12 +150,12 @@ TEST(TMainForm, RendersStationStateAndCloseAsksRunningPassesToStop) {
     EXPECT_EQ(form.CDGroupLabel->text(), "17");
     EXPECT_EQ(form.windowTitle(), "KestrovaNT - Remote Scanner S2");
 
-    s.station.StoreFileTimerEnabled = true;
+    s.station.task().setStoreFileTimerEnabled(true);
     form.show();
     EXPECT_TRUE(form.close());
-    EXPECT_TRUE(s.station.ConvertStop);
-    EXPECT_TRUE(s.station.BackupStop);
-    EXPECT_FALSE(s.station.StoreFileTimerEnabled);
+    EXPECT_TRUE(s.station.task().ConvertStop());
+    EXPECT_TRUE(s.station.task().BackupStop());
+    EXPECT_FALSE(s.station.task().StoreFileTimerEnabled());
 }
 
 TEST(TMainForm, ShowStatusViewEnablesTheStoreTimerAndRefreshes) {
@@ -167,7 +166,7 @@ TEST(TMainForm, ShowStatusViewEnablesTheStoreTimerAndRefreshes) {
     form.FixPanel->show();
     form.ShowStatusView();
     EXPECT_EQ(refreshed, 1);
-    EXPECT_TRUE(s.station.StoreFileTimerEnabled);
+    EXPECT_TRUE(s.station.task().StoreFileTimerEnabled());
     EXPECT_FALSE(form.FixPanel->isVisibleTo(&form));
     EXPECT_TRUE(form.DrvStatPanel->isVisibleTo(&form));
 }

@@ -117,7 +117,7 @@ TEST(ReviewLastBatch, TogglesItsCaptionAndTurnsThePagesOfTheImageSet) {
     f.DecodeProblems1->trigger();
     EXPECT_EQ(f.DecodeProblems1->text(), "&Decode Problems OFF");
     EXPECT_FALSE(f.DecodeProblems1->isChecked());
-    EXPECT_EQ(w.s.station.ui.DecodeProblems1Caption, "&Decode Problems OFF");
+    EXPECT_EQ(DecodeProblems1Caption(w.s.station.task()), "&Decode Problems OFF");
     f.DecodeProblems1->trigger();
     EXPECT_EQ(f.DecodeProblems1->text(), "&Decode Problems ON");
 }

@@ -34,11 +34,11 @@ TEST(ProblemView, ShowsThePageItsCandidatesAndTheProblemControlsInPlaceOfTheStat
     ProblemWindow w;
     w.writeProblem(QStringLiteral("20261209101500"), {QStringLiteral("123:456:")});
     TMainForm& f = *w.form;
-    w.s.station.StoreFileTimerEnabled = true;
+    w.s.station.task().setStoreFileTimerEnabled(true);
 
     ReleaseMouse(f.ProblemGrpLabel, Qt::LeftButton);
 
-    EXPECT_FALSE(w.s.station.StoreFileTimerEnabled);
+    EXPECT_FALSE(w.s.station.task().StoreFileTimerEnabled());
     EXPECT_EQ(f.CurrentScannerBox->title(), "Problem Image");
     for (QWidget* hidden : {static_cast<QWidget*>(f.LogList), static_cast<QWidget*>(f.ScannerDocLabel),
                             static_cast<QWidget*>(f.StatusGroupBox), f.ButtonPanel,
@@ -99,7 +99,7 @@ TEST(ProblemView, ShowsThePageItsCandidatesAndTheProblemControlsInPlaceOfTheStat
     EXPECT_FALSE(f.FixPanel->isVisible());
     EXPECT_FALSE(f.DecodeDocToolBar->isVisible());
     EXPECT_TRUE(f.StatusGroupBox->isVisible());
-    EXPECT_TRUE(w.s.station.StoreFileTimerEnabled);
+    EXPECT_TRUE(w.s.station.task().StoreFileTimerEnabled());
     EXPECT_EQ(w.problemFiles().size(), 2);
 }
 

@@ -36,7 +36,7 @@ barcode::PageBitmap Sketch(int seed) {
 ProblemWindow::ProblemWindow() {
     for (const char* dir : {"problems", "decoded", "scan"})
         EXPECT_TRUE(QDir().mkpath(s.path(QString::fromLatin1(dir))));
-    setupinformation& setup = s.station.SetupInfo;
+    setupinformation& setup = s.station.editSetup().SetupInfo;
     setup.Directories[SlotProblems] = s.path(QStringLiteral("problems/"));
     setup.Directories[SlotDecoded] = s.path(QStringLiteral("decoded/"));
     setup.Directories[SlotScan] = s.path(QStringLiteral("scan/"));
@@ -53,7 +53,7 @@ ProblemWindow::ProblemWindow() {
 void ProblemWindow::writeProblem(const QString& stamp, const QStringList& slotLines, const QString& problemText) {
     auto image = codec.fromPageBitmap(Sketch(int(stamp.size())), 100, 100);
     ASSERT_TRUE(image) << image.error().toStdString();
-    const QString dir = s.station.SetupInfo.Directories[SlotProblems];
+    const QString dir = s.station.setup().SetupInfo.Directories[SlotProblems];
     ASSERT_TRUE(image.value()->saveTiff(dir + stamp + ".tif", TiffCompression::CcittG4, TiffSaveMode::Replace));
     std::array<QString, 6> lines;
     for (int i = 0; i < 6; ++i) lines[static_cast<std::size_t>(i)] = slotLines.value(i);
@@ -61,7 +61,7 @@ void ProblemWindow::writeProblem(const QString& stamp, const QStringList& slotLi
 }
 
 void ProblemWindow::writeImageSet(int pages) {
-    const QString file = s.station.SetupInfo.Directories[SlotScan] + QStringLiteral("qvimageset.tif");
+    const QString file = s.station.setup().SetupInfo.Directories[SlotScan] + QStringLiteral("qvimageset.tif");
     for (int p = 0; p < pages; ++p) {
         auto image = codec.fromPageBitmap(Sketch(p), 100, 100);
         ASSERT_TRUE(image);
@@ -70,11 +70,11 @@ void ProblemWindow::writeImageSet(int pages) {
 }
 
 QStringList ProblemWindow::problemFiles() const {
-    return QDir(s.station.SetupInfo.Directories[SlotProblems]).entryList(QDir::Files, QDir::Name);
+    return QDir(s.station.setup().SetupInfo.Directories[SlotProblems]).entryList(QDir::Files, QDir::Name);
 }
 
 QStringList ProblemWindow::decodedFiles() const {
-    return QDir(s.station.SetupInfo.Directories[SlotDecoded]).entryList(QDir::Files, QDir::Name);
+    return QDir(s.station.setup().SetupInfo.Directories[SlotDecoded]).entryList(QDir::Files, QDir::Name);
 }
 
 void ReleaseMouse(QWidget* widget, Qt::MouseButton button) {

@@ -94,7 +94,7 @@ TEST(DecodeImages, BlankPagesAreDroppedOnlyWithPageMeasuring) {
 
 TEST(DecodeImages, AScanShorterThanTheMinimumIsNotDecoded) {
     DecodeRig rig(SearchOption3);
-    rig.station.SetupInfo.MinPageHeight = 280;
+    rig.station.editSetup().SetupInfo.MinPageHeight = 280;
     ASSERT_EQ(rig.writeBatch({PageSketch(200, 210, 200).symbol(Codabar, "A1234A", 25, 10),
                               PageSketch(200, 210, 200).symbol(Codabar, "A5678A", 25, 10)}),
               QString());

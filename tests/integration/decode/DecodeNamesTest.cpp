@@ -85,8 +85,8 @@ TEST(DecodeImages, ADocumentCodeOrScannerIdThatWouldLeaveTheDirectorySetsThePage
     for (const auto& c : cases) {
         SCOPED_TRACE(c.docCode);
         DecodeRig rig;
-        rig.station.SetupInfo.DocDefs[0].DocCode = QString::fromLatin1(c.docCode);
-        rig.station.SetupInfo.ScannerId = QString::fromLatin1(c.scannerId);
+        rig.station.editSetup().SetupInfo.DocDefs[0].DocCode = QString::fromLatin1(c.docCode);
+        rig.station.editSetup().SetupInfo.ScannerId = QString::fromLatin1(c.scannerId);
         ASSERT_EQ(
             rig.writeBatch({PageSketch(200).symbol(QStringLiteral("CODABAR"), "A12345678A", 30, 15).text(40, 250)}),
             QString());

@@ -19,8 +19,8 @@ const QString Code25 = QStringLiteral("C25INTER");
 
 TEST(DecodeImages, TurnsUpsideDownPagesAndStoresAFilePerBarcodeAtTheStorageResolution) {
     DecodeRig rig(AutomaticallyInvert);
-    rig.station.ImagePerBarcode = true;
-    rig.station.StorageResolution = 200;
+    rig.station.editSetup().ImagePerBarcode = true;
+    rig.station.editSetup().StorageResolution = 200;
     std::vector<PageSketch> pages;
     // Elements of 4 and 8 pixels stay readable at 200 dpi.
     pages.push_back(PageSketch(300).symbol(Codabar, "A12121212A", 30, 15, 4, 8).text(40, 250).turned(180));
@@ -78,7 +78,7 @@ TEST(DecodeImages, TurnsUpsideDownPagesAndStoresAFilePerBarcodeAtTheStorageResol
     EXPECT_NEAR(other.inkTop, 118, 2);
     EXPECT_GE(other.inkBottom, other.height - 3);
     EXPECT_NEAR(other.width, 1653, 1);
-    EXPECT_EQ(rig.station.ImageSetDepth, 1);
+    EXPECT_EQ(rig.station.task().ImageSetDepth(), 1);
     EXPECT_EQ(rig.station.TilInfo.CompressionCode, 3); // FAXCCITT4
     EXPECT_EQ(rig.station.TilInfo.PageCount, 5);
 }
@@ -111,7 +111,7 @@ TEST(DecodeImages, AGreyBatchIsStoredAtItsDepth) {
     for (const int colourDepth : {24, 1}) {
         SCOPED_TRACE(colourDepth);
         DecodeRig rig;
-        rig.station.ColourDepth = colourDepth;
+        rig.station.editSetup().ColourDepth = colourDepth;
         QFile::remove(rig.imageSet);
         for (const PageSketch& sketch :
              {PageSketch(200).symbol(Codabar, "A13131313A", 30, 15).text(40, 200).turned(-90),
@@ -125,7 +125,7 @@ TEST(DecodeImages, AGreyBatchIsStoredAtItsDepth) {
 
         rig.run();
 
-        EXPECT_EQ(rig.station.ImageSetDepth, colourDepth == 1 ? 1 : 8);
+        EXPECT_EQ(rig.station.task().ImageSetDepth(), colourDepth == 1 ? 1 : 8);
         const QStringList decoded = rig.decoded();
         ASSERT_EQ(decoded.size(), 2) << decoded.join(QLatin1Char(' ')).toStdString();
         for (const QString& name : decoded) {
@@ -147,7 +147,7 @@ namespace {
 
 TEST(DecodeImages, ACopyForAnotherBarcodeNeverReplacesAnEarlierPagesFile) {
     DecodeRig rig;
-    rig.station.ImagePerBarcode = true;
+    rig.station.editSetup().ImagePerBarcode = true;
     std::vector<PageSketch> pages;
     pages.push_back(
         PageSketch(200).symbol(Codabar, "A56565656A", 30, 15, 4, 8).symbol(Code39, "78787878", 30, 35, 4, 8));

@@ -38,8 +38,8 @@ DecodeRig::DecodeRig(std::uint32_t options)
     decodedDir = root + QStringLiteral("decoded/");
     for (const QString& d : {scanDir, problemsDir, decodedDir}) QDir().mkpath(d);
     imageSet = ImageSetFile(scanDir);
-    station.ProgramDir = root;
-    setupinformation& setup = station.SetupInfo;
+    station.editSetup().ProgramDir = root;
+    setupinformation& setup = station.editSetup().SetupInfo;
     setup.Directories[SlotScan] = scanDir;
     setup.Directories[SlotProblems] = problemsDir;
     setup.Directories[SlotDecoded] = decodedDir;

@@ -58,8 +58,8 @@ TEST(ProblemResolution, TypedNamesAreFiledOnlyWhenValidAndWithinTheLengthBounds)
     for (const TypedName& c : cases) {
         SCOPED_TRACE(c.typed);
         ProblemRig rig;
-        rig.station.SetupInfo.DigitsFrom = c.digitsFrom;
-        rig.station.SetupInfo.DigitsTo = c.digitsTo;
+        rig.station.editSetup().SetupInfo.DigitsFrom = c.digitsFrom;
+        rig.station.editSetup().SetupInfo.DigitsTo = c.digitsTo;
         if (*c.patterns) {
             rig.station.MainReader.Extra = std::make_unique<barcode::TBcodeExtra>();
             rig.station.MainReader.Extra->SetPatterns(c.patterns);
@@ -118,7 +118,7 @@ TEST(ProblemResolution, NamesThatCannotBeAFileNameAreLoggedAndNeverWritten) {
     EXPECT_EQ(Joined(AllFiles(rig.dir.path())), Joined(before));
 
     // A document code from the setup file that would leave the decoded directory refuses every name.
-    rig.station.SetupInfo.DocDefs[0].DocCode = QStringLiteral("~../HIST");
+    rig.station.editSetup().SetupInfo.DocDefs[0].DocCode = QStringLiteral("~../HIST");
     rig.accept(QStringLiteral("!1234"));
     EXPECT_TRUE(rig.log().last().startsWith(QStringLiteral("Document code or scanner ID not usable in a file name")))
         << Joined(rig.log());

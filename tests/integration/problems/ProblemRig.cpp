@@ -15,8 +15,8 @@ ProblemRig::ProblemRig(std::uint32_t options) : DecodeRig(options) {
     view.FocusNewBarcode = [this] { ++focused; };
     view.PageChanged = [this] { ++pageChanges; };
     resolution.setView(std::move(view));
-    station.SetupInfo.DigitsFrom = 2;
-    station.SetupInfo.DigitsTo = 20;
+    station.editSetup().SetupInfo.DigitsFrom = 2;
+    station.editSetup().SetupInfo.DigitsTo = 20;
 }
 
 QString ProblemRig::writeProblem(const QString& stamp, const PageSketch& page, const QStringList& slotLines,

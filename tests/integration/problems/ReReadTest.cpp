@@ -46,12 +46,12 @@ TEST(ProblemResolution, WithoutRetriesTheWholePageIsReadWhenTheProblemIsShown) {
     EXPECT_FALSE(OnlyMatch(rig.decoded(), "^44444444~HISTS2z[0-9A-F]{5}\\.tif$").isEmpty()) << Joined(rig.decoded());
 
     // With "Decode Problems" off, or with retries allowed, the page is shown as decoding left it.
-    rig.station.ui.DecodeProblems1Caption = QStringLiteral("&Decode Problems OFF");
+    rig.station.task().setDecodeProblems1(false);
     rig.resolution.ShowNextProblem();
     EXPECT_EQ(rig.resolution.currentFile(), problems[0]);
     EXPECT_TRUE(rig.resolution.newbarcodeItems.isEmpty());
     EXPECT_EQ(rig.resolution.ProblemTypeLabel.toStdString(), "No acceptable barcodes found.");
-    rig.station.ui.DecodeProblems1Caption = QStringLiteral("&Decode Problems ON");
+    rig.station.task().setDecodeProblems1(true);
     rig.setOptions(0);
     rig.resolution.ShowNextProblem();
     EXPECT_TRUE(rig.resolution.newbarcodeItems.isEmpty());
@@ -70,10 +70,10 @@ TEST(ProblemResolution, AQuarterTurnOfASidewaysPageFindsItsBarcode) {
 
     // Turned upright with "Decode Problems" off, and upside down by a half turn, the page is only
     // turned.
-    rig.station.ui.DecodeProblems1Caption = QStringLiteral("&Decode Problems OFF");
+    rig.station.task().setDecodeProblems1(false);
     rig.resolution.RotatePage(90);
     EXPECT_TRUE(rig.resolution.newbarcodeItems.isEmpty());
-    rig.station.ui.DecodeProblems1Caption = QStringLiteral("&Decode Problems ON");
+    rig.station.task().setDecodeProblems1(true);
     rig.resolution.RotatePage(180);
     EXPECT_TRUE(rig.resolution.newbarcodeItems.isEmpty());
     // A quarter turn that leaves it sideways finds nothing; the next one makes it upright again

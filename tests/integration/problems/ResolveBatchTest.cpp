@@ -15,11 +15,11 @@ namespace {
 
 TEST(ProblemResolution, WithNoProblemFilesTheStatusViewComesBackAtOnce) {
     ProblemRig rig;
-    rig.station.StoreFileTimerEnabled = true;
+    rig.station.task().setStoreFileTimerEnabled(true);
 
     rig.resolution.FixProbsButtonClick();
 
-    EXPECT_FALSE(rig.station.StoreFileTimerEnabled);
+    EXPECT_FALSE(rig.station.task().StoreFileTimerEnabled());
     EXPECT_EQ(rig.statusViews, 1);
     EXPECT_EQ(rig.problemViews, 0);
     EXPECT_EQ(rig.resolution.ProblemIndex, 0);

@@ -55,7 +55,7 @@ TEST(ProblemResolution, AcceptedPagesKeepTheDepthOfTheirProblemFile) {
 
 TEST(ProblemResolution, TypedNamesAndAllAreStoredAtTheStorageResolutionForcedNamesAsLoaded) {
     ProblemRig rig;
-    rig.station.StorageResolution = 200;
+    rig.station.editSetup().StorageResolution = 200;
     // Elements of 4 and 8 pixels at 300 dpi stay readable at 200 dpi.
     PageSketch sketch(300);
     sketch.symbol(QStringLiteral("CODABAR"), "A55555555A", 30, 15, 4, 8).text(40, 250);

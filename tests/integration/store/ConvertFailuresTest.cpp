@@ -64,7 +64,7 @@ TEST(ConvertFailures, AFailedCopyLeavesTheFileAndNoOtherCopy) {
     QFile::remove(blocker.fileName());
 
     // The local images directory is missing: nothing is written, and the log says why.
-    rig.station.SetupInfo.Directories[SlotLocalImages] = rig.localDir + QStringLiteral("missing/");
+    rig.station.editSetup().SetupInfo.Directories[SlotLocalImages] = rig.localDir + QStringLiteral("missing/");
     EXPECT_TRUE(rig.run().notRun);
     log = rig.log();
     EXPECT_EQ(log.last(), QStringLiteral("The directory ") + rig.localDir +
@@ -74,14 +74,14 @@ TEST(ConvertFailures, AFailedCopyLeavesTheFileAndNoOtherCopy) {
     EXPECT_TRUE(rig.rows().isEmpty());
 
     // A disabled image store: only the local copy is written, and the image is recorded.
-    rig.station.SetupInfo.Directories[SlotLocalImages] = rig.localDir;
-    rig.station.SetupInfo.Directories[SlotImageStore] = DriveDisabled;
+    rig.station.editSetup().SetupInfo.Directories[SlotLocalImages] = rig.localDir;
+    rig.station.editSetup().SetupInfo.Directories[SlotImageStore] = DriveDisabled;
     rig.run();
     EXPECT_EQ(rig.rows().size(), 1);
     EXPECT_EQ(StoreRig::files(rig.localDir).size(), 1);
     EXPECT_TRUE(StoreRig::files(rig.decodedDir).isEmpty());
     // With the local images directory disabled as well nothing is done.
-    rig.station.SetupInfo.Directories[SlotLocalImages] = DriveDisabled;
+    rig.station.editSetup().SetupInfo.Directories[SlotLocalImages] = DriveDisabled;
     const QString second = rig.writePage(QStringLiteral("200~REQS10A1B2.tif"));
     rig.run();
     EXPECT_EQ(rig.log().last(),
@@ -97,7 +97,7 @@ TEST(ConvertFailures, ConvertStopEndsThePassAfterTheCurrentFile) {
     int pumped = 0;
     rig.station.setMessagePump([&] {
         ++pumped;
-        rig.station.ConvertStop = true;
+        rig.station.task().setConvertStop(true);
     });
     QList<int> cursors;
     rig.station.setCursorHook([&](int c) { cursors << c; });
@@ -112,13 +112,13 @@ TEST(ConvertFailures, ConvertStopEndsThePassAfterTheCurrentFile) {
     EXPECT_EQ(cursors.last(), crDefault);
 
     // A stop asked for while a file is being handled ends the pass after that file.
-    rig.station.ConvertStop = false;
+    rig.station.task().setConvertStop(false);
     rig.station.setCursorHook([&](int c) {
-        if (c == crFileStB) rig.station.ConvertStop = true;
+        if (c == crFileStB) rig.station.task().setConvertStop(true);
     });
     rig.run();
     EXPECT_EQ(rig.rows().size(), 21);
-    rig.station.ConvertStop = false;
+    rig.station.task().setConvertStop(false);
     rig.run();
     EXPECT_EQ(rig.rows().size(), 22);
     EXPECT_EQ(rig.rows().last().SeqNumber, 22);
@@ -126,14 +126,14 @@ TEST(ConvertFailures, ConvertStopEndsThePassAfterTheCurrentFile) {
 
 TEST(ConvertFailures, FileSecurityIsReportedWithoutAnAdapter) {
     StoreRig rig;
-    rig.station.FileSecurityOn = true;
+    rig.station.editSetup().FileSecurityOn = true;
     rig.writePage(QStringLiteral("100~REQS10A1B2.tif"));
     rig.run();
     EXPECT_EQ(rig.log(), (QStringList{QStringLiteral("Entering Security Check Section."),
                                       QStringLiteral("Document Type is Request form")}));
     EXPECT_EQ(rig.rows().size(), 1);
 
-    rig.station.SetupInfo.DocDefs[0].Account = QStringLiteral("histology");
+    rig.station.editSetup().SetupInfo.DocDefs[0].Account = QStringLiteral("histology");
     rig.writePage(QStringLiteral("200~REQS10A1B2.tif"));
     rig.run();
     const QString stored = rig.storeDir + StoreRig::files(rig.storeDir).filter(QStringLiteral("200~")).value(0);
@@ -164,9 +164,9 @@ TEST(ConvertFailures, FileSecurityLeavesOnlyTheDocumentAccountOnTheStoreCopy) {
     if (!Acl(QStringLiteral("setfacl"),
              {QStringLiteral("-d"), QStringLiteral("-m"), QStringLiteral("user:nobody:r"), group}))
         GTEST_SKIP() << "no access lists on " << group.toStdString();
-    rig.station.FileSecurityOn = true;
-    rig.station.SecurityDomain = QStringLiteral("LAB");
-    rig.station.SetupInfo.DocDefs[0].Account = QStringLiteral("users");
+    rig.station.editSetup().FileSecurityOn = true;
+    rig.station.editSetup().SecurityDomain = QStringLiteral("LAB");
+    rig.station.editSetup().SetupInfo.DocDefs[0].Account = QStringLiteral("users");
     rig.writePage(QStringLiteral("100~REQS10A1B2.tif"));
     PosixFileSecurity security;
     rig.run(&security);
@@ -184,7 +184,7 @@ TEST(ConvertFailures, FileSecurityLeavesOnlyTheDocumentAccountOnTheStoreCopy) {
     EXPECT_EQ(rig.rows().size(), 1);
 
     // An account the system does not know is reported and the image is still stored.
-    rig.station.SetupInfo.DocDefs[0].Account = QStringLiteral("no-such-account-here");
+    rig.station.editSetup().SetupInfo.DocDefs[0].Account = QStringLiteral("no-such-account-here");
     rig.writePage(QStringLiteral("101~REQS10A1B2.tif"));
     rig.run(&security);
     EXPECT_EQ(rig.log().last(), QStringLiteral("Failed to add Security information for a file"));

@@ -94,8 +94,8 @@ TEST(ConvertPass, NamesWithoutADocumentCodeTakeTheMatchedDocumentOrStay) {
     const QString plain = rig.writePage(QStringLiteral("nocode.tif"));
     rig.run();
     // No code, and no document types to match the page with: it stays too.
-    rig.station.SetupInfo.DocDefs.clear();
-    rig.station.SetupInfo.DocDefCount = 0;
+    rig.station.editSetup().SetupInfo.DocDefs.clear();
+    rig.station.editSetup().SetupInfo.DocDefCount = 0;
     const QString uncoded = rig.writePage(QStringLiteral("888~C.png"));
     rig.run();
 
@@ -155,8 +155,8 @@ TEST(ConvertPass, KeepsFormatsAndCompressionsAsTheRulesSay) {
 
 TEST(ConvertPass, ScalesEachCopyToItsPercentage) {
     StoreRig rig;
-    rig.station.SetupInfo.ViewImageSize = 50;
-    rig.station.SetupInfo.BackupImageSize = 100;
+    rig.station.editSetup().SetupInfo.ViewImageSize = 50;
+    rig.station.editSetup().SetupInfo.BackupImageSize = 100;
     rig.writePage(QStringLiteral("123~REQS10A1B2.tif"));
     rig.run();
     const QString store = rig.storeDir + StoreRig::files(rig.storeDir).value(0);

@@ -26,8 +26,8 @@ struct CycleRig {
             steps << QStringLiteral("backup");
             // The timer is off while a tick runs.
             EXPECT_FALSE(cycle.StoreFileTimer.isActive());
-            EXPECT_FALSE(rig.station.StoreFileTimerEnabled);
-            EXPECT_EQ(rig.station.MediaLabel, QStringLiteral("DISC0042"));
+            EXPECT_FALSE(rig.station.task().StoreFileTimerEnabled());
+            EXPECT_EQ(rig.station.task().MediaLabel(), QStringLiteral("DISC0042"));
             return morePending;
         });
     }
@@ -37,19 +37,19 @@ struct CycleRig {
 
 TEST(StoreCycle, TicksAfterTenSecondsThenEveryTwentyFiveOrTenWhenBackupsWait) {
     CycleRig c;
-    EXPECT_TRUE(c.rig.station.StoreFileTimerEnabled);
+    EXPECT_TRUE(c.rig.station.task().StoreFileTimerEnabled());
     EXPECT_TRUE(c.cycle.StoreFileTimer.isActive());
     EXPECT_EQ(c.cycle.StoreFileTimer.interval(), 10000);
 
     c.rig.writePage(QStringLiteral("100~REQS10A1B2.tif"));
-    c.rig.station.ConvertStop = true;
-    c.rig.station.BackupStop = true;
+    c.rig.station.task().setConvertStop(true);
+    c.rig.station.task().setBackupStop(true);
     c.cycle.StoreFileTimerTimer();
     EXPECT_EQ(c.rig.rows().size(), 1); // the stop flags were cleared first
     EXPECT_EQ(c.steps, (QStringList{QStringLiteral("refresh"), QStringLiteral("backup"), QStringLiteral("refresh")}));
     EXPECT_EQ(c.cycle.StoreFileTimer.interval(), 25000);
     EXPECT_TRUE(c.cycle.StoreFileTimer.isActive());
-    EXPECT_TRUE(c.rig.station.StoreFileTimerEnabled);
+    EXPECT_TRUE(c.rig.station.task().StoreFileTimerEnabled());
 
     c.morePending = true;
     c.cycle.StoreFileTimerTimer();
@@ -65,7 +65,7 @@ TEST(StoreCycle, RunsTheBackupPassOnlyWhenAllowed) {
     // A stop asked for during the convert pass ends the tick before the backup pass.
     c.rig.station.setRefreshStatus([&c] {
         c.steps << QStringLiteral("refresh");
-        c.rig.station.BackupStop = true;
+        c.rig.station.task().setBackupStop(true);
     });
     c.cycle.StoreFileTimerTimer();
     EXPECT_EQ(c.steps, QStringList{QStringLiteral("refresh")});
@@ -73,14 +73,14 @@ TEST(StoreCycle, RunsTheBackupPassOnlyWhenAllowed) {
 
     c.rig.station.setRefreshStatus([&c] { c.steps << QStringLiteral("refresh"); });
     c.steps.clear();
-    c.rig.station.ui.AutoProcess1Checked = false;
+    c.rig.station.task().setAutoProcess1(false);
     c.cycle.StoreFileTimerTimer();
     EXPECT_EQ(c.steps, (QStringList{QStringLiteral("refresh"), QStringLiteral("refresh")}));
-    EXPECT_EQ(c.rig.station.MediaLabel, QStringLiteral("DISC0042"));
+    EXPECT_EQ(c.rig.station.task().MediaLabel(), QStringLiteral("DISC0042"));
 
     c.steps.clear();
-    c.rig.station.ui.AutoProcess1Checked = true;
-    c.rig.station.SetupInfo.Directories[SlotBackup] = DriveDisabled;
+    c.rig.station.task().setAutoProcess1(true);
+    c.rig.station.editSetup().SetupInfo.Directories[SlotBackup] = DriveDisabled;
     c.cycle.StoreFileTimerTimer();
     EXPECT_EQ(c.steps, (QStringList{QStringLiteral("refresh"), QStringLiteral("refresh")}));
 }
@@ -88,7 +88,7 @@ TEST(StoreCycle, RunsTheBackupPassOnlyWhenAllowed) {
 TEST(StoreCycle, TimerFollowsTheStationSwitch) {
     CycleRig c;
     Station& station = c.rig.station;
-    station.StoreFileTimerEnabled = false;
+    station.task().setStoreFileTimerEnabled(false);
     station.notify();
     EXPECT_FALSE(c.cycle.StoreFileTimer.isActive());
 
@@ -97,9 +97,9 @@ TEST(StoreCycle, TimerFollowsTheStationSwitch) {
     EXPECT_TRUE(c.rig.log().contains(QStringLiteral("Convert task was halted.  Now running.")));
 
     // A tick that finds the timer switched off still switches it on again when it ends.
-    station.StoreFileTimerEnabled = false;
+    station.task().setStoreFileTimerEnabled(false);
     station.notify();
     c.cycle.StoreFileTimerTimer();
-    EXPECT_TRUE(station.StoreFileTimerEnabled);
+    EXPECT_TRUE(station.task().StoreFileTimerEnabled());
     EXPECT_TRUE(c.cycle.StoreFileTimer.isActive());
 }

@@ -18,14 +18,14 @@ StoreRig::StoreRig() {
     localDir = root + QStringLiteral("local/");
     backupDir = root + QStringLiteral("backup/");
     for (const QString& d : {decodedDir, remoteDir, storeDir, localDir, backupDir}) QDir().mkpath(d);
-    station.ProgramDir = root;
-    setupinformation& setup = station.SetupInfo;
+    station.editSetup().ProgramDir = root;
+    setupinformation& setup = station.editSetup().SetupInfo;
     setup.Directories[SlotDecoded] = decodedDir;
     setup.Directories[SlotRemoteDecoded] = remoteDir;
     setup.Directories[SlotImageStore] = storeDir;
     setup.Directories[SlotLocalImages] = localDir;
     setup.Directories[SlotBackup] = backupDir;
-    station.StoreMask = QStringLiteral("**");
+    station.editSetup().StoreMask = QStringLiteral("**");
     docdefinition req;
     req.DocName = QStringLiteral("Request form");
     req.DocCode = QStringLiteral("~REQ");

@@ -22,8 +22,8 @@ TEST(ZipNamesTest, GroupStampAndDestination) {
     EXPECT_EQ(ZipGroupOf(QStringLiteral("12345678~REQ"), QStringLiteral("-**-*")), QStringLiteral("235"));
     EXPECT_EQ(ZipGroupOf(QStringLiteral("12345678~REQ"), QString()), QString());
     ZipRig rig;
-    EXPECT_EQ(ZipDestinationDir(rig.station, QStringLiteral("12")), rig.backupDir + QStringLiteral("12/"));
-    EXPECT_EQ(ZipDestinationDir(rig.station, QString()), rig.backupDir);
+    EXPECT_EQ(ZipDestinationDir(rig.station.setup(), QStringLiteral("12")), rig.backupDir + QStringLiteral("12/"));
+    EXPECT_EQ(ZipDestinationDir(rig.station.setup(), QString()), rig.backupDir);
     EXPECT_EQ(rig.zipFolder(), rig.localDir + QStringLiteral("ZipFiles/"));
 }
 
@@ -57,12 +57,13 @@ TEST(ZipLifeCycleTest, HundredthImageMovesTheFileAndTheNextStartsANewOne) {
 
 TEST(ZipLifeCycleTest, EmptyMaskNamesFilesWithoutGroupStraightIntoTheBackupDirectory) {
     ZipRig rig;
-    rig.station.StoreMask.clear();
+    rig.station.editSetup().StoreMask.clear();
     const QString z = rig.media.CurrentZipFileFor(Key(1));
     EXPECT_EQ(QFileInfo(z).fileName(), QStringLiteral("~26-12-08 140500 000.zip"));
     EXPECT_EQ(rig.backup(Key(1) + QStringLiteral(".tif")), 1);
     EXPECT_EQ(rig.media.CurrentZipFileFor(QStringLiteral("99~HIST")), z);
-    EXPECT_EQ(rig.media.ZipAddAndCommit(z, QString(), ZipDestinationDir(rig.station, QString()), nullptr, true), 0);
+    EXPECT_EQ(rig.media.ZipAddAndCommit(z, QString(), ZipDestinationDir(rig.station.setup(), QString()), nullptr, true),
+              0);
     EXPECT_EQ(rig.files(rig.backupDir), QStringList{QStringLiteral("~26-12-08 140500 000.zip")});
 }
 

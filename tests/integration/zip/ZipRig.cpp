@@ -21,7 +21,7 @@ int ZipRig::backup(const QString& name) {
     const QString key = WithoutExtension(name);
     const QString z = media.CurrentZipFileFor(key);
     EXPECT_FALSE(z.isEmpty());
-    const QString dest = ZipDestinationDir(station, ZipGroupOf(key, station.StoreMask));
+    const QString dest = ZipDestinationDir(station.setup(), ZipGroupOf(key, station.setup().StoreMask));
     return media.ZipAddAndCommit(z, local(name), dest);
 }
 
@@ -42,7 +42,7 @@ void ZipRig::makeZip(const QString& path, const QList<QPair<QString, QByteArray>
 }
 
 QString ZipRig::zipFolder() const {
-    return ZipFolder(station);
+    return ZipFolder(station.setup());
 }
 
 namespace {

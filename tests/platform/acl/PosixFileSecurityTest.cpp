@@ -138,7 +138,7 @@ TEST_F(PosixFileSecurityTest, SecuringAStoreCopyKeepsItToItsOwnerAndTheDocuments
             ASSERT_EQ(file.setfacl({"-m", c.before}), "");
         }
         test::TempStation temp;
-        temp.station.SecurityDomain = "LAB";
+        temp.station.editSetup().SecurityDomain = "LAB";
         docdefinition document;
         document.DocName = "Request form";
         document.Account = c.account;

@@ -19,13 +19,13 @@ TEST(ScanControlWithFolderFeeder, FirstScanMakesTheImageSetFromTheTemplateThenRe
     test::EnsureCoreApplication();
     test::TempStation temp;
     Station& station = temp.station;
-    ASSERT_TRUE(
-        QFile::copy(QStringLiteral(KESTROVA_SOURCE_DIR "/data/qvimageset.tif"), station.ProgramDir + "qvimageset.tif"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KESTROVA_SOURCE_DIR "/data/qvimageset.tif"),
+                            station.setup().ProgramDir + "qvimageset.tif"));
     const QString scanDir = temp.path(QStringLiteral("station/scan/"));
-    station.SetupInfo.Directories[SlotScan] = scanDir;
+    station.editSetup().SetupInfo.Directories[SlotScan] = scanDir;
     const QString problemsDir = temp.path(QStringLiteral("station/problems/"));
-    station.SetupInfo.Directories[SlotProblems] = problemsDir;
-    station.SetupInfo.Directories[SlotDecoded] = temp.path(QStringLiteral("station/decoded/"));
+    station.editSetup().SetupInfo.Directories[SlotProblems] = problemsDir;
+    station.editSetup().SetupInfo.Directories[SlotDecoded] = temp.path(QStringLiteral("station/decoded/"));
     QDir().mkpath(problemsDir);
     const QString feeder = temp.path(QStringLiteral("feeder/"));
     QDir().mkpath(feeder);
@@ -46,22 +46,22 @@ TEST(ScanControlWithFolderFeeder, FirstScanMakesTheImageSetFromTheTemplateThenRe
     EXPECT_EQ(made.value().height, 2339);
 
     // A batch of two pages replaces it and is decoded: two pages without a barcode.
-    Result<LoadedPage> page = codec.loadPage(station.ProgramDir + "qvimageset.tif", 0, 1);
+    Result<LoadedPage> page = codec.loadPage(station.setup().ProgramDir + "qvimageset.tif", 0, 1);
     ASSERT_TRUE(page);
     ASSERT_TRUE(page.value().image->saveAs(feeder + "1.png", ImageFileFormat::Png));
     ASSERT_TRUE(page.value().image->saveAs(feeder + "2.png", ImageFileFormat::Png));
-    station.StoreFileTimerEnabled = true;
+    station.task().setStoreFileTimerEnabled(true);
     control.ScanbuttonClick();
     EXPECT_TRUE(control.scanning());
-    EXPECT_FALSE(station.StoreFileTimerEnabled);
+    EXPECT_FALSE(station.task().StoreFileTimerEnabled());
     ASSERT_TRUE(test::WaitUntil([&] { return !control.scanning(); }));
     EXPECT_EQ(codec.pageCount(scanDir + "qvimageset.tif").value(), 2);
     EXPECT_TRUE(station.ui.ScannerDocLabel.contains("Total Pages :2\n")) << station.ui.ScannerDocLabel.toStdString();
     EXPECT_EQ(QDir(problemsDir).entryList({"*.tif"}, QDir::Files).size(), 2);
     EXPECT_EQ(QDir(problemsDir).entryList({"*.scn"}, QDir::Files).size(), 2);
     EXPECT_EQ(statusViews, 0);
-    EXPECT_TRUE(station.StoreFileTimerEnabled);
-    EXPECT_TRUE(station.ConvertStop && station.BackupStop);
+    EXPECT_TRUE(station.task().StoreFileTimerEnabled());
+    EXPECT_TRUE(station.task().ConvertStop() && station.task().BackupStop());
 
     // An empty feeder: the failure's log line, no box, the batch stays.
     control.ScanMoreButtonClick();

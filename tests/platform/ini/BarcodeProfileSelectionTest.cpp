@@ -31,9 +31,11 @@ struct Selection {
     Selection() {
         Station& s = ts.station;
         s.ui.Caption = "KestrovaNT S1";
-        s.SetupInfo.NarrowFrom = 1, s.SetupInfo.NarrowTo = 3, s.SetupInfo.WideFrom = 4, s.SetupInfo.WideTo = 8;
-        s.SetupInfo.DigitsFrom = 4, s.SetupInfo.DigitsTo = 12, s.SetupInfo.MinPageHeight = 200;
-        s.SetupInfo.BarcodeTypes = 0x81000000, s.SetupInfo.ExtraValidation = "9???";
+        s.editSetup().SetupInfo.NarrowFrom = 1, s.editSetup().SetupInfo.NarrowTo = 3,
+        s.editSetup().SetupInfo.WideFrom = 4, s.editSetup().SetupInfo.WideTo = 8;
+        s.editSetup().SetupInfo.DigitsFrom = 4, s.editSetup().SetupInfo.DigitsTo = 12,
+        s.editSetup().SetupInfo.MinPageHeight = 200;
+        s.editSetup().SetupInfo.BarcodeTypes = 0x81000000, s.editSetup().SetupInfo.ExtraValidation = "9???";
         LoadDefaultBarcodeType(s);
     }
     Station& station() { return ts.station; }
@@ -86,7 +88,7 @@ TEST(BarcodeProfileSelection, AProfileReachesBothReadersWithItsCodabarRangesAsLo
 TEST(BarcodeProfileSelection, ChoosingProfilesAndTheDefaultSetsLabelsAndMessages) {
     Selection sel;
     test::WriteBytes(sel.ts.path("O'Brien & Co.stp"), Profile);
-    itmBarcodesClick(sel.menu, sel.station().ProgramDir);
+    itmBarcodesClick(sel.menu, sel.station().setup().ProgramDir);
     const int item = sel.indexOf("O'Brien & Co");
     ASSERT_EQ(item, 1);
     EXPECT_EQ(sel.menu.Items[1].Caption, "O'Brien && Co");
@@ -99,7 +101,7 @@ TEST(BarcodeProfileSelection, ChoosingProfilesAndTheDefaultSetsLabelsAndMessages
     EXPECT_EQ(sel.ticks(), (QList<bool>{false, true}));
     EXPECT_EQ(sel.station().RotatedReader.WideFrom, 44);
 
-    sel.station().ImagePerBarcode = true;
+    sel.station().editSetup().ImagePerBarcode = true;
     sel.ts.prompter.expectMessage("KestrovaNT S1");
     ASSERT_TRUE(Default1Click(sel.station(), sel.source, sel.menu, item));
     EXPECT_EQ(sel.station().ui.lblBarcodeProfile,
@@ -121,7 +123,7 @@ TEST(BarcodeProfileSelection, AProfileThatCannotBeLoadedChangesNothing) {
     QByteArray junk(3000, '\0');
     for (int i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 131) ^ (i >> 3));
     test::WriteBytes(sel.ts.path("Junk.stp"), junk);
-    itmBarcodesClick(sel.menu, sel.station().ProgramDir);
+    itmBarcodesClick(sel.menu, sel.station().setup().ProgramDir);
     ASSERT_TRUE(QFile::remove(sel.ts.path("Vanishing.stp")));
     const QString label = sel.station().ui.lblBarcodeProfile;
 
@@ -148,12 +150,12 @@ TEST(BarcodeProfileSelection, ARenamedProfileFileLeavesNoItemTicked) {
     test::WriteBytes(sel.ts.path("Referral.stp"), Profile);
     test::WriteBytes(sel.ts.path("Capitals.STP"), Profile);
     test::WriteBytes(sel.ts.path("Other.ini"), Profile);
-    itmBarcodesClick(sel.menu, sel.station().ProgramDir);
+    itmBarcodesClick(sel.menu, sel.station().setup().ProgramDir);
     ASSERT_EQ(sel.menu.Items.size(), 2);
     sel.ts.prompter.expectMessage("KestrovaNT S1");
     ASSERT_TRUE(Default1Click(sel.station(), sel.source, sel.menu, 1));
     ASSERT_TRUE(QFile::rename(sel.ts.path("Referral.stp"), sel.ts.path("Referral 2.stp")));
-    itmBarcodesClick(sel.menu, sel.station().ProgramDir);
+    itmBarcodesClick(sel.menu, sel.station().setup().ProgramDir);
     ASSERT_EQ(sel.menu.Items.size(), 2);
     EXPECT_EQ(sel.menu.Items[1].Caption, "Referral 2");
     EXPECT_EQ(sel.ticks(), (QList<bool>{false, false}));

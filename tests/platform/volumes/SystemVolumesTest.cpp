@@ -118,28 +118,28 @@ TEST(SystemVolumes, BackupMediumUnpluggedMidRunStopsTheOperatorWithoutHanging) {
     Station& station = t.station;
     for (int slot : {SlotScan, SlotProblems, SlotDecoded, SlotImageStore, SlotLocalImages}) {
         QDir().mkpath(t.path(QString::number(slot)));
-        station.SetupInfo.Directories[slot] = t.path(QString::number(slot)) + "/";
+        station.editSetup().SetupInfo.Directories[slot] = t.path(QString::number(slot)) + "/";
     }
-    station.SetupInfo.Directories[SlotBackup] = medium.path("backup/");
+    station.editSetup().SetupInfo.Directories[SlotBackup] = medium.path("backup/");
     SystemVolumes volumes;
     StatusMonitor monitor(station, volumes);
     monitor.install();
     station.RefreshStatus();
-    EXPECT_EQ(station.MediaLabel, "CD0004");
+    EXPECT_EQ(station.task().MediaLabel(), "CD0004");
     EXPECT_EQ(station.ui.CDWriterGrpCaption, "Disc Media - CD0004");
-    EXPECT_GT(station.SetupInfo.TotalSpace[3], 0);
+    EXPECT_GT(station.setup().SetupInfo.TotalSpace[3], 0);
     EXPECT_GT(station.ui.CDWriterBarPosition, 0);
 
     ASSERT_TRUE(medium.unmount());
     t.prompter.expectMessage("Disc Error");
     station.RefreshStatus();
     EXPECT_TRUE(t.prompter.allAnswered());
-    EXPECT_EQ(station.SetupInfo.TotalSpace[3], -1);
-    EXPECT_EQ(station.MediaLabel, "UNKNOWN");
+    EXPECT_EQ(station.setup().SetupInfo.TotalSpace[3], -1);
+    EXPECT_EQ(station.task().MediaLabel(), "UNKNOWN");
 
-    station.SetupInfo.StationMode = ModeRemote;
+    station.editSetup().SetupInfo.StationMode = ModeRemote;
     station.RefreshStatus();
     EXPECT_EQ(station.ui.Cdwriterlabel, "DISCONNECTED");
     EXPECT_TRUE(station.ui.CdwriterlabelVisible);
-    EXPECT_EQ(station.MediaLabel, "Scan Server");
+    EXPECT_EQ(station.task().MediaLabel(), "Scan Server");
 }
