@@ -22,6 +22,8 @@ public:
     BatchDecoder(Station& station, const ImageCodec& codec, QString imageSetFile, const DecodeImagesView& view);
 
     void run();
+    // What the imaging side reported about the image-set file when run() loaded it.
+    const TImageInfo& imageSetInfo() const { return m_imageSetInfo; }
 
 private:
     // One page of the batch while it is being decided.
@@ -59,6 +61,7 @@ private:
     const ImageCodec& m_codec;
     QString m_imageSet;
     DecodeImagesView m_view;
+    TImageInfo m_imageSetInfo;
 
     std::unique_ptr<PageImage> m_first;
     int m_pageCount = 0;

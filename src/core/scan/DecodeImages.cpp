@@ -30,12 +30,15 @@ QString KeptImageSetDir(const QString& scanDir) {
     return scanDir + QStringLiteral("kept/");
 }
 
-void DecodeImages(Station& station, const ImageCodec& codec, const QString& imageSetFile,
-                  const DecodeImagesView& view) {
-    BatchDecoder(station, codec, imageSetFile, view).run();
+TImageInfo DecodeImages(Station& station, const ImageCodec& codec, const QString& imageSetFile,
+                        const DecodeImagesView& view) {
+    BatchDecoder decoder(station, codec, imageSetFile, view);
+    decoder.run();
+    return decoder.imageSetInfo();
 }
 
-void DecodeImageDocInfo(TImageInfo& info, const ImageFileInfo& reported, const QString& fileName, bool byFile) {
+TImageInfo DecodeImageDocInfo(const ImageFileInfo& reported, const QString& fileName, bool byFile) {
+    TImageInfo info;
     info.Width = reported.width;
     info.Height = reported.height;
     info.BitsPerPixel = static_cast<qint16>(reported.bitsPerPixel);
@@ -46,6 +49,7 @@ void DecodeImageDocInfo(TImageInfo& info, const ImageFileInfo& reported, const Q
     info.ByFile = byFile;
     info.FileName = fileName;
     info.CompressionCode = CompressionCodeFor(reported.compressionName);
+    return info;
 }
 
 BatchDecoder::BatchDecoder(Station& station, const ImageCodec& codec, QString imageSetFile,
@@ -99,12 +103,11 @@ bool BatchDecoder::loadBatch() {
     const Result<ImageFileInfo> info = m_codec.fileInfo(m_imageSet);
     bool loaded = false;
     if (info && info.value().formatName == QLatin1String("TIFF") && info.value().pageCount > 0) {
-        DecodeImageDocInfo(m_station.TilInfo, info.value(), m_imageSet, true);
+        m_imageSetInfo = DecodeImageDocInfo(info.value(), m_imageSet, true);
         m_station.task().setImageSetDepth(
             std::max(1, std::min(info.value().bitsPerPixel, int(m_station.setup().ColourDepth))));
         Result<LoadedPage> first = m_codec.loadPage(m_imageSet, 0, m_station.task().ImageSetDepth());
         if (first && first.value().image) {
-            DecodeImageDocInfo(m_station.TilInfo, first.value().info, m_imageSet, true);
             m_first = std::move(first.value().image);
             m_pageCount = info.value().pageCount;
             loaded = true;

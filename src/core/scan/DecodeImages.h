@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ports/PageImage.h"
+#include "core/station/ImageInfo.h"
 
 #include <QString>
 #include <functional>
@@ -8,7 +9,6 @@
 namespace kestrova {
 
 class Station;
-struct TImageInfo;
 
 // The pieces of the main window batch decoding reaches.
 struct DecodeImagesView {
@@ -27,10 +27,11 @@ QString KeptImageSetDir(const QString& scanDir);
 // page and sideways, turns upside-down pages, and writes every page to the decoded directory under
 // its request number, to the problems directory with a ".scn" reason file, or drops it as blank.
 // Ends with the batch summary under the batch image and refreshes the status counters.
-void DecodeImages(Station& station, const ImageCodec& codec, const QString& imageSetFile,
-                  const DecodeImagesView& view = {});
+// Returns what the imaging side reported about the image-set file (empty when it could not be read).
+TImageInfo DecodeImages(Station& station, const ImageCodec& codec, const QString& imageSetFile,
+                        const DecodeImagesView& view = {});
 
-// Copies what the imaging side reports about a loaded image into info, with its compression code.
-void DecodeImageDocInfo(TImageInfo& info, const ImageFileInfo& reported, const QString& fileName, bool byFile);
+// What the imaging side reports about a loaded image, with its compression code.
+TImageInfo DecodeImageDocInfo(const ImageFileInfo& reported, const QString& fileName, bool byFile);
 
 } // namespace kestrova

@@ -60,7 +60,6 @@ int BatchDecoder::decidePage(int pageIndex) {
             pageNotSaved(pageIndex, QStringLiteral("it could not be read"), loaded.error());
             return -1;
         }
-        DecodeImageDocInfo(m_station.TilInfo, loaded.value().info, m_imageSet, true);
         page.image = std::move(loaded.value().image);
     }
     if (page.image->bitsPerPixel() != 1) {

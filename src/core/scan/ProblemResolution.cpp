@@ -117,7 +117,6 @@ bool ProblemResolution::LoadProblemImage(const QString& path) {
     if (tiff) {
         const Result<ImageFileInfo> info = m_codec.fileInfo(path, 0);
         if (!info) return false;
-        DecodeImageDocInfo(m_station.TilInfo, info.value(), path, true);
         depth = info.value().bitsPerPixel;
     }
     Result<LoadedPage> loaded = m_codec.loadPage(path, 0, tiff ? HeldDepth(depth) : 8);

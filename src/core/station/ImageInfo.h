@@ -4,8 +4,8 @@
 
 namespace kestrova {
 
-// What the imaging side last reported about an image it loaded: the batch decoder and the convert
-// pass fill it, and the convert pass re-saves a TIFF with its CompressionCode.
+// What the imaging side reports about an image it loaded, returned by the call that loads it (batch
+// decoding, the convert pass's load). The convert pass re-saves a TIFF with its CompressionCode.
 struct TImageInfo {
     int Width = 0;
     int Height = 0;

@@ -4,7 +4,6 @@
 #include "core/config/StationSetup.h"
 #include "core/ports/Clock.h"
 #include "core/ports/Prompter.h"
-#include "core/station/ImageInfo.h"
 #include "core/station/MainWindowState.h"
 #include "core/station/TaskState.h"
 #include "core/util/EventLog.h"
@@ -70,8 +69,6 @@ public:
     TaskState& task() { return m_task; }
     const TaskState& task() const { return m_task; }
 
-    // What the imaging side last reported about an image it loaded.
-    TImageInfo TilInfo;
     // The status view-model the windows render.
     MainWindowState ui;
 

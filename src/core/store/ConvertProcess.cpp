@@ -196,14 +196,14 @@ ConvertProcess::Loaded ConvertProcess::load(const QString& path) {
     const Result<ImageFileInfo> info = m_codec.fileInfo(path, 0);
     QString error = info.error();
     if (info) {
-        if (tiff) DecodeImageDocInfo(m_station.TilInfo, info.value(), path, true);
         Result<LoadedPage> page = m_codec.loadPage(path, 0, info.value().bitsPerPixel);
         if (page && page.value().image) {
-            if (!tiff) DecodeImageDocInfo(m_station.TilInfo, page.value().info, path, true);
             Loaded loaded;
+            // A TIFF is described by its directory, another file by the page as it was read.
+            loaded.info = DecodeImageDocInfo(tiff ? info.value() : page.value().info, path, true);
             const int bits = page.value().image->bitsPerPixel();
             loaded.saveExtension = tiff || bits == 1 ? QStringLiteral(".tif") : ext;
-            const int code = m_station.TilInfo.CompressionCode;
+            const int code = loaded.info.CompressionCode;
             loaded.sameBytes = tiff && info.value().pageCount == 1 && bits == info.value().bitsPerPixel &&
                                (code == 0 || code == 4 || code == 5 || (code == 3 && bits == 1));
             loaded.image = std::move(page.value().image);
@@ -224,7 +224,7 @@ QString ConvertProcess::writeCopy(const Loaded& page, const QString& source, con
         return ec ? QString::fromStdString(ec.message()) : QString();
     }
     if (page.saveExtension == QLatin1String(".tif"))
-        return SaveTiffCopy(*page.image, path, m_station.TilInfo.CompressionCode, percent);
+        return SaveTiffCopy(*page.image, path, page.info.CompressionCode, percent);
     return SaveImageAs(*page.image, path, page.saveExtension, percent);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/station/ImageInfo.h"
 #include "core/store/ConvertJournal.h"
 #include "core/util/DateTime.h"
 
@@ -65,6 +66,8 @@ private:
         // The file's own bytes are what a full-size copy would write (one TIFF page whose
         // compression the copy keeps): such copies are made by copying the file.
         bool sameBytes = false;
+        // What the imaging side reported about the file; a TIFF copy keeps its compression.
+        TImageInfo info;
     };
     QList<WorkItem> gather(ConvertSummary& summary);
     bool directoriesUsable(ConvertSummary& summary);

@@ -1,7 +1,5 @@
 #include "gui/forms/TAdminForm.h"
 
-#include "core/station/Station.h"
-
 namespace kestrova {
 
 TAdminForm::TAdminForm(Station& station, QWidget* parent) : QMainWindow(parent), m_station(station) {

@@ -1,6 +1,5 @@
 #include "gui/forms/TFileStoreForm.h"
 
-#include "core/station/Station.h"
 #include "core/store/ConvertProcess.h"
 #include "core/store/StoreCycle.h"
 

@@ -1,7 +1,5 @@
 #include "gui/forms/TImgViewForm.h"
 
-#include "core/station/Station.h"
-
 namespace kestrova {
 
 TImgViewForm::TImgViewForm(Station& station, QWidget* parent) : QMainWindow(parent), m_station(station) {

@@ -12,7 +12,6 @@ TEST(ImageInfo, CompressionCodeComesFromTheReportedNameWithItsLetterCase) {
                                                  {"", 0},     {"LZW ", 0}};
     for (const auto& [name, code] : table) EXPECT_EQ(CompressionCodeFor(QString::fromLatin1(name)), code) << name;
 
-    TImageInfo info;
     ImageFileInfo reported;
     reported.width = 1654;
     reported.height = 2339;
@@ -21,7 +20,7 @@ TEST(ImageInfo, CompressionCodeComesFromTheReportedNameWithItsLetterCase) {
     reported.pageCount = 7;
     reported.pageNumber = 3;
     reported.compressionName = QStringLiteral("FAXCCITT4");
-    DecodeImageDocInfo(info, reported, QStringLiteral("/scan/qvimageset.tif"), true);
+    const TImageInfo info = DecodeImageDocInfo(reported, QStringLiteral("/scan/qvimageset.tif"), true);
     EXPECT_EQ(info.Width, 1654);
     EXPECT_EQ(info.Height, 2339);
     EXPECT_EQ(info.BitsPerPixel, 1);

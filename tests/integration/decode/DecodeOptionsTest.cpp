@@ -79,8 +79,8 @@ TEST(DecodeImages, TurnsUpsideDownPagesAndStoresAFilePerBarcodeAtTheStorageResol
     EXPECT_GE(other.inkBottom, other.height - 3);
     EXPECT_NEAR(other.width, 1653, 1);
     EXPECT_EQ(rig.station.task().ImageSetDepth(), 1);
-    EXPECT_EQ(rig.station.TilInfo.CompressionCode, 3); // FAXCCITT4
-    EXPECT_EQ(rig.station.TilInfo.PageCount, 5);
+    EXPECT_EQ(rig.imageSetInfo.CompressionCode, 3); // FAXCCITT4
+    EXPECT_EQ(rig.imageSetInfo.PageCount, 5);
 }
 
 TEST(DecodeImages, Code25AndCode128PagesAreNamedByTheirTexts) {

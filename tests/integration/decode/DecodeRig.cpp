@@ -75,7 +75,7 @@ void DecodeRig::setOptions(std::uint32_t options) {
 }
 
 void DecodeRig::run() {
-    DecodeImages(station, codec, imageSet);
+    imageSetInfo = DecodeImages(station, codec, imageSet);
 }
 
 QStringList DecodeRig::decoded() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/station/ImageInfo.h"
 #include "core/station/Station.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
 #include "support/BatchSketch.h"
@@ -36,6 +37,8 @@ struct DecodeRig {
     void setOptions(std::uint32_t options);
     QString writeBatch(const std::vector<PageSketch>& pages) { return WriteBatch(imageSet, pages, codec); }
     void run();
+    // What the last run reported about the image-set file.
+    TImageInfo imageSetInfo;
 
     // File names in a directory, sorted.
     QStringList decoded() const;
