@@ -110,6 +110,8 @@ set(CORE_SOURCES
     store/ImageExtensions.h
     store/SaveImageAs.cpp
     store/SaveImageAs.h
+    store/SignBackup.cpp
+    store/SignBackup.h
     store/StoreCycle.cpp
     store/StoreCycle.h
     store/ZipMedia.cpp
