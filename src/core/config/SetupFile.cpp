@@ -156,8 +156,8 @@ SetupOutcome ReadSetupBytes(Station& station, const QByteArray& bytes, const Set
     ClearSetup(setup);
     setupinformation& s = setup.SetupInfo;
     const QString text = DecodeSetupText(bytes);
-    ForEachSetupLine(text, [&station](QStringView line) {
-        if (const auto parsed = ParseSUFline(line)) ApplySetupLine(station, *parsed);
+    ForEachSetupLine(text, [&setup, &station](QStringView line) {
+        if (const auto parsed = ParseSUFline(line)) ApplySetupLine(setup, station.ui, *parsed);
     });
     s.DocDefCount = static_cast<std::int32_t>(s.DocDefs.size());
 

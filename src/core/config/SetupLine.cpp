@@ -2,7 +2,8 @@
 
 #include "core/config/SetupFile.h"
 #include "core/config/SetupText.h"
-#include "core/station/Station.h"
+#include "core/config/StationSetup.h"
+#include "core/station/MainWindowState.h"
 
 #include <initializer_list>
 
@@ -77,8 +78,7 @@ void ApplyDocDefinition(setupinformation& setup, QStringView value) {
 
 } // namespace
 
-void ApplySetupLine(Station& station, const SUFline& line) {
-    StationSetup& setup = station.editSetup();
+void ApplySetupLine(StationSetup& setup, MainWindowState& view, const SUFline& line) {
     setupinformation& s = setup.SetupInfo;
     const QStringView value = line.Value;
     const QChar comma = QLatin1Char(','), colon = QLatin1Char(':'), tilde = QLatin1Char('~');
@@ -150,7 +150,7 @@ void ApplySetupLine(Station& station, const SUFline& line) {
         }
         break;
     case CodeShowLisCounter:
-        station.ui.ServerGroupVisible = SameWord(value, QLatin1StringView("yes"));
+        view.ServerGroupVisible = SameWord(value, QLatin1StringView("yes"));
         break;
     case CodeExtraValidation:
         s.ExtraValidation = line.Value;

@@ -14,7 +14,7 @@ void Expect(const QStringList& lines, const std::function<void(const Station&)>&
     test::TempStation t;
     t.station.editSetup().SetupInfo.BarcodeTypes = -1;
     for (const QString& line : lines)
-        if (const auto parsed = ParseSUFline(line)) ApplySetupLine(t.station, *parsed);
+        if (const auto parsed = ParseSUFline(line)) ApplySetupLine(t.station.editSetup(), t.station.ui, *parsed);
     SCOPED_TRACE(lines.join(" / ").toStdString());
     check(t.station);
 }
