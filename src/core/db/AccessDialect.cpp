@@ -218,6 +218,11 @@ private:
     // cannot use its own index for like). The same rows match. Returns the last token used, or
     // -1 when the word is no such column.
     int emitPrefixLike(int i) {
+        static const QSet<QString> keywords = {
+            QStringLiteral("not"),   QStringLiteral("and"),  QStringLiteral("or"),
+            QStringLiteral("where"), QStringLiteral("when"), QStringLiteral("then"),
+            QStringLiteral("else"),  QStringLiteral("on"),   QStringLiteral("having")};
+        if (keywords.contains(m_t[i].text.toLower())) return -1;
         int last = i;
         int next = nextSignificant(i);
         if (next >= 0 && m_t[next].kind == Tok::Symbol && m_t[next].text == QLatin1String(".")) {

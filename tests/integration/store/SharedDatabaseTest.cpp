@@ -224,7 +224,9 @@ TEST_P(SharedDatabase, TwoStationsConvertAtOnceWithTheLisBesideThemAndEveryPageI
                   PagesPerStation);
     }
     // On an empty server one station made the tables, the other found them.
-    if (engine == DbEngine::PostgreSQL) EXPECT_EQ(created, 1);
+    if (engine == DbEngine::PostgreSQL) {
+        EXPECT_EQ(created, 1);
+    }
     EXPECT_EQ(Reported(lisOutput, QStringLiteral("otherErrors")), 0) << lisOutput.toStdString();
 
     StoreRig check(root + QStringLiteral("check"), QStringLiteral("S9"), engine, target);
