@@ -59,6 +59,28 @@ TEST(ConvertPass, NumbersFilesInOrderAndAFailedInsertLeavesNoGap) {
     EXPECT_FALSE(rig.rows()[2].SentToSystem);
 }
 
+TEST(ConvertPass, ARowAnotherHolderInsertsDuringThePassTakesNoNumberFromIt) {
+    StoreRig rig;
+    rig.setNextSeq(41);
+    rig.writePage(QStringLiteral("AAA~REQS1000001.tif"));
+    rig.writePage(QStringLiteral("BBB~REQS1000002.tif"));
+    // As AAA is recorded, the LIS inserts a row of its own with the number the pass read after it.
+    Exec(*rig.db, QStringLiteral("create trigger LisInserts after insert on ImageData when NEW.ReqID = 'AAA' "
+                                 "begin insert into ImageData (SeqNumber, ReqID, DocDefn) "
+                                 "values (NEW.SeqNumber + 1, 'LIS', 'X'); end"));
+    const ConvertSummary summary = rig.run();
+    EXPECT_TRUE(summary.clean());
+    EXPECT_EQ(summary.stored, 2);
+    const QList<StoredRow> rows = rig.rows();
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0].ReqID, QStringLiteral("AAA"));
+    EXPECT_EQ(rows[0].SeqNumber, 41);
+    EXPECT_EQ(rows[1].ReqID, QStringLiteral("LIS"));
+    EXPECT_EQ(rows[2].ReqID, QStringLiteral("BBB"));
+    EXPECT_EQ(rows[2].SeqNumber, 43);
+    EXPECT_TRUE(rig.log().filter(QStringLiteral("Error deleting")).isEmpty());
+}
+
 TEST(ConvertPass, NamesTheStoreCopyAfterRequestDocumentAndANewSuffix) {
     StoreRig rig;
     rig.clock.set(AtSuffix(0x3C4D5));
