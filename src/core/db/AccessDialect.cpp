@@ -61,6 +61,9 @@ bool Tokenize(const QString& s, QVector<Token>& out, QString& error) {
             }
             out.push_back({Tok::Bracket, s.mid(j, close - j)});
             j = close + 1;
+        } else if (c == QLatin1Char(':') && j < n && s.at(j) == QLatin1Char(':')) {
+            out.push_back({Tok::Symbol, QStringLiteral("::")}); // a server's cast, no parameter
+            ++j;
         } else if (c == QLatin1Char(':') && j < n && IsWordStart(s.at(j))) {
             while (j < n && IsWordChar(s.at(j))) ++j;
             out.push_back({Tok::Param, s.mid(i + 1, j - i - 1)});

@@ -24,6 +24,8 @@ const Case CASES[] = {
      "where ImageInfo like '%50\\%\\_off_' ESCAPE '\\'"},
     {"where x like \"a[*]b[?]c\"", "where x like 'a*b?c'", "where x like 'a*b?c'"},
     {"where x NOT LIKE 'C:\\*'", "where x NOT LIKE 'C:\\\\%' ESCAPE '\\'", "where x NOT LIKE 'C:\\\\%' ESCAPE '\\'"},
+    {"on ImageData ((lower(ReqID::text)) text_pattern_ops)", "on ImageData ((lower(ReqID::text)) text_pattern_ops)",
+     "on ImageData ((lower(ReqID::text)) text_pattern_ops)"},
     {"where ZipName like :QZip", "where ZipName like ? ESCAPE '\\'", "where ZipName like ? ESCAPE '\\'"},
     {"set CDLabel = \"Deleted\", SentToSystem = True where SentToSystem = false",
      "set CDLabel = 'Deleted', SentToSystem = 1 where SentToSystem = 0",

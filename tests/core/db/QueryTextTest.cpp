@@ -47,13 +47,14 @@ TEST_P(QueryStream, RowsGoOutOneAtATimeAndAnEmptyResultStillNamesItsFields) {
                         });
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_TRUE(r.text.isEmpty());
-    EXPECT_EQ(lines, (QStringList{"SeqNumber\tReqID", "1\t12341", "2\t12342", "3\t12343"}));
+    // A server gives the field names in lower case.
+    EXPECT_EQ(lines.join('\n').toLower(), "seqnumber\treqid\n1\t12341\n2\t12342\n3\t12343");
 
     lines.clear();
     r = StreamQueryText(s.db(), "select ReqID, DocDefn from ImageData where ReqID = \"none\"",
                         [&](const QString& line) { lines << line; });
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(lines, QStringList{"ReqID\tDocDefn"});
+    EXPECT_EQ(lines.join('\n').toLower(), "reqid\tdocdefn");
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, QueryStream, ::testing::Values(DbEngine::SQLite, DbEngine::PostgreSQL), EngineName);
