@@ -29,6 +29,8 @@ set(CORE_SOURCES
     db/DbErrors.h
     db/DbValues.cpp
     db/DbValues.h
+    db/NumberedInsert.cpp
+    db/NumberedInsert.h
     db/PostgresConfig.cpp
     db/PostgresConfig.h
     db/PostgresSchema.cpp

@@ -14,8 +14,6 @@ set(CORE_TESTS_SOURCES
     db/DataModuleCreationTest.cpp
     db/DbTestSupport.cpp
     db/DbTestSupport.h
-    db/PgCluster.cpp
-    db/PgCluster.h
     db/QueryTextTest.cpp
     db/QuotedStatementsTest.cpp
     db/SchemaUpgradeTest.cpp

@@ -22,6 +22,7 @@ set(INTEGRATION_TESTS_SOURCES
     store/ConvertFailuresTest.cpp
     store/ConvertIntegrityTest.cpp
     store/ConvertPassTest.cpp
+    store/SharedDatabaseTest.cpp
     store/StoreCycleTest.cpp
     store/StoreRig.cpp
     store/StoreRig.h

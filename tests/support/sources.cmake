@@ -6,6 +6,8 @@ set(TEST_SUPPORT_SOURCES
     FakeClock.h
     FakeScanner.h
     FakeVolumes.h
+    PgCluster.cpp
+    PgCluster.h
     QtCoreEnvironment.h
     ScriptedPrompter.cpp
     ScriptedPrompter.h

@@ -45,13 +45,16 @@ int Query(const QStringList& args) {
         return 2;
     }
     return WithDatabase([&args](TImageDataModule& db) {
-        const QueryTextResult r = RunQueryText(db, args.front());
+        // Each line goes out as its row comes: a query over the whole table holds no rows.
+        const QueryTextResult r = StreamQueryText(db, args.front(), [](const QString& line) {
+            const QByteArray bytes = line.toLocal8Bit();
+            std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+            std::fputc('\n', stdout);
+        });
         if (!r.ok) {
             Err(QStringLiteral("kestrova: ") + r.error);
             return 1;
         }
-        std::fputs(qPrintable(r.text), stdout);
-        if (!r.text.endsWith(QLatin1Char('\n'))) std::fputs("\n", stdout);
         return 0;
     });
 }

@@ -61,6 +61,9 @@ bool Tokenize(const QString& s, QVector<Token>& out, QString& error) {
             }
             out.push_back({Tok::Bracket, s.mid(j, close - j)});
             j = close + 1;
+        } else if (c == QLatin1Char(':') && j < n && s.at(j) == QLatin1Char(':')) {
+            out.push_back({Tok::Symbol, QStringLiteral("::")}); // a server's cast, no parameter
+            ++j;
         } else if (c == QLatin1Char(':') && j < n && IsWordStart(s.at(j))) {
             while (j < n && IsWordChar(s.at(j))) ++j;
             out.push_back({Tok::Param, s.mid(i + 1, j - i - 1)});
@@ -165,7 +168,8 @@ private:
         case Tok::String:
             if (afterLike(i)) {
                 bool escaped = false;
-                m_out.sql += QuoteText(AccessLikePattern(t.text, &escaped));
+                const QString pattern = AccessLikePattern(t.text, &escaped);
+                m_out.sql += QuoteText(i == m_loweredPattern ? pattern.toLower() : pattern);
                 if (escaped) m_out.sql += QStringLiteral(" ESCAPE '\\'");
             } else {
                 m_out.sql += QuoteText(t.text);
@@ -201,10 +205,55 @@ private:
         }
     }
 
+    static bool IsPrefixPattern(const QString& access) {
+        // "X*": a fixed beginning (no wildcard, no bracket) and one "*" at the end.
+        if (access.size() < 2 || !access.endsWith(QLatin1Char('*'))) return false;
+        for (qsizetype k = 0; k + 1 < access.size(); ++k) {
+            const QChar c = access.at(k);
+            if (c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('[') || c == QLatin1Char('#'))
+                return false;
+        }
+        return true;
+    }
+
+    // On a server: "column like "X*"" becomes "lower(column::text) like 'x%'", which an index on
+    // lower(column::text) with text_pattern_ops serves (a column that ignores letter case
+    // cannot use its own index for like). The same rows match. Returns the last token used, or
+    // -1 when the word is no such column.
+    int emitPrefixLike(int i) {
+        static const QSet<QString> keywords = {
+            QStringLiteral("not"),   QStringLiteral("and"),  QStringLiteral("or"),
+            QStringLiteral("where"), QStringLiteral("when"), QStringLiteral("then"),
+            QStringLiteral("else"),  QStringLiteral("on"),   QStringLiteral("having")};
+        if (keywords.contains(m_t[i].text.toLower())) return -1;
+        int last = i;
+        int next = nextSignificant(i);
+        if (next >= 0 && m_t[next].kind == Tok::Symbol && m_t[next].text == QLatin1String(".")) {
+            const int column = nextSignificant(next);
+            if (column < 0 || m_t[column].kind != Tok::Word) return -1;
+            last = column;
+            next = nextSignificant(column);
+        }
+        if (next < 0 || m_t[next].kind != Tok::Word ||
+            m_t[next].text.compare(QLatin1String("like"), Qt::CaseInsensitive) != 0)
+            return -1;
+        const int pattern = nextSignificant(next);
+        if (pattern < 0 || m_t[pattern].kind != Tok::String || !IsPrefixPattern(m_t[pattern].text)) return -1;
+        QString column;
+        for (int k = i; k <= last; ++k) column += m_t[k].text;
+        m_out.sql += QStringLiteral("lower(") + column + QStringLiteral("::text)");
+        m_loweredPattern = pattern;
+        return last;
+    }
+
     int emitWord(int i) {
         const QString lower = m_t[i].text.toLower();
         const int prev = prevSignificant(i);
         const bool qualified = prev >= 0 && m_t[prev].kind == Tok::Symbol && m_t[prev].text == QLatin1String(".");
+        if (m_engine == DbEngine::PostgreSQL && !m_ddl && !qualified) {
+            const int last = emitPrefixLike(i);
+            if (last >= 0) return last;
+        }
         if (!qualified && (lower == QLatin1String("true") || lower == QLatin1String("false"))) {
             const bool value = lower == QLatin1String("true");
             if (m_engine == DbEngine::PostgreSQL)
@@ -241,6 +290,7 @@ private:
     DbEngine m_engine;
     DialectTranslation& m_out;
     bool m_ddl = false;
+    int m_loweredPattern = -1; // the token of a like pattern to send in lower case
 };
 
 } // namespace

@@ -89,17 +89,20 @@ bool DataQuery::setParamDateTime(int position, TDateTime value) {
 void DataQuery::fail(const QString& text) {
     m_error = text;
     m_lockError = false;
+    m_uniqueViolation = false;
 }
 
 void DataQuery::fail(const QSqlError& error) {
     m_error = DbErrorText(error, m_module.engine());
     m_lockError = IsLockError(error, m_module.engine());
+    m_uniqueViolation = IsUniqueViolation(error, m_module.engine());
     if (IsConnectionLost(error, m_module.engine())) m_module.connectionLost();
 }
 
 bool DataQuery::prepare() {
     m_error.clear();
     m_lockError = false;
+    m_uniqueViolation = false;
     m_query.reset();
     if (text().trimmed().isEmpty()) {
         fail(QStringLiteral("No SQL statement given."));
@@ -158,13 +161,14 @@ bool DataQuery::bindAndExec() {
     return false;
 }
 
-bool DataQuery::run(bool readRows) {
+bool DataQuery::run(bool readRows, const std::function<bool()>* onRow) {
     close();
     m_rowsAffected = 0;
     if ((!m_query || m_generation != m_module.generation() || !m_module.Database1().isOpen()) && !prepare())
         return false;
     m_error.clear();
     m_lockError = false;
+    m_uniqueViolation = false;
     bool ok = bindAndExec();
     // A server keeps the plan of a prepared statement; after the table changed shape (a column
     // added by another station) the plan must be made again.
@@ -190,6 +194,17 @@ bool DataQuery::run(bool readRows) {
                 row[c] = std::move(v);
             }
             m_rows.push_back(std::move(row));
+            if (onRow) {
+                m_active = true;
+                m_pos = 0;
+                const bool more = (*onRow)();
+                m_rows.clear();
+                if (!more) break;
+            }
+        }
+        if (onRow) { // the field names stay known, the rows are gone
+            m_rows.clear();
+            m_pos = 0;
         }
         if (q.lastError().isValid()) {
             fail(q.lastError());
@@ -197,7 +212,7 @@ bool DataQuery::run(bool readRows) {
             q.finish();
             return false;
         }
-        m_active = true;
+        m_active = !onRow;
     } else {
         m_rowsAffected = q.numRowsAffected();
     }
@@ -207,6 +222,9 @@ bool DataQuery::run(bool readRows) {
 
 bool DataQuery::open() {
     return run(true);
+}
+bool DataQuery::openEach(const std::function<bool()>& onRow) {
+    return run(true, &onRow);
 }
 bool DataQuery::execSQL() {
     return run(false);

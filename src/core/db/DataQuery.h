@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 #include <optional>
 
 namespace kestrova {
@@ -62,6 +63,11 @@ public:
     void unprepare();
     bool isPrepared() const { return m_query.has_value(); }
     bool open();
+    // Runs the query and hands the rows to onRow one at a time as the engine delivers them, keeping
+    // none (for results too large to hold); inside onRow the row is the current row (field(),
+    // fieldByName()). onRow returns false to stop early. Afterwards no row is current; the
+    // field names stay readable until close().
+    bool openEach(const std::function<bool()>& onRow);
     bool execSQL();
     void close();
     bool isActive() const { return m_active; }
@@ -83,6 +89,8 @@ public:
     int rowsAffected() const { return m_rowsAffected; }
     const QString& errorText() const { return m_error; }
     bool lockError() const { return m_lockError; }
+    // The last failure was a row refused for a key another holder took first.
+    bool uniqueViolation() const { return m_uniqueViolation; }
 
 private:
     struct Param {
@@ -91,7 +99,7 @@ private:
     };
     void setParam(const QString& name, QVariant value);
     const Param* findParam(const QString& name) const;
-    bool run(bool readRows);
+    bool run(bool readRows, const std::function<bool()>* onRow = nullptr);
     bool bindAndExec();
     void fail(const QSqlError& error);
     void fail(const QString& text);
@@ -110,6 +118,7 @@ private:
     int m_rowsAffected = 0;
     QString m_error;
     bool m_lockError = false;
+    bool m_uniqueViolation = false;
 };
 
 } // namespace kestrova

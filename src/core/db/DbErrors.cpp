@@ -14,6 +14,18 @@ bool IsLockError(const QSqlError& error, DbEngine engine) {
     return text.contains(QLatin1String("database is locked")) || text.contains(QLatin1String("table is locked"));
 }
 
+bool IsUniqueViolation(const QSqlError& error, DbEngine engine) {
+    if (!error.isValid()) return false;
+    const QString code = error.nativeErrorCode();
+    if (engine == DbEngine::PostgreSQL) return code == QLatin1String("23505");
+    bool ok = false;
+    const int value = code.toInt(&ok);
+    if (ok && (value == 2067 || value == 1555)) return true; // SQLITE_CONSTRAINT_UNIQUE, _PRIMARYKEY
+    // Without extended codes the primary code (19, constraint) needs the text to tell which one.
+    return (!ok || (value & 0xff) == 19) &&
+           error.databaseText().contains(QLatin1String("UNIQUE constraint failed"), Qt::CaseInsensitive);
+}
+
 bool IsConnectionLost(const QSqlError& error, DbEngine engine) {
     if (!error.isValid() || engine != DbEngine::PostgreSQL) return false;
     const QString code = error.nativeErrorCode();

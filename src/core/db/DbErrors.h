@@ -16,6 +16,10 @@ bool IsLockError(const QSqlError& error, DbEngine engine);
 // opens it again.
 bool IsConnectionLost(const QSqlError& error, DbEngine engine);
 
+// True when a row was refused because its key is taken already (another station or the LIS
+// inserted the same sequence number first).
+bool IsUniqueViolation(const QSqlError& error, DbEngine engine);
+
 // The text callers see for an error. A lock error always contains "locked by", which is how the
 // passes recognise the errors they leave to a later attempt.
 QString DbErrorText(const QSqlError& error, DbEngine engine);

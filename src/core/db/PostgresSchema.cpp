@@ -59,7 +59,7 @@ SchemaResult EnsurePostgresSchema(QSqlDatabase db) {
         ok = run(QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext")) &&
              run(TableStatement(QStringLiteral("ImageData"), QStringLiteral(" UNIQUE"))) &&
              run(TableStatement(QStringLiteral("ImageArchive"), QString()));
-        for (const QString& index : ImageIndexStatements()) ok = ok && run(index);
+        for (const QString& index : ImageIndexStatements(DbEngine::PostgreSQL)) ok = ok && run(index);
     }
     if (ok && (tableMissing || viewMissing)) ok = run(NextSeqView);
     if (!ok || !run(QStringLiteral("COMMIT"))) {

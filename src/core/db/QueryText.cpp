@@ -25,34 +25,53 @@ QString Cell(QString value) {
 
 } // namespace
 
-QueryTextResult RunQueryText(TImageDataModule& db, const QString& statement) {
+QueryTextResult StreamQueryText(TImageDataModule& db, const QString& statement,
+                                const std::function<void(const QString& line)>& out) {
     QueryTextResult result;
     DataQuery& q = db.ImageDataQuery;
     q.close();
     q.unprepare();
     q.clearParams();
     q.setSQL(statement);
-    const bool change = IsChangeStatement(statement);
-    if (!(change ? q.execSQL() : q.open())) {
+    if (IsChangeStatement(statement)) {
+        if (!q.execSQL()) {
+            result.error = q.errorText();
+            return result;
+        }
+        result.ok = true;
+        out(QStringLiteral("%1 rows affected").arg(q.rowsAffected()));
+        return result;
+    }
+    bool headerDone = false;
+    auto header = [&] {
+        if (headerDone) return;
+        headerDone = true;
+        QStringList names;
+        for (int c = 0; c < q.fieldCount(); ++c) names << Cell(q.fieldName(c));
+        out(names.join(QLatin1Char('\t')));
+    };
+    const bool ok = q.openEach([&] {
+        header();
+        QStringList row;
+        for (int c = 0; c < q.fieldCount(); ++c) row << Cell(q.field(c).asString());
+        out(row.join(QLatin1Char('\t')));
+        return true;
+    });
+    if (!ok) {
         result.error = q.errorText();
+        q.close();
         return result;
     }
     result.ok = true;
-    if (change) {
-        result.text = QStringLiteral("%1 rows affected").arg(q.rowsAffected());
-        return result;
-    }
-    QStringList lines;
-    QStringList header;
-    for (int c = 0; c < q.fieldCount(); ++c) header << Cell(q.fieldName(c));
-    lines << header.join(QLatin1Char('\t'));
-    for (q.first(); !q.eof(); q.next()) {
-        QStringList row;
-        for (int c = 0; c < q.fieldCount(); ++c) row << Cell(q.field(c).asString());
-        lines << row.join(QLatin1Char('\t'));
-    }
+    header(); // no rows: the header still names the fields
     q.close();
-    result.text = lines.join(QLatin1Char('\n'));
+    return result;
+}
+
+QueryTextResult RunQueryText(TImageDataModule& db, const QString& statement) {
+    QStringList lines;
+    QueryTextResult result = StreamQueryText(db, statement, [&lines](const QString& line) { lines << line; });
+    if (result.ok) result.text = lines.join(QLatin1Char('\n'));
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace kestrova {
 
@@ -17,5 +18,11 @@ struct QueryTextResult {
 // or backslash inside a value is written as \t, \n or \\). A change statement (insert, update,
 // delete, alter, create, drop) gives "N rows affected".
 QueryTextResult RunQueryText(TImageDataModule& db, const QString& statement);
+
+// The same, handing each line (header, rows, or the count of a change) to out as it comes instead
+// of collecting them, so a query over a whole table never holds its rows. text stays empty; a
+// failure while rows come leaves the lines already given.
+QueryTextResult StreamQueryText(TImageDataModule& db, const QString& statement,
+                                const std::function<void(const QString& line)>& out);
 
 } // namespace kestrova

@@ -48,9 +48,19 @@ void TImageDataModule::UpgradeDatabaseSchema() {
         return;
     }
     q.close();
+    // Stations starting together on a server upgrade one after the other; the lock goes with the
+    // session if the station dies meanwhile.
+    const bool server = m_engine == DbEngine::PostgreSQL;
+    if (server) {
+        q.setSQL(QStringLiteral("select pg_advisory_lock(5301790)"));
+        q.open();
+        q.close();
+    }
     for (const ColumnUpgrade& u : COLUMN_UPGRADES) {
         q.unprepare();
-        q.setSQL(QString::fromLatin1(u.probe));
+        // The probe names the column and reads no row: the engine refuses an unknown column
+        // before it looks at the table's rows.
+        q.setSQL(QString::fromLatin1(u.probe) + QStringLiteral(" where 1 = 0"));
         const bool exists = q.open();
         q.close();
         if (exists) continue;
@@ -59,10 +69,24 @@ void TImageDataModule::UpgradeDatabaseSchema() {
         q.setSQL(QString::fromLatin1(u.addToImageArchive));
         if (q.execSQL()) m_station.LogEvent(QString::fromLatin1(u.imageArchiveLog));
     }
-    // Databases made from an older template lack the indexes of the newer columns.
-    for (const QString& index : ImageIndexStatements()) {
+    // Databases made from an older template lack the newer indexes. Only the missing ones are made:
+    // even "if not exists" waits for the table's write lock, which the LIS may be holding.
+    QStringList existing;
+    q.setSQL(server ? QStringLiteral("select indexname from pg_indexes where schemaname = current_schema()")
+                    : QStringLiteral("select name from sqlite_master where type = \"index\""));
+    if (q.open()) {
+        for (q.first(); !q.eof(); q.next()) existing << q.field(0).asString().toLower();
+    }
+    q.close();
+    for (const QString& index : ImageIndexStatements(m_engine)) {
+        if (existing.contains(IndexNameOf(index).toLower())) continue;
         q.setSQL(index);
         q.execSQL();
+    }
+    if (server) {
+        q.setSQL(QStringLiteral("select pg_advisory_unlock(5301790)"));
+        q.open();
+        q.close();
     }
     q.unprepare();
 }

@@ -17,7 +17,7 @@ struct ConvertEntry {
     QString localTemp;
     QString ReqID;
     QString DocDefn;
-    qint32 sequence = 0;
+    qint32 sequence = 0; // the number expected; the row takes its own when it is inserted
 };
 
 // A decoded file that was stored (its row exists) but could not be deleted: it is never stored

@@ -91,18 +91,26 @@ QList<ConvertProcess::WorkItem> ConvertProcess::gather(ConvertSummary& summary) 
 bool ConvertProcess::readSequence(qint32& sequence) {
     TImageDataModule* db = m_station.DataModule;
     bool ok = false;
+    QString error = QStringLiteral("no image database");
     if (db) {
         db->SetGeneralSQL(QStringLiteral("select * from NextSeq"));
         DataQuery& q = db->FileImageDataQuery;
-        if (q.prepare() && q.open() && !q.eof() && !q.fieldByName(QStringLiteral("NextSeqNum")).isNull()) {
-            sequence = q.fieldByName(QStringLiteral("NextSeqNum")).asInteger();
-            ok = true;
+        if (q.prepare() && q.open()) {
+            if (!q.eof() && !q.fieldByName(QStringLiteral("NextSeqNum")).isNull()) {
+                sequence = q.fieldByName(QStringLiteral("NextSeqNum")).asInteger();
+                ok = true;
+            } else {
+                error = QStringLiteral("NextSeq gave no number");
+            }
+        } else {
+            error = q.errorText();
         }
         q.close();
     }
     if (!ok) {
         m_station.LogEvent(
-            QStringLiteral("Error looking up Sequence Numbers in the Convert Process.  Database may be damaged"));
+            QStringLiteral("Error looking up Sequence Numbers in the Convert Process.  Database may be damaged: ") +
+            error);
     }
     return ok;
 }
@@ -154,6 +162,9 @@ ConvertSummary ConvertProcess::ConvertDecodedImages() {
     if (work.isEmpty()) return summary;
     CursorRestore restore(m_station);
     m_station.SetScreenCursor(crFileStA);
+    // NextSeq as the pass begins: the number the next row gets unless another station or the LIS
+    // inserts first. Each row's own number is taken when it is inserted; this one only goes into
+    // the journal, for people reading it.
     qint32 sequence = 0;
     if (!readSequence(sequence)) {
         summary.sequenceFailed = true;

@@ -1,5 +1,6 @@
 // One page of the convert pass, and the settling of a page a killed pass left half done.
 #include "core/config/SetupInfo.h"
+#include "core/db/NumberedInsert.h"
 #include "core/db/TImageDataModule.h"
 #include "core/ports/PageImage.h"
 #include "core/station/Station.h"
@@ -26,10 +27,12 @@ namespace kestrova {
 
 namespace {
 
+// The row's sequence number is taken from NextSeq in the transaction that inserts it, so stations
+// side by side on one database never take the same number.
 const QString InsertImageData = QStringLiteral("insert into Imagedata (SeqNumber, ReqID, DocDefn, Scantime, ViewTime, "
                                                "SentToSystem )") +
-                                QStringLiteral(" values ( :QSeqNumber, :QReqID, :QDocDefn, :QScantime, :QViewTime, "
-                                               ":QSenttoSystem)");
+                                QStringLiteral(" values ( ") + NextSeqValue +
+                                QStringLiteral(", :QReqID, :QDocDefn, :QScantime, :QViewTime, :QSenttoSystem)");
 
 // Creates the directory of path when it is missing (one level). Empty, or why it failed.
 QString MakeParentDirectory(const QString& path) {
@@ -207,8 +210,8 @@ ConvertProcess::Outcome ConvertProcess::recordAndRemove(const ConvertEntry& entr
         RemoveWithWriterLeftovers(entry.store);
         RemoveWithWriterLeftovers(entry.local);
         journal.clear();
-        m_station.LogEvent(QStringLiteral("Error recording ") + p +
-                           QStringLiteral(" in the image database during storefiles process: ") + error);
+        m_station.LogEvent(QStringLiteral("Error deleting ") + p + QStringLiteral(" during storefiles process. ") +
+                           error);
         if (lockError) {
             // Every further page would wait for the same lock: they stay for the next pass.
             m_station.LogEvent(QStringLiteral("The image database is locked by another user; the remaining files "
@@ -235,17 +238,16 @@ QString ConvertProcess::record(const ConvertEntry& entry, TDateTime scanTime, bo
     db->SetGeneralSQL(InsertImageData);
     DataQuery& q = db->FileImageDataQuery;
     q.clearParams();
-    q.setParamInteger(QStringLiteral("QSeqNumber"), entry.sequence);
     q.setParamText(QStringLiteral("QReqID"), entry.ReqID);
     q.setParamText(QStringLiteral("QDocDefn"), entry.DocDefn);
     q.setParamDateTime(QStringLiteral("QScanTime"), scanTime);
     q.setParamDateTime(QStringLiteral("QViewTime"), ToTDateTime(m_station.clock().now()));
     q.setParamYesNo(QStringLiteral("QSenttoSystem"), !m_station.ui.ServerGroupVisible);
-    const bool ok = q.prepare() && q.execSQL();
-    const QString error = ok ? QString() : q.errorText();
-    lockError = !ok && q.lockError();
+    const NumberedInsertResult inserted = InsertWithNextSeq(*db, q);
     q.close();
-    return ok ? QString() : (error.isEmpty() ? QStringLiteral("Unknown database error") : error);
+    lockError = !inserted.ok && inserted.lockError;
+    if (inserted.ok) return {};
+    return inserted.error.isEmpty() ? QStringLiteral("Unknown database error") : inserted.error;
 }
 
 int ConvertProcess::rowCount(const ConvertEntry& entry, QString& error) {

@@ -1,6 +1,6 @@
 #include "DbTestSupport.h"
 
-#include "PgCluster.h"
+#include "support/PgCluster.h"
 
 #include <QDir>
 #include <QFile>

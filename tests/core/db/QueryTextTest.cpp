@@ -29,6 +29,36 @@ TEST(QueryText, RowsComeAsTabSeparatedLinesAndChangesAsTheirCount) {
     EXPECT_TRUE(r.error.contains("NoSuchColumn")) << r.error.toStdString();
 }
 
+class QueryStream : public ::testing::TestWithParam<DbEngine> {};
+
+TEST_P(QueryStream, RowsGoOutOneAtATimeAndAnEmptyResultStillNamesItsFields) {
+    DbStation s(GetParam());
+    KESTROVA_NEED_DB(s);
+    for (int i = 1; i <= 3; ++i) InsertImage(s.db(), i, QStringLiteral("1234%1").arg(i), "REQS1");
+    QStringList lines;
+    // Each line is out before the next row is read: the query holds none of them.
+    QueryTextResult r =
+        StreamQueryText(s.db(),
+                        "select SeqNumber, ReqID from ImageData where ReqID like \"1234*\" "
+                        "order by SeqNumber",
+                        [&](const QString& line) {
+                            lines << line;
+                            EXPECT_TRUE(s.db().ImageDataQuery.isEmpty() || s.db().ImageDataQuery.recordCount() == 1);
+                        });
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_TRUE(r.text.isEmpty());
+    // A server gives the field names in lower case.
+    EXPECT_EQ(lines.join('\n').toLower(), "seqnumber\treqid\n1\t12341\n2\t12342\n3\t12343");
+
+    lines.clear();
+    r = StreamQueryText(s.db(), "select ReqID, DocDefn from ImageData where ReqID = \"none\"",
+                        [&](const QString& line) { lines << line; });
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(lines.join('\n').toLower(), "reqid\tdocdefn");
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, QueryStream, ::testing::Values(DbEngine::SQLite, DbEngine::PostgreSQL), EngineName);
+
 TEST(ServerConnection, AStatementAfterTheServerDroppedTheConnectionOpensItAgain) {
     DbStation s(DbEngine::PostgreSQL);
     KESTROVA_NEED_DB(s);

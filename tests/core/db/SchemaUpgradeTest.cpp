@@ -1,5 +1,7 @@
 #include "DbTestSupport.h"
 
+#include "core/db/SchemaIndexes.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -41,6 +43,12 @@ TEST_P(SchemaUpgrade, AnOlderDatabaseGetsTheFiveColumnsInBothTablesOnceWithTheir
     EXPECT_EQ(Scalar(db, "select count(*) from ImageData where ZipName like \"ZZZ*\" and Verified = 4"), "1");
     db.AdminQuery.setSQL("update ImageData set ZipName = \"" + QString(41, 'z') + "\"");
     EXPECT_FALSE(db.AdminQuery.execSQL()) << "a zip name is at most 40 characters";
+
+    // The indexes of the engine are there too, the counters' partial ones among them.
+    const QString indexes = GetParam() == DbEngine::SQLite
+                                ? "select count(*) from sqlite_master where type = \"index\" and name like \"IX_*\""
+                                : "select count(*) from pg_indexes where indexname like \"ix_*\"";
+    EXPECT_EQ(Scalar(db, indexes), QString::number(ImageIndexStatements(GetParam()).size()));
 
     // The next start finds every column and says nothing.
     s.station().eventLog().clear();

@@ -17,7 +17,7 @@ QDateTime AtSuffix(int milliseconds) {
 
 } // namespace
 
-TEST(ConvertPass, NumbersFilesInOrderAndAFailedInsertUsesItsNumber) {
+TEST(ConvertPass, NumbersFilesInOrderAndAFailedInsertLeavesNoGap) {
     StoreRig rig;
     rig.setNextSeq(41);
     rig.writePage(QStringLiteral("AAA~REQS1000001.tif"));
@@ -33,7 +33,7 @@ TEST(ConvertPass, NumbersFilesInOrderAndAFailedInsertUsesItsNumber) {
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[0].SeqNumber, 41);
     EXPECT_EQ(rows[0].ReqID, QStringLiteral("AAA"));
-    EXPECT_EQ(rows[1].SeqNumber, 43); // 42 went to the refused row
+    EXPECT_EQ(rows[1].SeqNumber, 42); // the number is taken with the row: the refused one took none
     EXPECT_EQ(rows[1].ReqID, QStringLiteral("CCC"));
     EXPECT_TRUE(rows[0].SentToSystem); // the "Awaiting Lab IS" group is hidden
     EXPECT_FALSE(rows[0].ScanTime.isEmpty());
@@ -45,20 +45,40 @@ TEST(ConvertPass, NumbersFilesInOrderAndAFailedInsertUsesItsNumber) {
     EXPECT_EQ(StoreRig::files(rig.localDir).filter(QStringLiteral("BBB")), QStringList());
     EXPECT_EQ(StoreRig::files(rig.storeDir).size(), 2);
     // The database's own words say why, not a deletion that never happened.
-    const QStringList refusedLines = rig.log().filter(QStringLiteral("Error recording ") + refused +
-                                                      " in the image database during storefiles "
-                                                      "process: ");
+    const QStringList refusedLines =
+        rig.log().filter(QStringLiteral("Error deleting ") + refused + " during storefiles process. ");
     ASSERT_EQ(refusedLines.size(), 1);
-    EXPECT_TRUE(refusedLines[0].contains(QStringLiteral("refused"))) << refusedLines[0].toStdString();
-    EXPECT_TRUE(rig.log().filter(QStringLiteral("Error deleting")).isEmpty());
+    EXPECT_TRUE(refusedLines[0].endsWith(QStringLiteral("refused"))) << refusedLines[0].toStdString();
 
     // The LIS group shown: new rows wait for the LIS.
     Exec(*rig.db, QStringLiteral("drop trigger RefuseB"));
     rig.station.ui.ServerGroupVisible = true;
     rig.run();
     ASSERT_EQ(rig.rows().size(), 3);
-    EXPECT_EQ(rig.rows()[2].SeqNumber, 44);
+    EXPECT_EQ(rig.rows()[2].SeqNumber, 43);
     EXPECT_FALSE(rig.rows()[2].SentToSystem);
+}
+
+TEST(ConvertPass, ARowAnotherHolderInsertsDuringThePassTakesNoNumberFromIt) {
+    StoreRig rig;
+    rig.setNextSeq(41);
+    rig.writePage(QStringLiteral("AAA~REQS1000001.tif"));
+    rig.writePage(QStringLiteral("BBB~REQS1000002.tif"));
+    // As AAA is recorded, the LIS inserts a row of its own with the number the pass read after it.
+    Exec(*rig.db, QStringLiteral("create trigger LisInserts after insert on ImageData when NEW.ReqID = 'AAA' "
+                                 "begin insert into ImageData (SeqNumber, ReqID, DocDefn) "
+                                 "values (NEW.SeqNumber + 1, 'LIS', 'X'); end"));
+    const ConvertSummary summary = rig.run();
+    EXPECT_TRUE(summary.clean());
+    EXPECT_EQ(summary.stored, 2);
+    const QList<StoredRow> rows = rig.rows();
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0].ReqID, QStringLiteral("AAA"));
+    EXPECT_EQ(rows[0].SeqNumber, 41);
+    EXPECT_EQ(rows[1].ReqID, QStringLiteral("LIS"));
+    EXPECT_EQ(rows[2].ReqID, QStringLiteral("BBB"));
+    EXPECT_EQ(rows[2].SeqNumber, 43);
+    EXPECT_TRUE(rig.log().filter(QStringLiteral("Error deleting")).isEmpty());
 }
 
 TEST(ConvertPass, NamesTheStoreCopyAfterRequestDocumentAndANewSuffix) {

@@ -11,7 +11,28 @@
 namespace kestrova::storetest {
 
 StoreRig::StoreRig() {
-    const QString root = dir.path() + QLatin1Char('/');
+    setUp(dir.path() + QLatin1Char('/'), QStringLiteral("S1"));
+    const QString file = root + QStringLiteral("images.mdb");
+    QFile::copy(QStringLiteral(KESTROVA_BIN_DIR "/ImageDatabase/KestrovaImageDataBlank.mdb"), file);
+    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    db = std::make_unique<TImageDataModule>(station, file);
+    station.DataModule = db.get();
+}
+
+StoreRig::StoreRig(const QString& rootDir, const QString& scannerId, DbEngine engine, const QString& target) {
+    setUp(rootDir.endsWith(QLatin1Char('/')) ? rootDir : rootDir + QLatin1Char('/'), scannerId);
+    if (engine == DbEngine::SQLite) {
+        db = std::make_unique<TImageDataModule>(station, target);
+    } else {
+        const std::optional<PostgresConfig> server = ParsePostgresUri(target);
+        EXPECT_TRUE(server) << target.toStdString();
+        if (server) db = std::make_unique<TImageDataModule>(station, *server);
+    }
+    station.DataModule = db.get();
+}
+
+void StoreRig::setUp(const QString& rootDir, const QString& scannerId) {
+    root = rootDir;
     decodedDir = root + QStringLiteral("decoded/");
     remoteDir = root + QStringLiteral("remote/");
     storeDir = root + QStringLiteral("store/");
@@ -36,15 +57,9 @@ StoreRig::StoreRig() {
     hist.PageLength = 2970;
     setup.DocDefs = {req, hist};
     setup.DocDefCount = 2;
-    setup.ScannerId = QStringLiteral("S1");
+    setup.ScannerId = scannerId;
     setup.ViewImageSize = 100;
     setup.BackupImageSize = 100;
-
-    const QString file = root + QStringLiteral("images.mdb");
-    QFile::copy(QStringLiteral(KESTROVA_BIN_DIR "/ImageDatabase/KestrovaImageDataBlank.mdb"), file);
-    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    db = std::make_unique<TImageDataModule>(station, file);
-    station.DataModule = db.get();
 }
 
 QString StoreRig::writePage(const QString& name, int bits, TiffCompression compression, double heightMm, int dpi,

@@ -28,6 +28,9 @@ struct StoredRow {
 // copies at 100 %, a fresh image database from the build's blank template and the real codec.
 struct StoreRig {
     StoreRig();
+    // A station whose directories lie below root (made when missing), with scanner identifier
+    // scannerId, on a database other stations share: an SQLite file or a PostgreSQL URI.
+    StoreRig(const QString& root, const QString& scannerId, DbEngine engine, const QString& target);
 
     // Writes a white page with some print, 210 mm wide and heightMm tall at dpi, as decodedDir +
     // name, in the format of the name's extension (TIFF with compression). bits 1 or 8.
@@ -46,12 +49,16 @@ struct StoreRig {
     static QStringList files(const QString& dir);
 
     QTemporaryDir dir;
+    QString root; // ends with "/"
     test::ScriptedPrompter prompter;
     test::FakeClock clock;
     Station station{prompter, clock};
     LeptonicaImageCodec codec;
     std::unique_ptr<TImageDataModule> db;
     QString decodedDir, remoteDir, storeDir, localDir, backupDir;
+
+private:
+    void setUp(const QString& rootDir, const QString& scannerId);
 };
 
 // Runs an Access-dialect statement; fails the test on error.

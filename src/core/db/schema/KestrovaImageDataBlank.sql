@@ -49,6 +49,10 @@ CREATE INDEX IF NOT EXISTS IX_ImageData_CDWriteTime ON ImageData (CDWriteTime);
 CREATE INDEX IF NOT EXISTS IX_ImageArchive_SeqNumber ON ImageArchive (SeqNumber);
 CREATE INDEX IF NOT EXISTS IX_ImageArchive_ReqID ON ImageArchive (ReqID, DocDefn);
 CREATE INDEX IF NOT EXISTS IX_ImageArchive_CDLabel ON ImageArchive (CDLabel);
+-- The rows awaiting backup and the rows awaiting the LIS, for the counters the station reads on
+-- its timers; partial, so they stay small however large the table grows.
+CREATE INDEX IF NOT EXISTS IX_ImageData_AwaitingBackup ON ImageData (SeqNumber) WHERE CDWriteTime IS NULL;
+CREATE INDEX IF NOT EXISTS IX_ImageData_AwaitingLIS ON ImageData (SeqNumber) WHERE SentToSystem = 0;
 
 -- The next free sequence number: one above the highest in either table (1 when both are empty).
 -- Each MAX reads one end of an index.

@@ -1,4 +1,4 @@
-#include "PgCluster.h"
+#include "support/PgCluster.h"
 
 #include <QDir>
 #include <QProcess>

@@ -15,6 +15,8 @@ public:
     ~PgCluster();
 
     int port() const { return m_port; }
+    // The server's log.
+    QString logFile() const { return m_dir + QStringLiteral("/log"); }
     // A new empty database; its URI as the station reads it.
     QString createDatabase(QString* error);
 
