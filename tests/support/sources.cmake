@@ -11,4 +11,6 @@ set(TEST_SUPPORT_SOURCES
     ScriptedPrompter.h
     StationDir.h
     TempStation.h
+    TestCertificates.cpp
+    TestCertificates.h
 )
