@@ -289,10 +289,13 @@ Result<QByteArray> OpenSslSmime::sign(const QString& store, const QByteArray& ce
                                       const QByteArray& body) {
     using R = Result<QByteArray>;
     if (certificate.isEmpty()) return R::failure(QStringLiteral("no signing certificate"));
-    const auto loaded = loadStore(store);
-    if (!loaded) return R::failure(loaded.error());
+    // A store not read yet is read now.
+    if (!m_stores.contains(store)) {
+        const Result<CertificateList> listed = listCertificates(store);
+        if (!listed) return R::failure(listed.error());
+    }
     const Entry* signer = nullptr;
-    for (const Entry& e : *loaded.value()) {
+    for (const Entry& e : *m_stores.value(store)) {
         if (e.der == certificate) signer = &e;
     }
     if (!signer) return R::failure(QStringLiteral("the signing certificate is not in the store ") + store);
