@@ -3,6 +3,7 @@
 #include "core/store/SignedMessage.h"
 #include "core/store/SigningCertificate.h"
 #include "core/store/ZipNames.h"
+#include "core/util/Base64.h"
 
 #include <QCryptographicHash>
 #include <QFile>
