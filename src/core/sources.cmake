@@ -51,6 +51,7 @@ set(CORE_SOURCES
     ports/Prompter.h
     ports/Result.h
     ports/Scanner.h
+    ports/Smime.h
     ports/Volumes.cpp
     ports/Volumes.h
     ports/ZipArchive.h
@@ -114,12 +115,17 @@ set(CORE_SOURCES
     store/SaveImageAs.h
     store/SignBackup.cpp
     store/SignBackup.h
+    store/SignedMessage.cpp
+    store/SignedMessage.h
+    store/SigningCertificate.cpp
+    store/SigningCertificate.h
     store/StoreCycle.cpp
     store/StoreCycle.h
     store/ZipMedia.cpp
     store/ZipMedia.h
     store/ZipNames.cpp
     store/ZipNames.h
+    store/ZipRebuild.cpp
     util/Base64.cpp
     util/Base64.h
     util/DateParse.cpp

@@ -33,6 +33,8 @@ set(PLATFORM_SOURCES
     leptonica/SafeFileWrite.h
     leptonica/TiffFiles.cpp
     leptonica/TiffFiles.h
+    openssl/OpenSslSmime.cpp
+    openssl/OpenSslSmime.h
     sane/SaneBatchSource.cpp
     sane/SaneBatchSource.h
     sane/SaneFrames.cpp

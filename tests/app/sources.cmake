@@ -10,6 +10,7 @@ set(APP_TESTS_SOURCES
     QtCoreApplication.cpp
     ReadBarcodesWithProfileTest.cpp
     SetupShowCommandTest.cpp
+    SignCommandsTest.cpp
     SingleInstanceTest.cpp
     StartupWiringTest.cpp
     StatusCommandTest.cpp

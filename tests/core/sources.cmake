@@ -29,6 +29,7 @@ set(CORE_TESTS_SOURCES
     station/StatusCountersTest.cpp
     station/StatusDrivesTest.cpp
     station/StatusFixture.h
+    store/SignedMessageTest.cpp
     util/Base64Test.cpp
     util/DateParseTest.cpp
     util/EventLogTest.cpp

@@ -18,6 +18,10 @@ set(INTEGRATION_TESTS_SOURCES
     problems/ReReadTest.cpp
     problems/ResolveBatchTest.cpp
     problems/SavedPageTest.cpp
+    sign/SignBackupTest.cpp
+    sign/SignRig.cpp
+    sign/SignRig.h
+    sign/ZipRebuildTest.cpp
     store/ConvertCrashTest.cpp
     store/ConvertFailuresTest.cpp
     store/ConvertIntegrityTest.cpp

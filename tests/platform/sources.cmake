@@ -18,6 +18,7 @@ set(PLATFORM_TESTS_SOURCES
     leptonica/PageTransformTest.cpp
     leptonica/SaveRegionTest.cpp
     leptonica/TiffSaveTest.cpp
+    openssl/OpenSslSmimeTest.cpp
     sane/SaneFramesTest.cpp
     sane/SaneScannerTest.cpp
     sane/ScanTestSupport.h

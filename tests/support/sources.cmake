@@ -13,4 +13,6 @@ set(TEST_SUPPORT_SOURCES
     ScriptedPrompter.h
     StationDir.h
     TempStation.h
+    TestCertificates.cpp
+    TestCertificates.h
 )

@@ -1,6 +1,8 @@
 #include "app/common/Wiring.h"
 
 #include "core/db/TImageDataModule.h"
+#include "core/store/SigningCertificate.h"
+#include "platform/openssl/OpenSslSmime.h"
 
 namespace kestrova {
 
@@ -16,10 +18,15 @@ bool SetupUsable(SetupOutcome outcome, SetupNeed need) {
     return false;
 }
 
-StationStartup::StationStartup(Prompter& prompter) : m_station(prompter, m_clock) {}
+StationStartup::StationStartup(Prompter& prompter)
+    : m_station(prompter, m_clock),
+      m_smime(std::make_unique<OpenSslSmime>(m_station.setup().ProgramDir + CertificateStoresDir)) {
+    m_station.SMIME1 = m_smime.get();
+}
 
 StationStartup::~StationStartup() {
     m_station.DataModule = nullptr;
+    m_station.SMIME1 = nullptr;
 }
 
 void StationStartup::echoLog(const std::function<void(const QString&)>& echo) {
@@ -27,7 +34,10 @@ void StationStartup::echoLog(const std::function<void(const QString&)>& echo) {
 }
 
 bool StationStartup::readSetup(const QString& path, SetupNeed need, const SetupFileHooks& hooks) {
-    m_setup = ReadSetupFile(m_station, path, hooks);
+    SetupFileHooks withSigning = hooks;
+    if (!withSigning.SelectSigningCertificate)
+        withSigning.SelectSigningCertificate = [this] { SelectSigningCertificate(m_station); };
+    m_setup = ReadSetupFile(m_station, path, withSigning);
     return SetupUsable(m_setup, need);
 }
 

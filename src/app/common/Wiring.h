@@ -10,6 +10,10 @@
 namespace kestrova {
 
 class TImageDataModule;
+class OpenSslSmime;
+
+// The directory below the program directory that holds one directory per certificate store.
+inline const QString CertificateStoresDir = QStringLiteral("certificates/");
 
 // How much of the setup file a program needs before it goes on. The setup reader ends in Ok, in
 // EndAfterStartup (a critical directory is not set up: the workstation completes its start-up and
@@ -44,7 +48,9 @@ public:
     // Every event log line logged from now on also goes to echo.
     void echoLog(const std::function<void(const QString&)>& echo);
 
-    // Reads the setup file into the station; true when its outcome meets need (see SetupNeed).
+    // Reads the setup file into the station; true when its outcome meets need (see SetupNeed). A
+    // station that signs chooses its signing certificate from the stores below the program
+    // directory (SelectSigningCertificate) unless the hooks do it another way.
     bool readSetup(const QString& path, SetupNeed need, const SetupFileHooks& hooks = {});
     // The outcome of the last readSetup; EndNow before any.
     SetupOutcome setupOutcome() const { return m_setup; }
@@ -60,6 +66,7 @@ private:
     Station m_station;
     // Declared after the station: the module goes first, while the station it points to is alive.
     std::unique_ptr<TImageDataModule> m_data;
+    std::unique_ptr<OpenSslSmime> m_smime;
     SetupOutcome m_setup = SetupOutcome::EndNow;
     int m_openExitCode = 0;
 };

@@ -6,6 +6,7 @@
 #include "core/ports/ConsolePrompter.h"
 #include "core/station/Station.h"
 #include "core/station/StatusMonitor.h"
+#include "core/store/SigningCertificate.h"
 #include "platform/volumes/SystemVolumes.h"
 
 #include <QFileInfo>
@@ -110,6 +111,21 @@ int Status(const QStringList& args) {
     report.insert(QStringLiteral("database"), data ? QJsonValue(data->location()) : QJsonValue());
     if (!databaseError.isEmpty()) report.insert(QStringLiteral("databaseError"), databaseError);
     report.insert(QStringLiteral("messages"), prompter.shown());
+    if (station.setup().SigningOn) {
+        // The signing certificate: how long the backup pass will still sign with it.
+        const CertificateDetails& cert = station.CertMgr2.details;
+        QJsonObject signing{{QStringLiteral("store"), station.setup().CertificateInfo.Store},
+                            {QStringLiteral("serialWanted"), station.setup().CertificateInfo.Serial},
+                            {QStringLiteral("found"), !station.CertMgr2.isEmpty()}};
+        if (!station.CertMgr2.isEmpty()) {
+            signing.insert(QStringLiteral("CertSerialNumber"), cert.CertSerialNumber);
+            signing.insert(QStringLiteral("CertSubject"), cert.CertSubject);
+            signing.insert(QStringLiteral("CertIssuer"), cert.CertIssuer);
+            signing.insert(QStringLiteral("CertExpirationDate"), cert.CertExpirationDate);
+            signing.insert(QStringLiteral("daysLeft"), DaysUntilExpiry(station, station.clock().now()));
+        }
+        report.insert(QStringLiteral("signingCertificate"), signing);
+    }
     // A directory the station works in that is not there: counted as nothing above, so say so.
     QJsonArray missing;
     for (const MissingDirectory& m : monitor.missingDirectories()) {
@@ -129,7 +145,8 @@ const CommandRegistration registration{
     {QStringLiteral("status"), QStringLiteral("[FILE]"),
      QStringLiteral("Read a setup file (default: kestrova.inf here), refresh the status as the main window does and "
                     "print the counters, the three drives (amounts in 10,000 bytes, free per mille), the backup "
-                    "medium's name, the working directories that are missing and the event log lines as JSON; "
+                    "medium's name, the signing certificate and its days left, the working directories that are "
+                    "missing and the event log lines as JSON; "
                     "message boxes go to standard error. Exits 1 when a directory is missing."),
      Status}};
 

@@ -13,6 +13,7 @@ set(KESTROVA_CLI_SOURCES
     ScanCommand.cpp
     ScannersCommand.cpp
     SetupShowCommand.cpp
+    SignCommands.cpp
     StatusCommand.cpp
     main.cpp
 )

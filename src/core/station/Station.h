@@ -4,6 +4,7 @@
 #include "core/config/StationSetup.h"
 #include "core/ports/Clock.h"
 #include "core/ports/Prompter.h"
+#include "core/ports/Smime.h"
 #include "core/station/MainWindowState.h"
 #include "core/station/TaskState.h"
 #include "core/util/EventLog.h"
@@ -74,6 +75,12 @@ public:
 
     // The data module of the station's image database; set once it has been created.
     TImageDataModule* DataModule = nullptr;
+
+    // The S/MIME component and certificate stores of a signing station (set by the programs; null
+    // where nothing signs), and the signing certificate chosen at start-up
+    // (SelectSigningCertificate); empty when none was found.
+    Smime* SMIME1 = nullptr;
+    HeldCertificate CertMgr2;
 
 signals:
     void stateChanged();

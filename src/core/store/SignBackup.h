@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/ports/Result.h"
+
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
@@ -10,7 +13,8 @@ class ZipMedia;
 
 // Archives one stored image into its zip file: the local copy itself, or, on a station that signs,
 // an S/MIME message wrapping it. The backup pass and the zip rebuild call it; it never writes to
-// the event log but leaves the reason of a failure in LastBackupError.
+// the event log but leaves the reason of a failure in LastBackupError. Signing uses the station's
+// S/MIME component (Station::SMIME1) and the certificate chosen at start-up (Station::CertMgr2).
 class SignedImageArchive {
 public:
     SignedImageArchive(Station& station, const ZipMedia& zips) : m_station(station), m_zips(zips) {}
@@ -21,8 +25,24 @@ public:
     int SignBackup(const QString& zipPath, const QString& key, QDateTime& writeTime, const QDateTime& scanTime,
                    const QString& destDir, const QString& seqText, const QString& ext);
 
-    // Whole days until the signing certificate expires; 0 when the station does not sign.
+    // The signed message of local copy key + ext as SignBackup builds it (lines ended by CR LF),
+    // or the failure text SignBackup leaves. writeTime becomes the archive write time.
+    Result<QByteArray> SignedMessageFor(const QString& key, const QString& ext, const QDateTime& scanTime,
+                                        const QString& seqText, const QString& zipFileName, QDateTime& writeTime) const;
+
+    // Whole days until the signing certificate expires; 0 when the station does not sign. On a
+    // station that signs it also shows the certificate icon.
     int CertificateDaysLeft();
+
+    // Re-creates the zip file at zipPath on the media from the local copies of all rows recorded
+    // for it (signing them again when the station signs) and puts it back in its place. The file
+    // is built in a folder of its own below the zip folder, so that a rebuild that is cut short
+    // leaves nothing the backup pass would take for an open zip file, and starts afresh when run
+    // again. Returns the last add-and-move result (0 or at least 100 on success); a negative result
+    // when a row cannot be archived (LastBackupError "Unable to write ... to Disc" or "Unabled to
+    // Sign ...", the file on the media left as it was) or the rebuilt file cannot be moved
+    // ("Unabled to write ZipFile ..."); -1 on a database error.
+    int RebuildZipFile(const QString& zipPath);
 
     // Why the last SignBackup failed; empty after a success.
     QString LastBackupError;

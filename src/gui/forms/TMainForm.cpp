@@ -4,6 +4,7 @@
 #include "core/scan/ScanControl.h"
 #include "core/station/Station.h"
 #include "core/station/TaskControl.h"
+#include "core/store/SigningCertificate.h"
 #include "gui/forms/TAdminForm.h"
 #include "gui/widgets/ClickableLabel.h"
 #include "gui/widgets/DocumentImageView.h"
@@ -47,6 +48,7 @@ TMainForm::TMainForm(Station& station, QWidget* parent) : QMainWindow(parent), m
     connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
     connect(Default1, &QAction::triggered, this, [this] { BarcodeItemClick(0); });
     connect(CDGroupLabel, &ClickableLabel::clicked, this, &TMainForm::CDGroupLabelClick);
+    connect(SignIcon, &ClickableLabel::clicked, this, &TMainForm::SignIconClick);
     connect(itmBarcodes, &QMenu::aboutToShow, this, &TMainForm::itmBarcodesClick);
     connect(ResetTasks1, &QAction::triggered, this, [this] { ResetTasks1Click(m_station); });
     connect(AutoProcess1, &QAction::triggered, this, [this] {
@@ -215,6 +217,11 @@ void TMainForm::About1Click() {
 void TMainForm::CDGroupLabelClick() {
     if (!m_station.ui.CDGroupLabelHint.isEmpty())
         m_station.prompter().message(QStringLiteral("KestrovaNT"), m_station.ui.CDGroupLabelHint);
+}
+
+void TMainForm::SignIconClick() {
+    if (m_station.setup().SigningOn)
+        m_station.prompter().message(QStringLiteral("KestrovaNT"), SigningCertificateText(m_station));
 }
 
 void TMainForm::setScanControl(ScanControl* control) {

@@ -71,6 +71,8 @@ public:
     void ADMIN1Click();
     void About1Click();
     void CDGroupLabelClick();
+    // The certificate icon: the signing certificate's serial number, subject and issuer.
+    void SignIconClick();
     // The "Barcodes" menu opens: its profile items are rebuilt from the program directory.
     void itmBarcodesClick();
     void BarcodeItemClick(int index);
