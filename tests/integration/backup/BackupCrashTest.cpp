@@ -127,14 +127,16 @@ TEST(BackupCrash, AZipPassKilledAtAnyStepIsSettledByTheNext) {
             EXPECT_EQ(r.zipName, zipOf.value(r.key)) << r.key.toStdString();
             const bool onMedia = QFile::exists(station.path("backup/12/" + r.zipName + ".zip"));
             EXPECT_EQ(!r.writeTime.isEmpty(), onMedia) << r.key.toStdString();
-            if (onMedia) EXPECT_EQ(r.label, "Local Images");
+            if (onMedia) {
+                EXPECT_EQ(r.label, "Local Images");
+            }
         }
         EXPECT_FALSE(QFile::exists(station.path("local/.kestrova-backup")));
     }
 }
 
 TEST(BackupCrash, ARemotePassKilledAtAnyStepIsSettledByTheNext) {
-    for (const QString& fault :
+    for (const QString fault :
          {"backup.remote-copied#2", "backup.remote-renamed#2", "backup.remote-deleted#2", "backup.remote-recorded#2"}) {
         SCOPED_TRACE(fault.toStdString());
         StationDir station;

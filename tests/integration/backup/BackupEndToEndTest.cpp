@@ -1,5 +1,6 @@
 // The whole station without a window: the sample forms from the folder feeder are scanned,
 // decoded, the problem page named, the pages stored and backed up into zip files.
+#include "core/station/Station.h"
 #include "core/store/ZipMedia.h"
 #include "core/store/ZipNames.h"
 #include "platform/zip/LibzipArchive.h"
