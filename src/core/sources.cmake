@@ -42,6 +42,7 @@ set(CORE_SOURCES
     db/SchemaUpgrade.cpp
     db/TImageDataModule.cpp
     db/TImageDataModule.h
+    ports/Beeper.h
     ports/Clock.h
     ports/ConsolePrompter.cpp
     ports/ConsolePrompter.h
@@ -101,6 +102,11 @@ set(CORE_SOURCES
     station/TaskControl.cpp
     station/TaskControl.h
     station/TaskState.h
+    store/BackupFiles.cpp
+    store/BackupFiles.h
+    store/BackupProcess.cpp
+    store/BackupProcess.h
+    store/BackupZip.cpp
     store/ConvertJournal.cpp
     store/ConvertJournal.h
     store/ConvertNames.cpp

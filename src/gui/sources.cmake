@@ -13,6 +13,7 @@ set(GUI_SOURCES
     forms/TMainForm.h
     forms/TMainFormLayout.cpp
     forms/TMainFormProblems.cpp
+    widgets/ApplicationBeeper.h
     widgets/BusyCursors.cpp
     widgets/BusyCursors.h
     widgets/ClickableLabel.h

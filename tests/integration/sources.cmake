@@ -2,6 +2,11 @@
 # removing a file.
 set(INTEGRATION_TESTS_SOURCES
     QtCoreApplication.cpp
+    backup/BackupCrashTest.cpp
+    backup/BackupEndToEndTest.cpp
+    backup/BackupPassTest.cpp
+    backup/BackupRig.cpp
+    backup/BackupRig.h
     decode/DecodeBatchTest.cpp
     decode/DecodeFailuresTest.cpp
     decode/DecodeMeasuringTest.cpp

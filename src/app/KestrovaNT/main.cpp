@@ -12,6 +12,7 @@
 #include "gui/forms/TFileStoreForm.h"
 #include "gui/forms/TImgViewForm.h"
 #include "gui/forms/TMainForm.h"
+#include "gui/widgets/ApplicationBeeper.h"
 #include "gui/widgets/ScannerDialogs.h"
 #include "gui/widgets/WidgetPrompter.h"
 #include "platform/acl/PosixFileSecurity.h"
@@ -20,6 +21,7 @@
 #include "platform/leptonica/LeptonicaImageCodec.h"
 #include "platform/sane/StationScanner.h"
 #include "platform/volumes/SystemVolumes.h"
+#include "platform/zip/LibzipArchive.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -71,7 +73,9 @@ int main(int argc, char** argv) {
     SystemVolumes volumes;
     LeptonicaImageCodec codec;
     PosixFileSecurity fileSecurity;
-    TFileStoreForm storeForm(station, codec, volumes, &fileSecurity);
+    LibzipFactory zips;
+    ApplicationBeeper beeper;
+    TFileStoreForm storeForm(station, codec, volumes, zips, beeper, &fileSecurity);
     TBarcodeListDlg barcodeListDlg(station, &mainForm);
     TImgViewForm imgViewForm(station);
 

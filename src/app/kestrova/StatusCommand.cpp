@@ -25,6 +25,8 @@ QString ColourName(LabelColour colour) {
         return QStringLiteral("red");
     case LabelColour::Blue:
         return QStringLiteral("blue");
+    case LabelColour::Aqua:
+        return QStringLiteral("aqua");
     case LabelColour::WindowText:
         break;
     }
@@ -54,7 +56,8 @@ QJsonObject Report(const Station& station, const StatusMonitor& monitor) {
         {QStringLiteral("ScannedWaitingLabel"), Counter(ui.ScannedWaitingLabel, ui.ScannedWaitingLabelColour)},
         {QStringLiteral("DecodedWaitingLabel"), Counter(ui.DecodedWaitingLabel, ui.DecodedWaitingLabelColour)},
         {QStringLiteral("ProblemGrpLabel"), Counter(ui.ProblemGrpLabel, ui.ProblemGrpLabelColour)}};
-    if (ui.CDGroupLabelVisible) counters.insert(QStringLiteral("CDGroupLabel"), Counter(ui.CDGroupLabel));
+    if (ui.CDGroupLabelVisible)
+        counters.insert(QStringLiteral("CDGroupLabel"), Counter(ui.CDGroupLabel, ui.CDGroupLabelColour));
     if (ui.ServerGroupVisible)
         counters.insert(QStringLiteral("SystemLabel"), Counter(ui.SystemLabel, ui.SystemLabelColour));
 

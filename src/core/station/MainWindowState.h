@@ -7,7 +7,7 @@
 namespace kestrova {
 
 // Text colours of the status display: the window's text colour, or a signal colour.
-enum class LabelColour { WindowText, Red, Blue };
+enum class LabelColour { WindowText, Red, Blue, Aqua };
 
 // The status view-model: what the main window shows (captions, colours, counter texts, drive
 // bars), kept as data so that the status monitor, the setup reader and the passes can fill it and
@@ -19,7 +19,10 @@ struct MainWindowState {
     bool ServerGroupVisible = false; // "Awaiting Lab IS"
     bool CDGrpEnabled = true;
     bool CDGroupLabelVisible = true;
+    // The signing certificate's warning (the backup pass sets it; a click on the counter shows it)
+    // and the counter's colour: red when the certificate has expired, aqua while it runs out.
     QString CDGroupLabelHint;
+    LabelColour CDGroupLabelColour = LabelColour::WindowText;
     bool SignIconVisible = false;
     // The problem file list: a mask and the directory it lists.
     QString ProblemFilesMask;

@@ -2,14 +2,19 @@
 
 #include "core/db/TImageDataModule.h"
 #include "core/station/Station.h"
+#include "core/store/BackupFiles.h"
 #include "core/store/ZipNames.h"
+#include "core/util/FaultPoint.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QSaveFile>
+#include <cstdio>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 namespace kestrova {
 
@@ -39,6 +44,14 @@ bool SafeEntryName(const QString& name) {
            !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
 }
 
+// Forces a rename in dir to the disk.
+void SyncDirectory(const QString& dir) {
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
 } // namespace
 
 QString ZipMedia::CurrentZipFileFor(const QString& key) const {
@@ -50,7 +63,12 @@ QString ZipMedia::CurrentZipFileFor(const QString& key) const {
     const QStringList open =
         QDir(folder).entryList({group + QStringLiteral("~*.zip")}, QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
     if (!open.isEmpty()) return folder + open.first();
-    return folder + ZipFileName(group, m_station.clock().now());
+    // A new name never repeats that of a zip file already on the media (a clock that stands or
+    // goes back): the rows of both would carry one zip name, and one file would replace the other.
+    const QString destDir = ZipDestinationDir(m_station.setup(), group);
+    QDateTime stamp = m_station.clock().now();
+    while (QFileInfo::exists(destDir + ZipFileName(group, stamp))) stamp = stamp.addMSecs(1);
+    return folder + ZipFileName(group, stamp);
 }
 
 int ZipMedia::AddToZip(const QString& zipPath, const QString& source, QIODevice* stream) const {
@@ -99,13 +117,31 @@ int ZipMedia::ZipAddAndCommit(const QString& zipPath, const QString& source, con
 
 int ZipMedia::MoveZipToDestination(const QString& zipPath, const QString& destDir, int value) const {
     if (!IsFile(zipPath)) return FullOrNotMoved;
-    const QString target = WithTrailingSlash(destDir) + QFileInfo(zipPath).fileName();
-    // QFile::copy never replaces and writes through a temporary file, so a failed copy leaves no
-    // half file; the zip file itself stays until the copy is complete.
-    if (QFileInfo::exists(target) && !QFile::remove(target)) return FullOrNotMoved;
-    if (!QFile::copy(zipPath, target)) return FullOrNotMoved;
+    const QString name = QFileInfo(zipPath).fileName();
+    const QString target = WithTrailingSlash(destDir) + name;
+    // The copy reaches the media under a temporary name and is renamed over the target once it is
+    // whole and on the disk, so the media never holds a half-written zip file under its name. The
+    // temporary name is the same on every try: a copy a stopped move left behind is replaced.
+    const QString temp = WithTrailingSlash(destDir) + QLatin1Char('.') + name + QStringLiteral(".tmp");
+    if (!CopyFileDurably(zipPath, temp).isEmpty()) {
+        QFile::remove(temp);
+        return FullOrNotMoved;
+    }
+    FaultPoint("zip.media-copied");
+    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
+        QFile::remove(temp);
+        return FullOrNotMoved;
+    }
+    SyncDirectory(destDir);
+    FaultPoint("zip.media-renamed");
     QFile::remove(zipPath);
     return value;
+}
+
+int ZipMedia::EntryCount(const QString& zipPath) const {
+    QString error;
+    const std::unique_ptr<ZipArchive> zip = m_zips.open(zipPath, error);
+    return zip ? zip->count() : -1;
 }
 
 int ZipMedia::CountMissingFromZip(const QString& zipPath, QStringList names) const {

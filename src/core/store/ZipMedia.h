@@ -39,8 +39,11 @@ public:
     int ZipAddAndCommit(const QString& zipPath, const QString& source, const QString& destDir,
                         QIODevice* stream = nullptr, bool force = false) const;
     // Copies the zip file into destDir (replacing) and deletes it; value, or -1000 when the copy
-    // fails (the zip file then stays where it is).
+    // fails (the zip file then stays where it is). The copy is written as "." + name + ".tmp" in
+    // destDir and renamed once complete.
     int MoveZipToDestination(const QString& zipPath, const QString& destDir, int value) const;
+    // The entries of a zip file (0 for a missing one), or -1 when it cannot be read.
+    int EntryCount(const QString& zipPath) const;
 
     // How many of names (without extension, letter case ignored) have no entry in the zip file;
     // -99999 when it does not exist.

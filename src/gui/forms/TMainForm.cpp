@@ -104,6 +104,9 @@ void setLabelColour(QLabel* label, LabelColour colour) {
     case LabelColour::Blue:
         pal.setColor(QPalette::WindowText, Qt::blue);
         break;
+    case LabelColour::Aqua:
+        pal.setColor(QPalette::WindowText, Qt::cyan);
+        break;
     }
     label->setPalette(pal);
 }
@@ -138,6 +141,7 @@ void TMainForm::renderState() {
     setLabelColour(DecodedWaitingLabel, ui.DecodedWaitingLabelColour);
     setLabelColour(ProblemGrpLabel, ui.ProblemGrpLabelColour);
     setLabelColour(SystemLabel, ui.SystemLabelColour);
+    setLabelColour(CDGroupLabel, ui.CDGroupLabelColour);
     KestrovaBar->setValue(qBound(0, ui.KestrovaBarPosition, 1000));
     ImagesDrvGrp->setTitle(ui.ImagesDrvGrpCaption);
     ImagesBar->setVisible(ui.ImagesBarVisible);

@@ -142,8 +142,10 @@ TEST(TMainForm, RendersStationStateAndCloseAsksRunningPassesToStop) {
     s.station.ui.ServerGroupVisible = true;
     s.station.task().setAutoProcess1(false);
     s.station.ui.CDGroupLabel = "17";
+    s.station.ui.CDGroupLabelColour = LabelColour::Aqua; // a certificate running out
     s.station.ui.Caption = "KestrovaNT - Remote Scanner S2";
     s.station.notify();
+    EXPECT_EQ(form.CDGroupLabel->palette().color(QPalette::WindowText), QColor(Qt::cyan));
     EXPECT_TRUE(form.ServerGroup->isVisibleTo(&form));
     EXPECT_FALSE(form.AutoProcess1->isChecked());
     EXPECT_EQ(form.AutoProcess1->text(), "Me&dia Process OFF");

@@ -1,0 +1,159 @@
+// The backup pass killed at each of its steps, then run again until nothing waits: every image
+// ends on the media (or in its open zip file, or on the scan server) exactly once, and every row
+// is recorded against the place that holds its image.
+#include "support/StationDir.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+using namespace kestrova;
+using kestrova::test::StationDir;
+
+namespace {
+
+struct Row {
+    QString key;
+    QString zipName;
+    QString writeTime;
+    QString label;
+};
+
+// Rows and local copies of n stored images of group 12, straight into the station's database.
+void Stock(const StationDir& station, int n) {
+    const QString file = station.path("ImageDatabase/KestrovaImageData.mdb");
+    QFile::copy(station.path("ImageDatabase/KestrovaImageDataBlank.mdb"), file);
+    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "stock");
+        db.setDatabaseName(file);
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        for (int i = 1; i <= n; ++i) {
+            const QString req = QString("12%1").arg(i, 6, 10, QChar('0'));
+            ASSERT_TRUE(q.exec(QString("insert into ImageData (SeqNumber, ReqID, DocDefn, ScanTime, SentToSystem) "
+                                       "values (%1, '%2', 'REQS1A%1', '2026-12-08 14:05:00', 0)")
+                                   .arg(i)
+                                   .arg(req)));
+            QFile local(station.path("local/" + req + "~REQS1A" + QString::number(i) + ".tif"));
+            ASSERT_TRUE(local.open(QIODevice::WriteOnly));
+            local.write(QByteArray("image ") + req.toUtf8().repeated(50));
+        }
+    }
+    QSqlDatabase::removeDatabase("stock");
+}
+
+QList<Row> Rows(const StationDir& station) {
+    QList<Row> rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "rows");
+        db.setDatabaseName(station.path("ImageDatabase/KestrovaImageData.mdb"));
+        EXPECT_TRUE(db.open());
+        QSqlQuery q("select ReqID || '~' || DocDefn, ZipName, CDWriteTime, CDLabel from ImageData order by SeqNumber",
+                    db);
+        while (q.next())
+            rows.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString()});
+    }
+    QSqlDatabase::removeDatabase("rows");
+    return rows;
+}
+
+QStringList Files(const QString& dir) {
+    QStringList found;
+    QDirIterator it(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) found << QDir(dir).relativeFilePath(it.next());
+    found.sort();
+    return found;
+}
+
+// Entry names of a zip file, read by python3's zipfile after its check.
+QStringList Entries(const QString& zip) {
+    QProcess python;
+    python.start("python3", {"-c",
+                             "import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\nassert z.testzip() is None\n"
+                             "print('\\n'.join(z.namelist()))",
+                             zip});
+    EXPECT_TRUE(python.waitForFinished(60000));
+    EXPECT_EQ(python.exitCode(), 0) << zip.toStdString() << python.readAllStandardError().toStdString();
+    return QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+test::KestrovaRun Backup(StationDir& station, const QString& fault = {}) {
+    station.faultPoint = fault;
+    const test::KestrovaRun run = test::RunKestrova(station, {"backup"});
+    station.faultPoint.clear();
+    return run;
+}
+
+} // namespace
+
+TEST(BackupCrash, AZipPassKilledAtAnyStepIsSettledByTheNext) {
+    // Each fault with the number of clean passes before it: 110 rows fill one zip file in the
+    // second pass (its 50th row is the 100th) and start the next in the third.
+    const QList<QPair<QString, int>> faults{
+        {"backup.journal#7", 0},   {"backup.archived#7", 0},  {"backup.zipname#7", 0},
+        {"backup.archived#50", 1}, {"zip.media-copied#1", 1}, {"zip.media-renamed#1", 1},
+        {"backup.zipname#50", 1},  {"backup.completed#1", 1}, {"backup.journal#3", 2}};
+    for (const auto& [fault, before] : faults) {
+        SCOPED_TRACE(fault.toStdString());
+        StationDir station;
+        Stock(station, 110);
+        for (int i = 0; i < before; ++i) ASSERT_EQ(Backup(station).exitCode, 0);
+        EXPECT_TRUE(Backup(station, fault).killed) << "the fault point was not reached";
+        for (int i = 0; i < 4; ++i) {
+            const test::KestrovaRun again = Backup(station);
+            EXPECT_EQ(again.exitCode, 0) << again.out.toStdString() << again.err.toStdString();
+        }
+        const QList<Row> rows = Rows(station);
+        ASSERT_EQ(rows.size(), 110);
+        QMap<QString, QString> zipOf; // entry key -> the zip name holding it
+        QStringList keys;
+        for (const QString& dir : {station.path("backup"), station.path("local/ZipFiles")}) {
+            for (const QString& file : Files(dir)) {
+                EXPECT_TRUE(file.endsWith(".zip")) << "left behind: " << file.toStdString();
+                if (!file.endsWith(".zip")) continue;
+                const QString name = QFileInfo(file).completeBaseName();
+                for (const QString& entry : Entries(dir + "/" + file)) {
+                    keys << QFileInfo(entry).completeBaseName();
+                    zipOf[QFileInfo(entry).completeBaseName()] = name;
+                }
+            }
+        }
+        EXPECT_EQ(keys.size(), 110) << "every image exactly once";
+        EXPECT_EQ(Files(station.path("backup")).size(), 1);
+        for (const Row& r : rows) {
+            EXPECT_EQ(r.zipName, zipOf.value(r.key)) << r.key.toStdString();
+            const bool onMedia = QFile::exists(station.path("backup/12/" + r.zipName + ".zip"));
+            EXPECT_EQ(!r.writeTime.isEmpty(), onMedia) << r.key.toStdString();
+            if (onMedia) {
+                EXPECT_EQ(r.label, "Local Images");
+            }
+        }
+        EXPECT_FALSE(QFile::exists(station.path("local/.kestrova-backup")));
+    }
+}
+
+TEST(BackupCrash, ARemotePassKilledAtAnyStepIsSettledByTheNext) {
+    for (const QString fault :
+         {"backup.remote-copied#2", "backup.remote-renamed#2", "backup.remote-deleted#2", "backup.remote-recorded#2"}) {
+        SCOPED_TRACE(fault.toStdString());
+        StationDir station;
+        ASSERT_TRUE(station.replaceInSetup("16|Operating Mode|SINGLE|", "16|Operating Mode|REMOTE|"));
+        Stock(station, 4);
+        EXPECT_TRUE(Backup(station, fault).killed) << "the fault point was not reached";
+        const test::KestrovaRun again = Backup(station);
+        EXPECT_EQ(again.exitCode, 0) << again.out.toStdString() << again.err.toStdString();
+        QStringList expected;
+        for (const Row& r : Rows(station)) {
+            EXPECT_EQ(r.zipName, "NA");
+            EXPECT_EQ(r.label, "Scan Server");
+            EXPECT_FALSE(r.writeTime.isEmpty());
+            expected << r.key + ".tif";
+        }
+        expected.sort();
+        EXPECT_EQ(Files(station.path("backup")), expected);
+        EXPECT_TRUE(Files(station.path("local")).filter(".tif").isEmpty());
+    }
+}
