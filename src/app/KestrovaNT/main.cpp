@@ -20,6 +20,7 @@
 #include "platform/leptonica/LeptonicaImageCodec.h"
 #include "platform/sane/StationScanner.h"
 #include "platform/volumes/SystemVolumes.h"
+#include "platform/zip/LibzipArchive.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -74,6 +75,12 @@ int main(int argc, char** argv) {
     TFileStoreForm storeForm(station, codec, volumes, &fileSecurity);
     TBarcodeListDlg barcodeListDlg(station, &mainForm);
     TImgViewForm imgViewForm(station);
+    imgViewForm.setCodec(&codec);
+    LibzipFactory zipFactory;
+    adminForm.setMainForm(&mainForm);
+    adminForm.setStoreCycle(&storeForm.storeCycle());
+    adminForm.setViewer(&imgViewForm);
+    adminForm.setZipFactory(&zipFactory);
 
     StatusMonitor monitor(station, volumes);
     monitor.install();
