@@ -1,6 +1,10 @@
 // The query console on a large image database: how soon the grid shows the first rows of "All
 // Current Data" and of a like prefix search on 1,000,000 ImageData rows in SQLite, and how long
 // reading to the last row takes.
+//
+// Figures (RelWithDebInfo, 2 shared cores at load 8; wall time): "All Current Data" first rows
+// 3.8 ms, last of 1,000,000 rows 17.1 s (6.6 s CPU); like prefix "1012*" (10,000 rows) first rows
+// 5.7 ms, last row 206 ms.
 #include "core/admin/ConsoleSession.h"
 #include "core/admin/QueryConsole.h"
 #include "core/db/TImageDataModule.h"
