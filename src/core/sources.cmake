@@ -1,6 +1,14 @@
 # Written by scripts/list-sources from the files of this folder; run it after adding or
 # removing a file.
 set(CORE_SOURCES
+    admin/ConsoleResultModel.cpp
+    admin/ConsoleResultModel.h
+    admin/ConsoleSession.cpp
+    admin/ConsoleSession.h
+    admin/ImageMaintenance.cpp
+    admin/ImageMaintenance.h
+    admin/QueryConsole.cpp
+    admin/QueryConsole.h
     config/Configuration.cpp
     config/Configuration.h
     config/ConfigurationJson.cpp

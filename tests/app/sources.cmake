@@ -1,6 +1,7 @@
 # Written by scripts/list-sources from the files of this folder; run it after adding or
 # removing a file.
 set(APP_TESTS_SOURCES
+    AdminCommandsTest.cpp
     ConvertCommandTest.cpp
     DbCommandTest.cpp
     DecodeBatchCommandTest.cpp

@@ -2,6 +2,7 @@
 # removing a file.
 set(CORE_TESTS_SOURCES
     QtCoreApplication.cpp
+    admin/QueryConsoleTest.cpp
     config/ConfigurationIniReaderTest.cpp
     config/SetupFileTest.cpp
     config/SetupFixture.h

@@ -4,6 +4,7 @@ set(GUI_TESTS_SOURCES
     QtApplication.cpp
     StatusViewTest.cpp
     forms/BarcodesMenuTest.cpp
+    forms/TAdminFormTest.cpp
     forms/TMainFormDecodeViewTest.cpp
     forms/TMainFormTest.cpp
     problems/BarcodeListAndReviewTest.cpp

@@ -13,7 +13,7 @@ void ScriptedPrompter::expectInput(const QString& caption, std::optional<QString
 }
 
 MessageResult ScriptedPrompter::message(const QString& caption, const QString& text, MessageIcon icon, MessageButtons) {
-    m_shown.push_back({caption, text, icon});
+    m_shown.push_back({caption, text, icon, QString()});
     if (!m_script.empty() && !m_script.front().input && m_script.front().caption == caption) {
         const MessageResult r = m_script.front().answer;
         m_script.pop_front();
@@ -24,8 +24,9 @@ MessageResult ScriptedPrompter::message(const QString& caption, const QString& t
     return MessageResult::Cancel;
 }
 
-std::optional<QString> ScriptedPrompter::inputBox(const QString& caption, const QString& prompt, const QString&) {
-    m_shown.push_back({caption, prompt, MessageIcon::Question});
+std::optional<QString> ScriptedPrompter::inputBox(const QString& caption, const QString& prompt,
+                                                  const QString& defaultText) {
+    m_shown.push_back({caption, prompt, MessageIcon::Question, defaultText});
     if (!m_script.empty() && m_script.front().input && m_script.front().caption == caption) {
         std::optional<QString> r;
         r.swap(m_script.front().text);

@@ -14,6 +14,7 @@ public:
         QString caption;
         QString text;
         MessageIcon icon;
+        QString defaultText; // what an input box offered
     };
 
     // The next message box must have this caption (any text) and gets this answer.

@@ -78,6 +78,12 @@ int main(int argc, char** argv) {
     TFileStoreForm storeForm(station, codec, volumes, zips, beeper, &fileSecurity);
     TBarcodeListDlg barcodeListDlg(station, &mainForm);
     TImgViewForm imgViewForm(station);
+    imgViewForm.setCodec(&codec);
+    LibzipFactory zipFactory;
+    adminForm.setMainForm(&mainForm);
+    adminForm.setStoreCycle(&storeForm.storeCycle());
+    adminForm.setViewer(&imgViewForm);
+    adminForm.setZipFactory(&zipFactory);
 
     StatusMonitor monitor(station, volumes);
     monitor.install();

@@ -1,6 +1,7 @@
 # Written by scripts/list-sources from the files of this folder; run it after adding or
 # removing a file.
 set(KESTROVA_CLI_SOURCES
+    AdminCommands.cpp
     BackupCommand.cpp
     BarcodeTypeJson.h
     Command.h

@@ -175,9 +175,12 @@ int ZipMedia::VerifyZipFile(const QString& zipPath) const {
         q.close();
         return -1;
     }
-    for (q.first(); !q.eof(); q.next())
+    for (q.first(); !q.eof(); q.next()) {
+        // A deleted image has left its zip file on purpose (its row stays, marked).
+        if (q.fieldByName(QStringLiteral("CDLabel")).asString() == QLatin1String("Deleted")) continue;
         names << q.fieldByName(QStringLiteral("Reqid")).asString() + QLatin1Char('~') +
                      q.fieldByName(QStringLiteral("DocDefn")).asString();
+    }
     q.close();
     return CountMissingFromZip(zipPath, names);
 }

@@ -48,7 +48,7 @@ public:
     // How many of names (without extension, letter case ignored) have no entry in the zip file;
     // -99999 when it does not exist.
     int CountMissingFromZip(const QString& zipPath, QStringList names) const;
-    // How many ImageData rows recorded for this zip file have no entry in it; -1 on a database
+    // How many ImageData rows recorded for this zip file (deleted ones aside) have no entry in it; -1 on a database
     // error (shown to the operator), -99999 when the file does not exist.
     int VerifyZipFile(const QString& zipPath) const;
     // Removes an image's entry and its signed message from its zip file, fetching it from destDir
