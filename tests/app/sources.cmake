@@ -6,6 +6,7 @@ set(APP_TESTS_SOURCES
     DbCommandTest.cpp
     DecodeBatchCommandTest.cpp
     DecodeResumeTest.cpp
+    InitStationCommandTest.cpp
     ProblemsCommandTest.cpp
     ProfilesCommandTest.cpp
     QtCoreApplication.cpp

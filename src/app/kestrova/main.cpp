@@ -24,7 +24,8 @@ void Err(const QString& text) {
 namespace {
 
 void PrintHelp() {
-    Out(QStringLiteral("kestrova: the KestrovaNT station from the command line\n\nCommands:"));
+    Out(QStringLiteral("kestrova: the KestrovaNT station from the command line\n\n"
+                       "  --version\n      Print the version and exit.\n\nCommands:"));
     auto commands = Commands();
     std::sort(commands.begin(), commands.end(), [](auto& a, auto& b) { return a.name < b.name; });
     for (const Command& c : commands) Out(QStringLiteral("  %1 %2\n      %3").arg(c.name, c.usage, c.summary));
@@ -38,6 +39,10 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kestrova"));
     QStringList args = app.arguments().mid(1);
+    if (args.size() == 1 && args.front() == QLatin1String("--version")) {
+        Out(QStringLiteral("kestrova (KestrovaNT) ") + QStringLiteral(KESTROVA_BUILD_TAG));
+        return 0;
+    }
     if (args.isEmpty() || args.front() == QLatin1String("--help") || args.front() == QLatin1String("help")) {
         PrintHelp();
         return args.isEmpty() ? 2 : 0;

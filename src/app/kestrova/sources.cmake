@@ -8,6 +8,7 @@ set(KESTROVA_CLI_SOURCES
     ConvertCommand.cpp
     DbCommand.cpp
     DecodeBatchCommand.cpp
+    InitStationCommand.cpp
     ProblemsCommand.cpp
     ProfilesCommand.cpp
     ReadBarcodesCommand.cpp
@@ -17,5 +18,6 @@ set(KESTROVA_CLI_SOURCES
     SetupShowCommand.cpp
     SignCommands.cpp
     StatusCommand.cpp
+    StoreCycleCommand.cpp
     main.cpp
 )

@@ -22,8 +22,15 @@ QString withSlash(QString dir) {
 QString DefaultProgramDir() {
     const QByteArray env = qgetenv("KESTROVA_PROGRAM_DIR");
     if (!env.isEmpty()) return withSlash(QDir(QString::fromLocal8Bit(env)).absolutePath());
-    if (QCoreApplication::instance()) return withSlash(QCoreApplication::applicationDirPath());
+    if (QCoreApplication::instance() && InstalledStationTemplateDir().isEmpty())
+        return withSlash(QCoreApplication::applicationDirPath());
     return withSlash(QDir::currentPath());
+}
+
+QString InstalledStationTemplateDir() {
+    if (!QCoreApplication::instance()) return {};
+    const QDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/kestrova/station"));
+    return dir.exists() ? withSlash(dir.canonicalPath()) : QString();
 }
 
 QString DefaultTempDir() {

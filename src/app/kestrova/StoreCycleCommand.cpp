@@ -1,0 +1,99 @@
+// kestrova store-cycle: the store cycle of a station without the workstation, for scan-server
+// stations that run it as a service: convert and backup passes on the workstation's timer until
+// SIGTERM or SIGINT.
+#include "app/common/Wiring.h"
+#include "app/kestrova/Command.h"
+#include "core/ports/Beeper.h"
+#include "core/ports/ConsolePrompter.h"
+#include "core/station/Station.h"
+#include "core/store/BackupProcess.h"
+#include "core/store/ConvertProcess.h"
+#include "core/store/SignBackup.h"
+#include "core/store/StoreCycle.h"
+#include "core/store/ZipMedia.h"
+#include "platform/acl/PosixFileSecurity.h"
+#include "platform/leptonica/LeptonicaImageCodec.h"
+#include "platform/volumes/SystemVolumes.h"
+#include "platform/zip/LibzipArchive.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <csignal>
+
+namespace kestrova::cli {
+
+namespace {
+
+const QString Usage = QStringLiteral("[--setup FILE]");
+
+enum StoreCycleExit { Stopped = 0, NotRun = 1, BadUsage = 2 };
+
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+extern "C" void OnStopSignal(int signal) {
+    g_stopSignal = signal;
+}
+
+int RunStoreCycle(const QStringList& args) {
+    QString setup = SetupFileName;
+    if (args.size() == 2 && args[0] == QLatin1String("--setup")) {
+        setup = args[1];
+    } else if (!args.isEmpty()) {
+        Err(QStringLiteral("usage: kestrova store-cycle ") + Usage);
+        return BadUsage;
+    }
+    ConsolePrompter prompter;
+    StationStartup startup(prompter);
+    startup.echoLog(Out);
+    if (!startup.readSetup(setup, SetupNeed::Working) || !startup.openDatabase()) return NotRun;
+    Station& station = startup.station();
+    // Passes let the event loop run between files, so a stop request is seen part-way.
+    station.setMessagePump([] { QCoreApplication::processEvents(); });
+
+    const LeptonicaImageCodec codec;
+    PosixFileSecurity fileSecurity;
+    ConvertProcess convert(station, codec, &fileSecurity);
+    const LibzipFactory zipFactory;
+    const ZipMedia zips(station, zipFactory);
+    SignedImageArchive archive(station, zips);
+    const SystemVolumes volumes;
+    TerminalBeeper beeper;
+    BackupProcess backup(station, zips, archive, volumes, beeper);
+    StoreCycle cycle(station, convert, volumes);
+    cycle.setBackupStoredImages([&backup] { return backup.BackupStoredImages(); });
+
+    g_stopSignal = 0;
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    // A pass in progress is asked to stop; every pass can be stopped between any two steps and
+    // the next run settles what it left.
+    QTimer stopWatch;
+    stopWatch.setInterval(200);
+    QObject::connect(&stopWatch, &QTimer::timeout, [&station] {
+        if (g_stopSignal == 0) return;
+        station.task().setConvertStop(true);
+        station.task().setBackupStop(true);
+        QCoreApplication::quit();
+    });
+    stopWatch.start();
+
+    Out(QStringLiteral("Store cycle of %1 running (first pass in 10 s, then every 25 s); SIGTERM stops it.")
+            .arg(station.setup().ProgramDir));
+    QCoreApplication::exec();
+    Out(QStringLiteral("Store cycle stopped."));
+    return Stopped;
+}
+
+const CommandRegistration registration{
+    {QStringLiteral("store-cycle"), Usage,
+     QStringLiteral("Run the store cycle of the station with the setup file (default: kestrova.inf here) without "
+                    "the workstation, as a scan-server station's service does: a convert pass and, when the backup "
+                    "destination is set up, a backup pass on the workstation's timer, until SIGTERM or SIGINT. "
+                    "Prints the event log lines. Exits 1 when the station cannot run (setup file, database)."),
+     RunStoreCycle}};
+
+} // namespace
+} // namespace kestrova::cli
