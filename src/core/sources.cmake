@@ -97,6 +97,7 @@ set(CORE_SOURCES
     scan/ScanControlSetup.cpp
     scan/ScanControlSetup.h
     station/ImageInfo.h
+    station/InstalledLayout.h
     station/MainWindowState.h
     station/MissingDirectories.cpp
     station/MissingDirectories.h

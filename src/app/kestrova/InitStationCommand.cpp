@@ -2,7 +2,7 @@
 // programs, and kestrova workstation: starts the workstation in a station directory.
 #include "app/common/Wiring.h"
 #include "app/kestrova/Command.h"
-#include "core/station/Station.h"
+#include "core/station/InstalledLayout.h"
 
 #include <QCoreApplication>
 #include <QDir>

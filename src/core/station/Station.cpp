@@ -1,5 +1,7 @@
 #include "core/station/Station.h"
 
+#include "core/station/InstalledLayout.h"
+
 #include <QCoreApplication>
 #include <QDir>
 

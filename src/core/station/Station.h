@@ -97,13 +97,8 @@ private:
 };
 
 // The program directory: KESTROVA_PROGRAM_DIR when set, otherwise the directory of the running
-// executable (Qt's application directory); an installed program (one whose prefix holds the
-// station template, see InstalledStationTemplateDir) shares its directory with every station on
-// the machine and takes the current directory, the station's, instead. Always ends with "/".
+// executable (Qt's application directory). Always ends with "/".
 QString DefaultProgramDir();
-// The station template of an installed program: PREFIX/share/kestrova/station beside PREFIX/bin,
-// or an empty string when the running program is not installed (a build tree).
-QString InstalledStationTemplateDir();
 QString DefaultTempDir();
 
 } // namespace kestrova
