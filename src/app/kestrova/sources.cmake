@@ -8,6 +8,7 @@ set(KESTROVA_CLI_SOURCES
     ConvertCommand.cpp
     DbCommand.cpp
     DecodeBatchCommand.cpp
+    MediaCommands.cpp
     ProblemsCommand.cpp
     ProfilesCommand.cpp
     ReadBarcodesCommand.cpp
