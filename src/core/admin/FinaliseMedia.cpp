@@ -44,7 +44,8 @@ int FinaliseMedia::PercentOf(const QString& answer) {
 }
 
 QString FinaliseMedia::ElapsedText(double e) {
-    const qint64 h = static_cast<qint64>(e / 3600);
+    // The hours are taken off the minutes only when they are shown: an hour exactly reads 60 mins.
+    const qint64 h = e > 3601 ? static_cast<qint64>(e / 3600) : 0;
     const qint64 m = static_cast<qint64>(e / 60);
     QString text;
     if (e > 3601) text += QString::number(h) + QStringLiteral(" hrs, ");
@@ -54,7 +55,7 @@ QString FinaliseMedia::ElapsedText(double e) {
 
 QString FinaliseMedia::ProgressText(int counted, int total, double seconds) {
     const double r = seconds / counted * (total - counted);
-    const qint64 h = static_cast<qint64>(r / 3600);
+    const qint64 h = r > 3601 ? static_cast<qint64>(r / 3600) : 0;
     const qint64 m = static_cast<qint64>(r / 60);
     QString estimate;
     if (r > 3601) estimate += QString::number(h) + QStringLiteral(" hrs, ");
