@@ -6,6 +6,7 @@ set(APP_TESTS_SOURCES
     DbCommandTest.cpp
     DecodeBatchCommandTest.cpp
     DecodeResumeTest.cpp
+    MediaCommandsTest.cpp
     ProblemsCommandTest.cpp
     ProfilesCommandTest.cpp
     QtCoreApplication.cpp
