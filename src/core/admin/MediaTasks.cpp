@@ -43,7 +43,12 @@ CommitSummary CommitWaitingZipFiles(Station& station, const ZipMedia& zips) {
     for (const QString& z : names) {
         const QString group = z.section(QLatin1Char('~'), 0, 0);
         const QString local = ZipFolder(setup) + z + QStringLiteral(".zip");
-        const int r = zips.ZipAddAndCommit(local, QString(), ZipDestinationDir(setup, group), nullptr, true);
+        const QString destDir = ZipDestinationDir(setup, group);
+        // A commit stopped between the move and the update left the file complete on the medium
+        // and none in the zip folder: its rows are labelled now.
+        const bool movedBefore = !QFile::exists(local) && QFile::exists(destDir + z + QStringLiteral(".zip")) &&
+                                 zips.VerifyZipFile(destDir + z + QStringLiteral(".zip")) == 0;
+        const int r = movedBefore ? 0 : zips.ZipAddAndCommit(local, QString(), destDir, nullptr, true);
         if (r < 0) {
             station.LogEvent(QStringLiteral("Unable to write ZipFile ") + local +
                              QStringLiteral(" to disc media. Images not included on this media"));

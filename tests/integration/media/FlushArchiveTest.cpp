@@ -3,6 +3,7 @@
 #include "core/config/SetupInfo.h"
 #include "core/store/ZipNames.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -19,17 +20,21 @@ TEST(CommitWaitingZipFilesTest, ZipFilesOf37And1EntriesMoveAndTheirRowsAreLabell
     for (int i = 0; i < 37; ++i) zip12 = rig.backupImage(i + 1, QStringLiteral("12%1").arg(i, 3, 10, QChar('0')));
     rig.clock.advanceMs(1000);
     zip13 = rig.backupImage(100, QStringLiteral("13X"));
+    // A commit stopped after the move: the file is whole on the medium, only the rows are labelled.
+    QDir().mkpath(rig.backupDir + "15");
+    rig.makeZip(rig.backupDir + "15/15~09-11-17 143015 123.zip", {{"15A~REQS1A.tif", "image"}});
+    rig.addRow({150, "15A", "REQS1A", "15~09-11-17 143015 123", QString(), false});
     // A zip name whose local file has gone: logged, its rows stay unlabelled.
     rig.addRow({200, "14A", "REQS1A", "14~09-11-17 143015 123", QString(), false});
 
     const CommitSummary summary = CommitWaitingZipFiles(rig.station, rig.media);
-    EXPECT_EQ(summary.committed, 2);
+    EXPECT_EQ(summary.committed, 3);
     EXPECT_EQ(summary.failed, 1);
     EXPECT_EQ(rig.entries(rig.backupDir + "12/" + zip12 + ".zip").size(), 37);
     EXPECT_EQ(rig.entries(rig.backupDir + "13/" + zip13 + ".zip"), QStringList{"13X~REQS1A.tif"});
     EXPECT_EQ(rig.files(rig.zipFolder()), QStringList());
-    EXPECT_EQ(rig.column("CDLabel"), QStringList(38, "CD0001") << QString());
-    EXPECT_EQ(rig.count("ImageData", "where SentToSystem = false and CDWriteTime is not null"), 38);
+    EXPECT_EQ(rig.column("CDLabel"), QStringList(39, "CD0001") << QString());
+    EXPECT_EQ(rig.count("ImageData", "where SentToSystem = false and CDWriteTime is not null"), 39);
     // One write time per zip file.
     QStringList times = rig.column("CDWriteTime", "ImageData", "where ZipName = \"" + zip12 + "\"");
     times.removeDuplicates();
