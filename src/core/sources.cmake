@@ -5,8 +5,12 @@ set(CORE_SOURCES
     admin/ConsoleResultModel.h
     admin/ConsoleSession.cpp
     admin/ConsoleSession.h
+    admin/FinaliseMedia.cpp
+    admin/FinaliseMedia.h
     admin/ImageMaintenance.cpp
     admin/ImageMaintenance.h
+    admin/MediaTasks.cpp
+    admin/MediaTasks.h
     admin/QueryConsole.cpp
     admin/QueryConsole.h
     config/Configuration.cpp
@@ -126,6 +130,8 @@ set(CORE_SOURCES
     store/ConvertSecurity.h
     store/ConvertStore.cpp
     store/ImageExtensions.h
+    store/MediaCheck.cpp
+    store/MediaCheck.h
     store/SaveImageAs.cpp
     store/SaveImageAs.h
     store/SignBackup.cpp

@@ -7,6 +7,7 @@ set(APP_TESTS_SOURCES
     DecodeBatchCommandTest.cpp
     DecodeResumeTest.cpp
     InitStationCommandTest.cpp
+    MediaCommandsTest.cpp
     ProblemsCommandTest.cpp
     ProfilesCommandTest.cpp
     QtCoreApplication.cpp

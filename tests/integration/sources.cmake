@@ -14,6 +14,11 @@ set(INTEGRATION_TESTS_SOURCES
     decode/DecodeOptionsTest.cpp
     decode/DecodeRig.cpp
     decode/DecodeRig.h
+    media/FinaliseTest.cpp
+    media/FlushArchiveTest.cpp
+    media/MediaRig.cpp
+    media/MediaRig.h
+    media/MediumLifeTest.cpp
     problems/AcceptNameTest.cpp
     problems/BarcodeListTest.cpp
     problems/ProblemFailuresTest.cpp

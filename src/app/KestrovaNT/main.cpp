@@ -19,6 +19,7 @@
 #include "platform/ini/SimpleIniSource.h"
 #include "platform/instance/SingleInstance.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
+#include "platform/openssl/OpenSslSmime.h"
 #include "platform/sane/StationScanner.h"
 #include "platform/volumes/SystemVolumes.h"
 #include "platform/zip/LibzipArchive.h"
@@ -84,6 +85,8 @@ int main(int argc, char** argv) {
     adminForm.setStoreCycle(&storeForm.storeCycle());
     adminForm.setViewer(&imgViewForm);
     adminForm.setZipFactory(&zipFactory);
+    const OpenSslSmime verifier{QString()};
+    adminForm.setMediaServices(&codec, &volumes, &verifier);
 
     StatusMonitor monitor(station, volumes);
     monitor.install();

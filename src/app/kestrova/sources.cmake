@@ -9,6 +9,7 @@ set(KESTROVA_CLI_SOURCES
     DbCommand.cpp
     DecodeBatchCommand.cpp
     InitStationCommand.cpp
+    MediaCommands.cpp
     ProblemsCommand.cpp
     ProfilesCommand.cpp
     ReadBarcodesCommand.cpp

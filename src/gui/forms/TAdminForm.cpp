@@ -1,13 +1,17 @@
 #include "gui/forms/TAdminForm.h"
 
 #include "core/admin/ConsoleSession.h"
+#include "core/admin/FinaliseMedia.h"
 #include "core/admin/ImageMaintenance.h"
+#include "core/admin/MediaTasks.h"
 #include "core/admin/QueryConsole.h"
 #include "core/station/Station.h"
+#include "core/store/SignBackup.h"
 #include "core/store/StoreCycle.h"
 #include "core/store/ZipMedia.h"
 #include "gui/forms/TImgViewForm.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
@@ -21,11 +25,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
 #include <QTextCursor>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace kestrova {
@@ -187,19 +193,72 @@ void TAdminForm::buildTasks(QWidget* parent) {
     ProgressGauge->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: lime; }"));
     progress->addWidget(ProgressGauge);
     ProgressGroup->hide();
-    for (QPushButton* b : {Finalisemedia, FlushZipBtn, ArchiveDatabase}) {
-        row->addWidget(b);
-        // These tasks come with later work; until then the event log says so.
-        connect(b, &QPushButton::clicked, this, [this, b] {
-            m_station.LogEvent(b->text().remove(QLatin1Char('&')) + QStringLiteral(" is not available yet."));
-        });
-    }
+    for (QPushButton* b : {Finalisemedia, FlushZipBtn, ArchiveDatabase}) row->addWidget(b);
+    connect(Finalisemedia, &QPushButton::clicked, this, &TAdminForm::FinalisemediaClick);
+    connect(FlushZipBtn, &QPushButton::clicked, this, &TAdminForm::FlushZipBtnClick);
+    connect(ArchiveDatabase, &QPushButton::clicked, this, &TAdminForm::ArchiveDatabaseClick);
     row->addWidget(ProgressGroup, 1);
 }
 
 void TAdminForm::setZipFactory(const ZipFactory* zips) {
     m_images.reset();
+    m_finalise.reset();
+    m_archive.reset();
     m_zipMedia = zips ? std::make_unique<ZipMedia>(m_station, *zips) : nullptr;
+    if (m_zipMedia) m_archive = std::make_unique<SignedImageArchive>(m_station, *m_zipMedia);
+}
+
+void TAdminForm::setMediaServices(const ImageCodec* codec, const Volumes* volumes, const Smime* verifier) {
+    m_finalise.reset();
+    m_codec = codec;
+    m_volumes = volumes;
+    m_verifier = verifier;
+}
+
+// --- the administrative tasks ------------------------------------------------------------
+
+void TAdminForm::FlushZipBtnClick() {
+    if (m_zipMedia) CommitWaitingZipFiles(m_station, *m_zipMedia);
+}
+
+void TAdminForm::ArchiveDatabaseClick() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    DatabaseArchive archive(m_station);
+    archive.ArchiveDatabaseClick();
+    QApplication::restoreOverrideCursor();
+}
+
+FinaliseMedia* TAdminForm::finalise() {
+    if (m_finalise || !m_zipMedia || !m_codec || !m_volumes) return m_finalise.get();
+    const Smime* smime = m_station.SMIME1 ? m_station.SMIME1 : m_verifier;
+    if (!smime) return nullptr;
+    m_finalise = std::make_unique<FinaliseMedia>(m_station, *m_zipMedia, *m_archive, *m_codec, *smime, *m_volumes);
+    FinaliseView& v = m_finalise->view;
+    v.setButtonCaption = [this](const QString& caption) { Finalisemedia->setText(caption); };
+    v.setButtonEnabled = [this](bool on) { Finalisemedia->setEnabled(on); };
+    v.showProgress = [this](bool on) { ProgressGroup->setVisible(on); };
+    v.setProgressCaption = [this](const QString& caption) { ProgressGroup->setTitle(caption); };
+    v.setGauge = [this](int value, int maximum, const QString& colour) {
+        ProgressGauge->setRange(0, maximum);
+        ProgressGauge->setValue(value);
+        ProgressGauge->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: %1; }").arg(colour));
+    };
+    v.countAwaitingLIS = [this] { m_station.RefreshStatus(); };
+    v.startProgram = [](const QString& program, const QStringList& args, const QString& dir) {
+        QProcess::startDetached(program, args, dir);
+    };
+    v.pause = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
+    v.closeProgram = [this] {
+        // Closing the main window ends the program.
+        if (m_mainForm) m_mainForm->close();
+        close();
+        QCoreApplication::quit();
+    };
+    return m_finalise.get();
+}
+
+void TAdminForm::FinalisemediaClick() {
+    if (FinaliseMedia* f = finalise()) f->FinalisemediaClick();
 }
 
 ImageMaintenance* TAdminForm::images() {

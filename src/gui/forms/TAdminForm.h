@@ -19,7 +19,12 @@ class QTableView;
 namespace kestrova {
 
 class ConsoleSession;
+class FinaliseMedia;
+class ImageCodec;
 class ImageMaintenance;
+class SignedImageArchive;
+class Smime;
+class Volumes;
 class Station;
 class StoreCycle;
 class TImgViewForm;
@@ -41,6 +46,16 @@ public:
     void setStoreCycle(StoreCycle* cycle) { m_storeCycle = cycle; }
     void setViewer(TImgViewForm* viewer) { m_viewer = viewer; }
     void setZipFactory(const ZipFactory* zips);
+    // What finalising a medium needs besides the zip files: the codec that loads the verified
+    // images, the drives' labels and the verifier of signed messages (the station's own when it
+    // signs).
+    void setMediaServices(const ImageCodec* codec, const Volumes* volumes, const Smime* verifier);
+
+    // Administrative tasks.
+    void FlushZipBtnClick();
+    void ArchiveDatabaseClick();
+    void FinalisemediaClick();
+    FinaliseMedia* finalise();
 
     // Console handlers.
     void QueryComboChange(int index);
@@ -121,6 +136,11 @@ private:
     std::unique_ptr<ConsoleSession> m_console;
     std::unique_ptr<ZipMedia> m_zipMedia;
     std::unique_ptr<ImageMaintenance> m_images;
+    std::unique_ptr<SignedImageArchive> m_archive;
+    std::unique_ptr<FinaliseMedia> m_finalise;
+    const ImageCodec* m_codec = nullptr;
+    const Volumes* m_volumes = nullptr;
+    const Smime* m_verifier = nullptr;
     int m_imageInfoColumn = -1;
 };
 

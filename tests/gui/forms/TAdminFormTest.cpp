@@ -6,7 +6,10 @@
 #include "core/db/TImageDataModule.h"
 #include "core/store/ZipMedia.h"
 #include "gui/forms/TImgViewForm.h"
+#include "platform/leptonica/LeptonicaImageCodec.h"
+#include "platform/openssl/OpenSslSmime.h"
 #include "platform/zip/LibzipArchive.h"
+#include "support/FakeVolumes.h"
 #include "support/TempStation.h"
 
 #include <QAction>
@@ -144,8 +147,38 @@ TEST(TAdminForm, LaysOutTheThreeAreasWithTheirCaptionsAndInitialStates) {
     EXPECT_EQ(f.ArchiveDatabase->statusTip(), f.FlushZipBtn->statusTip());
     EXPECT_TRUE(f.ProgressGroup->isHidden());
     EXPECT_EQ(f.ExitFmAdmin->text(), "Exit");
+}
+
+TEST(TAdminForm, TheThreeTaskButtons) {
+    AdminRig rig;
+    TAdminForm& f = *rig.form;
+    ScriptedPrompter& p = rig.ts.prompter;
+    const LeptonicaImageCodec codec;
+    const OpenSslSmime verifier{QString()};
+    FakeVolumes volumes; // the backup directory lies on an unlabelled drive
+    f.setMediaServices(&codec, &volumes, &verifier);
+    p.expectMessage("Finalise Media");
     f.Finalisemedia->click();
-    EXPECT_TRUE(rig.log().contains("Finalise Media is not available yet."));
+    EXPECT_TRUE(p.allAnswered());
+    EXPECT_EQ(p.shown().back().text, "No Media is loaded.");
+    EXPECT_EQ(f.Finalisemedia->text(), "&Finalise Media");
+    EXPECT_TRUE(f.Finalisemedia->isEnabled());
+
+    // A waiting zip file goes onto the medium and its row takes the medium's label.
+    QString error;
+    auto zip = rig.zips.open(rig.ts.path("local/ZipFiles/12~09-11-17 143015 123.zip"), error);
+    ASSERT_TRUE(zip && zip->add("12345~REQ.tif", "image", QDateTime()) && zip->commit());
+    zip.reset();
+    rig.row(1, "12345", "REQ", "ZipName", "\"12~09-11-17 143015 123\"");
+    rig.ts.station.task().setMediaLabel("CD7");
+    f.FlushZipBtn->click();
+    EXPECT_TRUE(QFile::exists(rig.ts.path("backup/12/12~09-11-17 143015 123.zip")));
+    EXPECT_EQ(rig.scalar("select CDLabel from ImageData"), "CD7");
+
+    p.expectMessage("Archive Database");
+    f.ArchiveDatabase->click();
+    EXPECT_TRUE(p.allAnswered());
+    EXPECT_EQ(p.shown().back().text, "Nothing to Archive!");
 }
 
 TEST(TAdminForm, TheConsoleAsTheSupervisorDrivesIt) {
