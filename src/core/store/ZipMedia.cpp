@@ -72,7 +72,7 @@ QString ZipMedia::CurrentZipFileFor(const QString& key) const {
     return folder + ZipFileName(group, stamp);
 }
 
-int ZipMedia::addEntries(ZipArchive& zip, const QString& source, QIODevice* stream) const {
+int ZipMedia::addEntries(ZipArchive& zip, const QString& source, QIODevice* stream, bool& added) const {
     if (zip.count() >= ZipCapacity) return FullOrNotMoved;
     int result = FullOrNotMoved;
     for (QString s : source.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
@@ -81,6 +81,7 @@ int ZipMedia::addEntries(ZipArchive& zip, const QString& source, QIODevice* stre
         QByteArray data;
         if (!ReadSource(s, stream, data)) return stream ? NoStream : NoFile;
         if (!zip.add(QFileInfo(s).fileName(), data, m_station.clock().now(), 9)) return AddFailed;
+        added = true;
         result = zip.count();
     }
     return result;
@@ -90,10 +91,10 @@ int ZipMedia::AddToZip(const QString& zipPath, const QString& source, QIODevice*
     QString error;
     const std::unique_ptr<ZipArchive> zip = m_zips.open(zipPath, error);
     if (!zip) return AddFailed;
-    const int before = zip->count();
-    const int result = addEntries(*zip, source, stream);
+    bool added = false;
+    const int result = addEntries(*zip, source, stream, added);
     // What was added before a failure is kept, as each add stands on its own.
-    if (zip->count() != before && !zip->commit()) return AddFailed;
+    if (added && !zip->commit()) return AddFailed;
     return result;
 }
 
@@ -309,9 +310,7 @@ int ZipSession::ZipAddAndCommit(const QString& zipPath, const QString& source, c
         const QString name = QFileInfo(zipPath).fileName();
         Open* entry = open(zipPath, name.left(std::max<qsizetype>(name.lastIndexOf(QLatin1Char('~')), 0)));
         if (!entry || !entry->zip) return ZipMedia::AddFailed;
-        const int before = entry->zip->count();
-        r = m_media.addEntries(*entry->zip, source, stream);
-        if (entry->zip->count() != before) entry->changed = true;
+        r = m_media.addEntries(*entry->zip, source, stream, entry->changed);
     }
     if (r == ZipMedia::FullOrNotMoved) {
         // A full file whose move failed before is moved now (see ZipMedia::ZipAddAndCommit).

@@ -65,7 +65,8 @@ public:
 private:
     friend class ZipSession;
     // Adds the entries of AddToZip to an open archive without writing it.
-    int addEntries(ZipArchive& zip, const QString& source, QIODevice* stream) const;
+    // Sets added when an entry went in.
+    int addEntries(ZipArchive& zip, const QString& source, QIODevice* stream, bool& added) const;
 
     Station& m_station;
     const ZipFactory& m_zips;
