@@ -25,9 +25,14 @@ QString JournalLine(const BackupEntry& entry) {
 } // namespace
 
 QString BackupJournal::add(const BackupEntry& entry) {
-    QList<BackupEntry> entries = m_entries;
-    entries.append(entry);
-    return replace(entries);
+    // Appended: a line cut short by a stop is no row (its image had not gone in yet), and no new
+    // file is made for every row.
+    QFile file(m_path);
+    const QByteArray line = JournalLine(entry).toUtf8();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return file.errorString();
+    if (file.write(line) != line.size() || !file.flush()) return file.errorString();
+    m_entries.append(entry);
+    return {};
 }
 
 QString BackupJournal::replace(const QList<BackupEntry>& entries) {
@@ -62,7 +67,8 @@ QList<BackupEntry> BackupJournal::pending() const {
         if (lines.size() >= 4) parse(lines.mid(0, 4));
         return entries;
     }
-    for (const QString& line : lines) {
+    // The last piece follows the last line break: empty, or a line cut short.
+    for (const QString& line : lines.mid(0, lines.size() - 1)) {
         const QStringList fields = line.split(QLatin1Char('\t'));
         if (fields.size() == 4) parse(fields);
     }

@@ -15,8 +15,7 @@ struct BackupEntry {
 };
 
 // The file ".kestrova-backup" in the local images directory: the rows of the batch in progress,
-// one a line, or nothing. Each add writes the whole list anew under a temporary name and renames
-// it into place, so the file always holds a whole list.
+// one a line, or nothing. Rows are appended; a last line cut short is no row.
 class BackupJournal {
 public:
     explicit BackupJournal(const QString& localDir);

@@ -104,6 +104,12 @@ BackupProcess::Step BackupProcess::zipRow(Row& row) {
 
 void BackupProcess::finishBatch() {
     m_batchEnds = false;
+    // The next batch opens its zip files afresh: between batches the user interface has its turn,
+    // and an operator may change them (delete an image, commit the waiting zip files).
+    struct Reopen {
+        BackupProcess& pass;
+        ~Reopen() { pass.m_session = std::make_unique<ZipSession>(pass.m_zips); }
+    } reopen{*this};
     if (m_batch.isEmpty()) {
         // Rows written down that did not get in stay waiting; nothing is left to settle, unless
         // a row in a zip file could not be recorded.
