@@ -15,29 +15,68 @@ namespace kestrova {
 
 BackupJournal::BackupJournal(const QString& localDir) : m_path(localDir + QStringLiteral(".kestrova-backup")) {}
 
-QString BackupJournal::begin(const BackupEntry& entry) {
-    const QString text = QString::number(entry.sequence) + QLatin1Char('\n') + entry.key + QLatin1Char('\n') +
-                         entry.zipPath + QLatin1Char('\n') + entry.destDir + QLatin1Char('\n');
-    return ReplaceFileContents(m_path, text.toUtf8());
+namespace {
+
+QString JournalLine(const BackupEntry& entry) {
+    return QString::number(entry.sequence) + QLatin1Char('\t') + entry.key + QLatin1Char('\t') + entry.zipPath +
+           QLatin1Char('\t') + entry.destDir + QLatin1Char('\n');
 }
 
-std::optional<BackupEntry> BackupJournal::pending() const {
+} // namespace
+
+QString BackupJournal::add(const BackupEntry& entry) {
+    // Appended: a line cut short by a stop is no row (its image had not gone in yet), and no new
+    // file is made for every row.
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QByteArray line = JournalLine(entry).toUtf8();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return file.errorString();
+    if (file.write(line) != line.size() || !file.flush()) return file.errorString();
+    m_entries.append(entry);
+    return {};
+}
+
+QString BackupJournal::replace(const QList<BackupEntry>& entries) {
+    QString text;
+    for (const BackupEntry& e : entries) text += JournalLine(e);
+    const QString error = ReplaceFileContents(m_path, text.toUtf8());
+    if (error.isEmpty()) m_entries = entries;
+    return error;
+}
+
+void BackupJournal::dropLast() {
+    if (!m_entries.isEmpty()) m_entries.removeLast();
+}
+
+QList<BackupEntry> BackupJournal::pending() const {
+    QList<BackupEntry> entries;
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly)) return entries;
     const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    // A journal cut short names no row: the row it was written for had not been archived yet.
-    if (lines.size() < 4) return std::nullopt;
-    BackupEntry entry;
-    bool ok = false;
-    entry.sequence = lines[0].toInt(&ok);
-    if (!ok || lines[1].isEmpty() || lines[2].isEmpty()) return std::nullopt;
-    entry.key = lines[1];
-    entry.zipPath = lines[2];
-    entry.destDir = lines[3];
-    return entry;
+    const auto parse = [&entries](const QStringList& fields) {
+        BackupEntry entry;
+        bool ok = false;
+        entry.sequence = fields[0].toInt(&ok);
+        if (!ok || fields[1].isEmpty() || fields[2].isEmpty()) return;
+        entry.key = fields[1];
+        entry.zipPath = fields[2];
+        entry.destDir = fields[3];
+        entries.append(entry);
+    };
+    if (!lines.first().contains(QLatin1Char('\t'))) {
+        // The one-row form of earlier versions: number, key, zip file and destination, a line each.
+        if (lines.size() >= 4) parse(lines.mid(0, 4));
+        return entries;
+    }
+    // The last piece follows the last line break: empty, or a line cut short.
+    for (const QString& line : lines.mid(0, lines.size() - 1)) {
+        const QStringList fields = line.split(QLatin1Char('\t'));
+        if (fields.size() == 4) parse(fields);
+    }
+    return entries;
 }
 
 QString BackupJournal::clear() {
+    m_entries.clear();
     if (!QFileInfo::exists(m_path) || QFile::remove(m_path)) return {};
     return QStringLiteral("cannot remove ") + m_path;
 }

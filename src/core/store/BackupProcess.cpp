@@ -61,6 +61,8 @@ BackupProcess::BackupProcess(Station& station, const ZipMedia& zips, SignedImage
       m_daysLeft([&archive] { return archive.CertificateDaysLeft(); }),
       m_pause([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }) {}
 
+BackupProcess::~BackupProcess() = default;
+
 bool BackupProcess::certificateUsable() {
     MainWindowState& ui = m_station.ui;
     ui.CDGroupLabelHint.clear();
@@ -148,8 +150,8 @@ bool BackupProcess::BackupStoredImages() {
     }
     // One pass at a time per station: the workstation's timer and a command-line pass never
     // archive the same row.
-    BackupJournal journal(localDir);
-    QLockFile lock(journal.path() + QStringLiteral(".lock"));
+    m_journal = std::make_unique<BackupJournal>(localDir);
+    QLockFile lock(m_journal->path() + QStringLiteral(".lock"));
     lock.setStaleLockTime(0);
     if (!lock.tryLock(0)) {
         m_station.LogEvent(QStringLiteral("Another backup process of this station is running; this pass ends."));
@@ -175,42 +177,48 @@ bool BackupProcess::BackupStoredImages() {
     const int cursorA = remote ? crRemSrvA : crCDRomA;
     const int cursorB = remote ? crRemSrvB : crCDRomB;
     m_station.SetScreenCursor(cursorA);
+    m_session = std::make_unique<ZipSession>(m_zips);
+    m_batch.clear();
+    m_batchEnds = false;
+    m_gaveBack = false;
+    m_keepJournal = false;
     Row row;
-    bool repeat = false;
-    int iterations = 0;
+    m_iterations = 0;
     q.first();
-    while (!q.eof() && !m_station.task().BackupStop() && iterations < RowLimit) {
-        ++iterations;
-        if (!repeat) {
-            row = Row();
-            row.seq = q.fieldByName(QStringLiteral("SeqNumber")).asInteger();
-            row.seqText = QString::number(row.seq);
-            row.key = q.fieldByName(QStringLiteral("ReqID")).asString() + QLatin1Char('~') +
-                      q.fieldByName(QStringLiteral("DocDefn")).asString();
-            row.scanTime = FromTDateTime(q.fieldByName(QStringLiteral("ScanTime")).asDateTime());
-            row.writeTime = m_station.clock().now();
-            if (row.key == QLatin1String("~")) {
-                q.next();
-                continue;
-            }
-            for (const QString& ext : ImageExtensions) {
-                if (IsFile(localDir + row.key + ext)) {
-                    row.ext = ext;
-                    break;
-                }
+    while (!q.eof() && !m_station.task().BackupStop() && m_iterations < RowLimit) {
+        ++m_iterations;
+        row = Row();
+        row.seq = q.fieldByName(QStringLiteral("SeqNumber")).asInteger();
+        row.seqText = QString::number(row.seq);
+        row.key = q.fieldByName(QStringLiteral("ReqID")).asString() + QLatin1Char('~') +
+                  q.fieldByName(QStringLiteral("DocDefn")).asString();
+        row.scanTime = FromTDateTime(q.fieldByName(QStringLiteral("ScanTime")).asDateTime());
+        row.writeTime = m_station.clock().now();
+        if (row.key == QLatin1String("~")) {
+            q.next();
+            continue;
+        }
+        for (const QString& ext : ImageExtensions) {
+            if (IsFile(localDir + row.key + ext)) {
+                row.ext = ext;
+                break;
             }
         }
         m_station.SetScreenCursor(m_station.ScreenCursorNumber == cursorA ? cursorB : cursorA);
-        const Step step = remote ? remoteRow(row) : zipRow(row, repeat);
+        const Step step = remote ? remoteRow(row) : zipRow(row);
         if (step == Step::EndPass) break;
-        repeat = step == Step::Repeat;
         if (step == Step::Next) {
             q.next();
-            if (iterations % 10 == 0) m_station.processMessages();
+            // The batch is written and recorded before the user interface gets its turn.
+            const bool turn = m_iterations % 10 == 0;
+            if (!remote && (turn || m_batchEnds || m_batch.size() >= BatchRows)) finishBatch();
+            if (turn) m_station.processMessages();
         }
     }
-    m_summary.iterations = iterations;
-    MorePending = iterations >= RowLimit && !q.eof();
+    if (!remote) finishBatch();
+    m_session.reset();
+    m_summary.iterations = m_iterations;
+    MorePending = m_iterations >= RowLimit && (!q.eof() || m_gaveBack);
     m_summary.morePending = MorePending;
     q.close();
     return MorePending;

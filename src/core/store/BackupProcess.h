@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <functional>
+#include <memory>
 
 namespace kestrova {
 
@@ -12,6 +14,8 @@ class SignedImageArchive;
 class Station;
 class Volumes;
 class ZipMedia;
+class ZipSession;
+class BackupJournal;
 
 // What one backup pass did.
 struct BackupSummary {
@@ -29,17 +33,27 @@ struct BackupSummary {
 // that is complete moves onto the media and its rows get their write time and media label.
 // Reports through the event log only.
 //
-// A pass can be killed at any point. The row being archived is written down first (the file
-// ".kestrova-backup" in the local images directory), and the next pass settles it from what the
-// zip files hold before it starts: a row is given the name of the zip file that holds its image,
-// or stays waiting when none does. Rows of a zip file found on the media but not yet marked are
-// marked. On the scan server, a copy that is already there with the same bytes counts as copied.
+// Zip modes work in batches of up to ten rows (the rows between two turns of the user interface,
+// or up to the row that completes a zip file): the zip files stay open while the batch's images
+// go in and are written once at the end of the batch; then the batch's rows get their zip names
+// in one transaction. A row is given a zip name only once the zip file on disk holds its image.
+//
+// A pass can be killed at any point. Each row of the batch is written down before its image goes
+// in (the file ".kestrova-backup" in the local images directory), and the next pass settles them
+// from what the zip files hold before it starts: a row is given the name of the zip file that
+// holds its image, or stays waiting when none does. Rows of a zip file found on the media but not
+// yet marked are marked. On the scan server, a copy that is already there with the same bytes
+// counts as copied.
 class BackupProcess {
 public:
     static constexpr int RowLimit = 50;
 
+    // Rows of a batch: the zip files are written and the rows recorded at least this often.
+    static constexpr int BatchRows = 10;
+
     BackupProcess(Station& station, const ZipMedia& zips, SignedImageArchive& archive, const Volumes& volumes,
                   Beeper& beeper);
+    ~BackupProcess();
 
     // One pass; returns MorePending.
     bool BackupStoredImages();
@@ -61,15 +75,26 @@ private:
         QDateTime scanTime;
         QDateTime writeTime;
     };
-    // Next row; the same row again for its database update only; the same row from the start;
-    // end of the pass.
-    enum class Step { Next, Repeat, Again, EndPass };
+    // A row whose image went into a zip file of the batch, waiting for its zip name.
+    struct Archived {
+        Row row;
+        QString zipPath;
+        QString zipName;
+        QString destDir;
+        int result = 0; // SignBackup's; at least ZipCapacity when the zip file was completed and moved
+    };
+    // Next row; the same row from the start; end of the pass.
+    enum class Step { Next, Again, EndPass };
 
     bool certificateUsable();
     QString mediaLabel() const;
     bool select(DataQuery& q, bool remote);
     Step remoteRow(Row& row);
-    Step zipRow(Row& row, bool repeat);
+    Step zipRow(Row& row);
+    void finishBatch();
+    bool recordZipNames(const QList<Archived>& rows);
+    void recordOneByOne(const QList<Archived>& rows);
+    QList<Archived> giveBack(const QList<Archived>& rows);
     bool recordZipName(const Row& row, const QString& zipName);
     bool markZipFile(const QString& zipName, const QDateTime& writeTime, const QString& seqText);
     bool holds(const QString& zipPath, const QString& key) const;
@@ -77,6 +102,7 @@ private:
     void markMovedZipFiles();
     bool runUpdate(const QString& statement, const std::function<void(DataQuery&)>& bind, QString& error,
                    int* rows = nullptr);
+    bool control(const QString& statement, QString& error);
 
     Station& m_station;
     const ZipMedia& m_zips;
@@ -87,9 +113,14 @@ private:
     std::function<void(int)> m_pause;
     BackupSummary m_summary;
     QString m_label;
-    // The zip row being handled: what its repeat needs after a failed zip-name update.
-    QString m_pendingZipName;
-    int m_pendingResult = 0;
+    int m_iterations = 0;
+    // The batch in progress (zip modes).
+    std::unique_ptr<ZipSession> m_session;
+    std::unique_ptr<BackupJournal> m_journal;
+    QList<Archived> m_batch;
+    bool m_batchEnds = false;   // the last row completed a zip file or found it full
+    bool m_gaveBack = false;    // rows were taken out of their zip file again: they wait for a later pass
+    bool m_keepJournal = false; // a row in a zip file could not be recorded: the next pass settles it
 };
 
 } // namespace kestrova

@@ -20,17 +20,20 @@ constexpr int Base64LineWidth = 72;
 
 int SignedImageArchive::SignBackup(const QString& zipPath, const QString& key, QDateTime& writeTime,
                                    const QDateTime& scanTime, const QString& destDir, const QString& seqText,
-                                   const QString& ext) {
+                                   const QString& ext, ZipSession* session) {
     LastBackupError.clear();
+    const auto addAndCommit = [&](const QString& source, QIODevice* stream) {
+        return session ? session->ZipAddAndCommit(zipPath, source, destDir, stream)
+                       : m_zips.ZipAddAndCommit(zipPath, source, destDir, stream);
+    };
     if (!QFileInfo(destDir).isDir() && !QDir().mkpath(destDir))
         LastBackupError = QStringLiteral("Failed to create new directory for ") + key + ext;
 
     const auto& setup = m_station.setup();
     const QString localCopy = setup.SetupInfo.Directories[6] + key + ext;
     if (!setup.SigningOn) {
-        const int result = m_zips.ZipAddAndCommit(zipPath, localCopy, destDir);
-        if (result < 1 && result != ZipMedia::FullOrNotMoved)
-            LastBackupError = QStringLiteral("Failed to copy ") + key + ext;
+        const int result = addAndCommit(localCopy, nullptr);
+        if (result < 1 && result != ZipMedia::FullOrNotMoved) LastBackupError = ZipFailureText(zipPath, key, ext);
         return result;
     }
 
@@ -49,11 +52,15 @@ int SignedImageArchive::SignBackup(const QString& zipPath, const QString& key, Q
             QStringLiteral("Failed to stream signed file ") + destDir + key + QStringLiteral(".eml to memory");
         return NotHandedToZip;
     }
-    const int result = m_zips.ZipAddAndCommit(zipPath, key + QStringLiteral(".eml"), destDir, &stream);
-    if (result < 1)
-        LastBackupError = QStringLiteral("Failed to Save Signed Stream ") + key + ext + QStringLiteral(" to ") +
-                          zipPath + QStringLiteral(".  This issue may auto-recover.");
+    const int result = addAndCommit(key + QStringLiteral(".eml"), &stream);
+    if (result < 1) LastBackupError = ZipFailureText(zipPath, key, ext);
     return result;
+}
+
+QString SignedImageArchive::ZipFailureText(const QString& zipPath, const QString& key, const QString& ext) const {
+    if (!m_station.setup().SigningOn) return QStringLiteral("Failed to copy ") + key + ext;
+    return QStringLiteral("Failed to Save Signed Stream ") + key + ext + QStringLiteral(" to ") + zipPath +
+           QStringLiteral(".  This issue may auto-recover.");
 }
 
 Result<QByteArray> SignedImageArchive::SignedMessageFor(const QString& key, const QString& ext,

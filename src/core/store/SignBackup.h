@@ -10,6 +10,7 @@ namespace kestrova {
 
 class Station;
 class ZipMedia;
+class ZipSession;
 
 // Archives one stored image into its zip file: the local copy itself, or, on a station that signs,
 // an S/MIME message wrapping it. The backup pass and the zip rebuild call it; it never writes to
@@ -21,9 +22,13 @@ public:
 
     // Adds local copy key + ext (or its signed message key + ".eml") to zipPath and commits it to
     // destDir when the zip file is complete. Returns ZipAddAndCommit's result when the entry was
-    // handed to it, else -99. When signing, writeTime becomes the archive write time.
+    // handed to it, else -99. When signing, writeTime becomes the archive write time. Given a
+    // session, the entry goes into the session's open zip file and is written with the session's
+    // next commit (or at once, with the move, when it completes the zip file).
     int SignBackup(const QString& zipPath, const QString& key, QDateTime& writeTime, const QDateTime& scanTime,
-                   const QString& destDir, const QString& seqText, const QString& ext);
+                   const QString& destDir, const QString& seqText, const QString& ext, ZipSession* session = nullptr);
+    // The text SignBackup leaves when the zip file cannot take the entry of key + ext.
+    QString ZipFailureText(const QString& zipPath, const QString& key, const QString& ext) const;
 
     // The signed message of local copy key + ext as SignBackup builds it (lines ended by CR LF),
     // or the failure text SignBackup leaves. writeTime becomes the archive write time.

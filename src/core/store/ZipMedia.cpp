@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QIODevice>
 #include <QSaveFile>
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <memory>
@@ -71,28 +72,27 @@ QString ZipMedia::CurrentZipFileFor(const QString& key) const {
     return folder + ZipFileName(group, stamp);
 }
 
-int ZipMedia::AddToZip(const QString& zipPath, const QString& source, QIODevice* stream) const {
-    QString error;
-    const std::unique_ptr<ZipArchive> zip = m_zips.open(zipPath, error);
-    if (!zip) return AddFailed;
-    if (zip->count() >= ZipCapacity) return FullOrNotMoved;
+int ZipMedia::addEntries(ZipArchive& zip, const QString& source, QIODevice* stream, bool& added) const {
+    if (zip.count() >= ZipCapacity) return FullOrNotMoved;
     int result = FullOrNotMoved;
-    bool added = false;
     for (QString s : source.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         if (s.endsWith(QLatin1Char('\r'))) s.chop(1);
         if (s.isEmpty()) continue;
         QByteArray data;
-        if (!ReadSource(s, stream, data)) {
-            result = stream ? NoStream : NoFile;
-            break;
-        }
-        if (!zip->add(QFileInfo(s).fileName(), data, m_station.clock().now(), 9)) {
-            result = AddFailed;
-            break;
-        }
+        if (!ReadSource(s, stream, data)) return stream ? NoStream : NoFile;
+        if (!zip.add(QFileInfo(s).fileName(), data, m_station.clock().now(), 9)) return AddFailed;
         added = true;
-        result = zip->count();
+        result = zip.count();
     }
+    return result;
+}
+
+int ZipMedia::AddToZip(const QString& zipPath, const QString& source, QIODevice* stream) const {
+    QString error;
+    const std::unique_ptr<ZipArchive> zip = m_zips.open(zipPath, error);
+    if (!zip) return AddFailed;
+    bool added = false;
+    const int result = addEntries(*zip, source, stream, added);
     // What was added before a failure is kept, as each add stands on its own.
     if (added && !zip->commit()) return AddFailed;
     return result;
@@ -252,6 +252,80 @@ QString ZipMedia::ExtractFromZip(const QString& zipPath, const QString& spec, co
         names += entry + QLatin1Char('\n');
     }
     return names;
+}
+
+QString ZipSession::CurrentZipFileFor(const QString& key) {
+    const QString group = ZipGroupOf(key, m_media.m_station.setup().StoreMask);
+    if (const auto held = m_groups.constFind(group); held != m_groups.constEnd() && isOpen(*held)) return *held;
+    return m_media.CurrentZipFileFor(key);
+}
+
+ZipSession::Open* ZipSession::open(const QString& zipPath, const QString& group) {
+    if (const auto it = m_open.find(zipPath); it != m_open.end()) return &it->second;
+    Open entry;
+    QString error;
+    entry.zip = m_media.m_zips.open(zipPath, error);
+    if (!entry.zip) return nullptr;
+    entry.group = group;
+    m_groups.insert(group, zipPath);
+    return &m_open.emplace(zipPath, std::move(entry)).first->second;
+}
+
+void ZipSession::close(const QString& zipPath) {
+    const auto it = m_open.find(zipPath);
+    if (it == m_open.end()) return;
+    if (m_groups.value(it->second.group) == zipPath) m_groups.remove(it->second.group);
+    m_open.erase(it);
+}
+
+Status ZipSession::commit(const QString& zipPath) {
+    const auto it = m_open.find(zipPath);
+    if (it == m_open.end()) return Status::success();
+    Open& entry = it->second;
+    if (!entry.zip) return Status::failure(entry.error);
+    if (!entry.changed) return Status::success();
+    const Status written = entry.zip->commit();
+    if (!written) {
+        // The file stays as it was; what waited for it is dropped.
+        entry.error = written.error();
+        entry.zip.reset();
+        return written;
+    }
+    entry.changed = false;
+    return written;
+}
+
+bool ZipSession::remove(const QString& zipPath, const QStringList& names) {
+    const auto it = m_open.find(zipPath);
+    if (it == m_open.end() || !it->second.zip) return false;
+    if (it->second.zip->remove(names) > 0) it->second.changed = true;
+    return true;
+}
+
+int ZipSession::ZipAddAndCommit(const QString& zipPath, const QString& source, const QString& destDir,
+                                QIODevice* stream, bool force) {
+    int r = 0;
+    if (!source.isEmpty()) {
+        // A zip file is named group + "~" + its time stamp.
+        const QString name = QFileInfo(zipPath).fileName();
+        Open* entry = open(zipPath, name.left(std::max<qsizetype>(name.lastIndexOf(QLatin1Char('~')), 0)));
+        if (!entry || !entry->zip) return ZipMedia::AddFailed;
+        r = m_media.addEntries(*entry->zip, source, stream, entry->changed);
+    }
+    if (r == ZipMedia::FullOrNotMoved) {
+        // A full file whose move failed before is moved now (see ZipMedia::ZipAddAndCommit).
+        if (!commit(zipPath)) return ZipMedia::FullOrNotMoved;
+        close(zipPath);
+        QDir().mkpath(destDir);
+        return m_media.MoveZipToDestination(zipPath, destDir, ZipMedia::FullOrNotMoved);
+    }
+    if (r >= 0 && (r >= ZipCapacity || force)) {
+        if (!commit(zipPath)) return ZipMedia::AddFailed;
+        close(zipPath);
+        if (!QDir().mkpath(destDir)) return ZipMedia::NoDestination;
+        r = m_media.MoveZipToDestination(zipPath, destDir, r);
+    }
+    return r;
 }
 
 } // namespace kestrova

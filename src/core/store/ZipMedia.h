@@ -2,8 +2,11 @@
 
 #include "core/ports/ZipArchive.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <map>
+#include <memory>
 
 class QIODevice;
 
@@ -60,8 +63,55 @@ public:
     QString ExtractFromZip(const QString& zipPath, const QString& spec, const QString& targetDir) const;
 
 private:
+    friend class ZipSession;
+    // Adds the entries of AddToZip to an open archive without writing it.
+    // Sets added when an entry went in.
+    int addEntries(ZipArchive& zip, const QString& source, QIODevice* stream, bool& added) const;
+
     Station& m_station;
     const ZipFactory& m_zips;
+};
+
+// Zip files kept open across several adds and written once for all of them, where ZipMedia writes
+// the whole file again for every entry. An entry added through a session is in the zip file only
+// once the session has written it: by commit(), or by the add that completes the zip file (it is
+// then written and moved at once, as ZipMedia::ZipAddAndCommit does). Entries not written are
+// dropped with the session. Results are those of ZipMedia.
+class ZipSession {
+public:
+    explicit ZipSession(const ZipMedia& media) : m_media(media) {}
+    ZipSession(const ZipSession&) = delete;
+    ZipSession& operator=(const ZipSession&) = delete;
+
+    // The zip file the next image of the key's group goes into: the one this session has open for
+    // the group (it may not be on disk yet), else ZipMedia::CurrentZipFileFor.
+    QString CurrentZipFileFor(const QString& key);
+    // As ZipMedia::ZipAddAndCommit, but an entry that does not complete the zip file waits for
+    // commit(). A forced move writes what waits first.
+    int ZipAddAndCommit(const QString& zipPath, const QString& source, const QString& destDir,
+                        QIODevice* stream = nullptr, bool force = false);
+    // Writes what waits for zipPath (nothing to do when the session does not hold it open). A
+    // failure drops the waiting entries (the file stays as it was) and is answered again, with
+    // AddFailed to every later add, until the session ends.
+    Status commit(const QString& zipPath);
+    // Removes the entries of these names from an open zip file (waiting or written); written by
+    // the next commit. False when the session does not hold the zip file open.
+    bool remove(const QString& zipPath, const QStringList& names);
+    bool isOpen(const QString& zipPath) const { return m_open.count(zipPath) > 0; }
+
+private:
+    struct Open {
+        std::unique_ptr<ZipArchive> zip; // null after a failed commit
+        QString group;
+        QString error;
+        bool changed = false;
+    };
+    Open* open(const QString& zipPath, const QString& group);
+    void close(const QString& zipPath);
+
+    const ZipMedia& m_media;
+    std::map<QString, Open> m_open;   // by path
+    QHash<QString, QString> m_groups; // group -> the path open for it
 };
 
 } // namespace kestrova

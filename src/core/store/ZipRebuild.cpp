@@ -62,6 +62,8 @@ int SignedImageArchive::RebuildZipFile(const QString& zipPath) {
     }
     const int cursor = m_station.ScreenCursorNumber;
     const QString localImages = m_station.setup().SetupInfo.Directories[6];
+    // The file is written once, when it is complete or after its last row, not once per row.
+    ZipSession session(m_zips);
     int r = 0;
     int n = 0;
     for (const RebuildRow& row : rows) {
@@ -74,7 +76,7 @@ int SignedImageArchive::RebuildZipFile(const QString& zipPath) {
             }
         }
         QDateTime writeTime = m_station.clock().now();
-        r = SignBackup(local, row.key, writeTime, FromTDateTime(row.writeTime), destDir, row.seqText, ext);
+        r = SignBackup(local, row.key, writeTime, FromTDateTime(row.writeTime), destDir, row.seqText, ext, &session);
         if (r <= 0) {
             LastBackupError = r == ZipMedia::FullOrNotMoved
                                   ? QStringLiteral("Unable to write ") + row.key + ext + QStringLiteral(" to Disc")
@@ -86,7 +88,7 @@ int SignedImageArchive::RebuildZipFile(const QString& zipPath) {
         }
     }
     m_station.SetScreenCursor(cursor);
-    if (r < ZipCapacity) r = m_zips.ZipAddAndCommit(local, QString(), destDir, nullptr, true);
+    if (r < ZipCapacity) r = session.ZipAddAndCommit(local, QString(), destDir, nullptr, true);
     if (r < 0) LastBackupError = QStringLiteral("Unabled to write ZipFile ") + zipPath;
     return r;
 }

@@ -93,9 +93,22 @@ TEST(BackupCrash, AZipPassKilledAtAnyStepIsSettledByTheNext) {
     // Each fault with the number of clean passes before it: 110 rows fill one zip file in the
     // second pass (its 50th row is the 100th) and start the next in the third.
     const QList<QPair<QString, int>> faults{
-        {"backup.journal#7", 0},   {"backup.archived#7", 0},  {"backup.zipname#7", 0},
-        {"backup.archived#50", 1}, {"zip.media-copied#1", 1}, {"zip.media-renamed#1", 1},
-        {"backup.zipname#50", 1},  {"backup.completed#1", 1}, {"backup.journal#3", 2}};
+        {"backup.journal#7", 0},
+        {"backup.archived#7", 0},
+        {"backup.zipname#7", 0},
+        {"backup.archived#50", 1},
+        {"zip.media-copied#1", 1},
+        {"zip.media-renamed#1", 1},
+        {"backup.zipname#50", 1},
+        {"backup.completed#1", 1},
+        {"backup.journal#3", 2},
+        // Inside a batch: images added but the zip file not written yet; the zip file written but
+        // no row recorded; one row's update made inside the batch's transaction; the rows recorded
+        // and the completed zip file moved but not marked.
+        {"backup.archived#45", 1},
+        {"backup.batch-written#2", 0},
+        {"backup.zipname#13", 0},
+        {"backup.batch-recorded#5", 1}};
     for (const auto& [fault, before] : faults) {
         SCOPED_TRACE(fault.toStdString());
         StationDir station;

@@ -285,6 +285,34 @@ TEST(BackupPass, ARowNeverGetsTheNameOfAZipFileThatDoesNotHoldItsImage) {
     EXPECT_EQ(rig.entries(rig.backupDir + "12/" + name + ".zip").size(), 100);
 }
 
+TEST(BackupPass, ARowWhoseZipNameCannotBeRecordedKeepsItsImageAndTheRowsAfterItWait) {
+    BackupRig rig;
+    rig.addRows(5);
+    // Row 3 is held by someone else: the batch's transaction fails with it.
+    storetest::Exec(*rig.db, "create trigger HoldThree before update on ImageData when old.SeqNumber = 3 begin "
+                             "select raise(abort, 'Record locked by LIS'); end");
+    EXPECT_TRUE(rig.backup.BackupStoredImages()) << "row 3 is tried until the pass's limit";
+    EXPECT_EQ(rig.backup.lastSummary().iterations, BackupProcess::RowLimit);
+    EXPECT_TRUE(rig.log().isEmpty()) << rig.log().join('\n').toStdString();
+    const QString name = rig.row(1).ZipName;
+    ASSERT_FALSE(name.isEmpty());
+    EXPECT_EQ(rig.row(2).ZipName, name);
+    for (const qint32 seq : {3, 4, 5}) EXPECT_TRUE(rig.row(seq).ZipName.isEmpty()) << seq;
+    // The zip file holds the rows up to the one that failed; the rows after it went back to waiting.
+    EXPECT_EQ(rig.entries(rig.zipFolder() + name + ".zip").size(), 3);
+
+    storetest::Exec(*rig.db, "drop trigger HoldThree");
+    EXPECT_FALSE(rig.backup.BackupStoredImages());
+    for (const qint32 seq : {1, 2, 3, 4, 5}) EXPECT_EQ(rig.row(seq).ZipName, name) << seq;
+    QStringList expected;
+    for (const BackupRow& r : rig.backupRows()) expected << r.key + ".tif";
+    QStringList held = rig.entries(rig.zipFolder() + name + ".zip");
+    expected.sort();
+    held.sort();
+    EXPECT_EQ(held, expected);
+    EXPECT_FALSE(QFile::exists(rig.localDir + ".kestrova-backup"));
+}
+
 TEST(BackupPass, BackupStopEndsThePassAfterTheCurrentRow) {
     BackupRig rig;
     rig.addRows(30);
