@@ -31,6 +31,7 @@ set(INTEGRATION_TESTS_SOURCES
     sign/SignBackupTest.cpp
     sign/SignRig.cpp
     sign/SignRig.h
+    sign/SignedBackupPassTest.cpp
     sign/ZipRebuildTest.cpp
     store/ConvertCrashTest.cpp
     store/ConvertFailuresTest.cpp
