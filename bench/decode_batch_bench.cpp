@@ -9,6 +9,7 @@
 #include "core/ports/ConsolePrompter.h"
 #include "core/scan/BarcodeProfiles.h"
 #include "core/scan/DecodeImages.h"
+#include "core/scan/DecodeJournal.h"
 #include "core/scan/SaveRegion.h"
 #include "core/station/Station.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
@@ -16,6 +17,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <random>
@@ -148,6 +150,8 @@ struct Batch {
             QDir d(station.setup().SetupInfo.Directories[slot]);
             for (const QString& f : d.entryList(QDir::Files)) d.remove(f);
         }
+        // Without its progress file the batch counts as never decoded, so each run decodes it all.
+        QFile::remove(DecodeJournal::pathFor(imageSet));
     }
 
     QTemporaryDir dir;

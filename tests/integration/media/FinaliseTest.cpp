@@ -83,6 +83,12 @@ TEST(FinaliseTest, PercentageAnswers) {
     rig.prompter.expectMessage(Caption, MessageResult::Yes);
     for (const char* answer : {"0", "101", "-3", "50.9"}) rig.prompter.expectInput(Level, answer);
     rig.prompter.expectMessage(Caption, MessageResult::Yes);
+    // The utility is started from the program directory when it is there, else from beside the
+    // running program (an installed package).
+    QFile utility(rig.root + "reloadfmcd");
+    ASSERT_TRUE(utility.open(QIODevice::WriteOnly));
+    utility.close();
+    utility.setPermissions(utility.permissions() | QFileDevice::ExeOwner);
     rig.finalise().FinalisemediaClick();
     EXPECT_TRUE(rig.prompter.allAnswered());
     QStringList defaults;
