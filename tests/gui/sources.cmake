@@ -8,6 +8,7 @@ set(GUI_TESTS_SOURCES
     forms/TMainFormDecodeViewTest.cpp
     forms/TMainFormTest.cpp
     problems/BarcodeListAndReviewTest.cpp
+    problems/OperatorGuidanceTest.cpp
     problems/ProblemViewTest.cpp
     problems/ProblemWindow.cpp
     problems/ProblemWindow.h

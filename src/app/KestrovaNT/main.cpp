@@ -105,6 +105,7 @@ int main(int argc, char** argv) {
     ScanControl scanControl(station, *scanner, codec);
     mainForm.setScanControl(&scanControl);
     ProblemResolution problems(station, codec);
+    problems.PruneDeletedPages();
     mainForm.setProblemResolution(&problems);
     mainForm.setBarcodeListDlg(&barcodeListDlg);
 

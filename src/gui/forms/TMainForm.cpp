@@ -83,8 +83,14 @@ void TMainForm::FormCreate() {
 
 void TMainForm::connectLog() {
     for (const QString& line : m_station.eventLog().lines()) LogList->addItem(line);
-    connect(&m_station.eventLog(), &EventLog::lineAdded, this,
-            [this](const QString& line) { LogList->insertItem(0, line); });
+    connect(&m_station.eventLog(), &EventLog::lineAdded, this, [this](const QString& line) {
+        LogList->insertItem(0, line);
+        // The problem view hides the log; its own lines show in the fix panel.
+        if (line.contains(QStringLiteral("Problem page ")) || line.contains(QStringLiteral("Deleted "))) {
+            m_problemLogLine = line;
+            renderProblemInfo();
+        }
+    });
     connect(&m_station.eventLog(), &EventLog::linesRemoved, this, [this](int count) {
         for (int i = 0; i < count && LogList->count() > 0; ++i) delete LogList->takeItem(LogList->count() - 1);
     });
@@ -185,8 +191,11 @@ void TMainForm::ShowStatusView() {
 
 void TMainForm::ArrangeFixPanel() {
     TopPanel->resize(width(), TopPanel->height());
-    BCodeBox->move(Exitbutton->x() + Exitbutton->width(), BCodeBox->y());
-    ProblemTypeLabel->move(BCodeBox->x() + BCodeBox->width(), ProblemTypeLabel->y());
+    // The panel's layout keeps the name box right of the exit button and the problem texts right
+    // of the name box; moving them by hand here would only put them under each other.
+    TopPanel->layout()->activate();
+    FixPanel->layout()->activate();
+    renderProblemInfo();
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {

@@ -115,6 +115,9 @@ public:
     QPushButton* AcceptBarcodeButton = nullptr;
     QPushButton* EditListButton = nullptr;
     QLabel* ProblemTypeLabel = nullptr;
+    QLabel* ProblemPositionLabel = nullptr; // "Page N of M: file"
+    QLabel* NameHintLabel = nullptr;        // what a name that was not taken should look like
+    QLabel* ProblemLogLabel = nullptr;      // the last event log line about problem pages
     QWidget* ProgressPanel = nullptr;
     DocumentImageToolbar* DecodeDocToolBar = nullptr;
     QGroupBox* CurrentScannerBox = nullptr;
@@ -165,6 +168,9 @@ private:
     // Show the problem page, and the name box with its label, as problem resolution holds them.
     void renderProblemPage();
     void renderProblem();
+    void renderProblemInfo();
+    // The review's caption: where in the batch the operator is.
+    void renderReviewPosition();
     void syncNameBox();
     // Lets the page image fill its group with scroll bars, or not.
     void fillImagePanel(bool fill);
@@ -179,6 +185,7 @@ private:
     const IniSource* m_profileSource = nullptr;
     BarcodesMenu m_barcodesMenu;
     BusyCursors m_cursors;
+    QString m_problemLogLine;
 };
 
 } // namespace kestrova

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -128,7 +129,25 @@ void TMainForm::renderProblem() {
     const int index = newbarcode->findText(m_problems->newbarcodeText);
     newbarcode->setCurrentIndex(index);
     if (index < 0) newbarcode->setEditText(m_problems->newbarcodeText);
-    ProblemTypeLabel->setText(m_problems->ProblemTypeLabel);
+    renderProblemInfo();
+}
+
+namespace {
+
+void SetElided(QLabel* label, const QString& text) {
+    label->setToolTip(text);
+    label->setText(label->fontMetrics().elidedText(text, Qt::ElideRight, std::max(20, label->width())));
+}
+
+} // namespace
+
+void TMainForm::renderProblemInfo() {
+    if (!ProblemPositionLabel) return;
+    SetElided(ProblemPositionLabel, m_problems ? m_problems->positionText() : QString());
+    SetElided(ProblemTypeLabel, m_problems ? m_problems->ProblemTypeLabel : QString());
+    SetElided(NameHintLabel, m_problems ? m_problems->NameHint : QString());
+    NameHintLabel->setVisible(m_problems && !m_problems->NameHint.isEmpty());
+    SetElided(ProblemLogLabel, m_problemLogLine);
 }
 
 void TMainForm::syncNameBox() {
@@ -198,6 +217,19 @@ void TMainForm::callReviewMode() {
                                                     QStringLiteral("/") + QString::number(bitmapWidth));
     }
     ReviewLastBatch1->setText(QStringLiteral("Cancel &Review"));
+    renderReviewPosition();
+}
+
+void TMainForm::renderReviewPosition() {
+    const QString caption = QStringLiteral("Last Scan Batch");
+    if (!imageFillsPanel() || !FixPanel->isHidden() || DecodeImageDoc->file().isEmpty()) {
+        if (FixPanel->isHidden()) CurrentScannerBox->setTitle(caption);
+        return;
+    }
+    CurrentScannerBox->setTitle(caption + QStringLiteral(": page %1 of %2 (%3)")
+                                              .arg(DecodeImageDoc->currentPage() + 1)
+                                              .arg(DecodeImageDoc->pageCount())
+                                              .arg(QFileInfo(DecodeImageDoc->file()).fileName()));
 }
 
 void TMainForm::DecodeDocToolBarAction(int button) {
@@ -261,6 +293,8 @@ void TMainForm::DecodeDocToolBarAction(int button) {
     default:
         break;
     }
+    if (button == Tool::FirstPage || button == Tool::PriorPage || button == Tool::NextPage || button == Tool::LastPage)
+        renderReviewPosition();
 }
 
 void TMainForm::ZoomProblemImage(int step) {
