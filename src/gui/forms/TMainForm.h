@@ -23,6 +23,7 @@ class QTimer;
 namespace kestrova {
 
 class ClickableLabel;
+class ElidedLabel;
 class ProblemResolution;
 class ScanControl;
 class TBarcodeListDlg;
@@ -114,15 +115,17 @@ public:
     QComboBox* newbarcode = nullptr;
     QPushButton* AcceptBarcodeButton = nullptr;
     QPushButton* EditListButton = nullptr;
-    QLabel* ProblemTypeLabel = nullptr;
-    QLabel* ProblemPositionLabel = nullptr; // "Page N of M: file"
-    QLabel* NameHintLabel = nullptr;        // what a name that was not taken should look like
-    QLabel* ProblemLogLabel = nullptr;      // the last event log line about problem pages
+    ElidedLabel* ProblemTypeLabel = nullptr;
+    ElidedLabel* ProblemPositionLabel = nullptr; // "Page N of M: file"
+    ElidedLabel* NameHintLabel = nullptr;        // what a name that was not taken should look like
+    ElidedLabel* ProblemLogLabel = nullptr;      // the last event log line about problem pages
     QWidget* ProgressPanel = nullptr;
     DocumentImageToolbar* DecodeDocToolBar = nullptr;
     QGroupBox* CurrentScannerBox = nullptr;
     DocumentImageView* DecodeImageDoc = nullptr;
     QLabel* ScannerDocLabel = nullptr;
+    QLabel* DecodeProgressLabel = nullptr;     // "Decoding page N of M" while a batch is decoded
+    QProgressBar* DecodeProgressBar = nullptr; // the same as a bar
     QGroupBox* StatusGroupBox = nullptr;
     QGroupBox* ScannedGrp = nullptr;
     ClickableLabel* ScannedWaitingLabel = nullptr;
@@ -174,6 +177,10 @@ private:
     void syncNameBox();
     // Lets the page image fill its group with scroll bars, or not.
     void fillImagePanel(bool fill);
+    // The status view's contents of the batch group placed within its size.
+    void placeBatchContents();
+    // The first page of the image-set file in the batch image, fitted to its width.
+    void loadBatchImage();
     bool imageFillsPanel() const;
 
     Station& m_station;

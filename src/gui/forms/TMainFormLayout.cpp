@@ -4,6 +4,7 @@
 #include "gui/widgets/ClickableLabel.h"
 #include "gui/widgets/DocumentImageToolbar.h"
 #include "gui/widgets/DocumentImageView.h"
+#include "gui/widgets/ElidedLabel.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -32,7 +33,8 @@ QToolButton* bigButton(QWidget* parent, const char* name, const QString& text, c
     b->setText(text);
     b->setToolTip(hint);
     b->setStatusTip(hint);
-    b->setMinimumSize(96, 96);
+    // Narrower than their height in a small window rather than over the drive panel.
+    b->setMinimumSize(80, 96);
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     QFont f = b->font();
     f.setBold(true);
@@ -134,7 +136,7 @@ void TMainForm::buildTopPanel() {
         l->setContentsMargins(4, 0, 4, 2);
         for (QObject* c : g->children())
             if (auto* w = qobject_cast<QWidget*>(c)) l->addWidget(w);
-        g->setMinimumWidth(130);
+        g->setMinimumWidth(100);
     }
     drv->addWidget(title, 0, 0, 1, 2);
     drv->addWidget(SignIcon, 0, 2);
@@ -171,17 +173,17 @@ void TMainForm::buildTopPanel() {
     // Where the operator is, why the page is here, what a name should look like and what was done.
     auto* info = new QVBoxLayout;
     info->setSpacing(0);
-    ProblemPositionLabel = named(new QLabel(FixPanel), "ProblemPositionLabel");
+    ProblemPositionLabel = named(new ElidedLabel(FixPanel), "ProblemPositionLabel");
     QFont bold = ProblemPositionLabel->font();
     bold.setBold(true);
     ProblemPositionLabel->setFont(bold);
-    ProblemTypeLabel = named(new QLabel(FixPanel), "ProblemTypeLabel");
-    NameHintLabel = named(new QLabel(FixPanel), "NameHintLabel");
+    ProblemTypeLabel = named(new ElidedLabel(FixPanel), "ProblemTypeLabel");
+    NameHintLabel = named(new ElidedLabel(FixPanel), "NameHintLabel");
     QPalette red = NameHintLabel->palette();
     red.setColor(QPalette::WindowText, Qt::red);
     NameHintLabel->setPalette(red);
-    ProblemLogLabel = named(new QLabel(FixPanel), "ProblemLogLabel");
-    for (QLabel* l : {ProblemPositionLabel, ProblemTypeLabel, NameHintLabel, ProblemLogLabel}) {
+    ProblemLogLabel = named(new ElidedLabel(FixPanel), "ProblemLogLabel");
+    for (ElidedLabel* l : {ProblemPositionLabel, ProblemTypeLabel, NameHintLabel, ProblemLogLabel}) {
         // One line each, shortened to the width there is; the whole text is the tooltip.
         l->setMinimumWidth(120);
         l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -217,7 +219,12 @@ void TMainForm::buildCentre() {
     big.setPointSize(14);
     ScannerDocLabel->setFont(big);
     ScannerDocLabel->setGeometry(235, 15, 400, 314);
-    CurrentScannerBox->setMinimumSize(240, 340);
+    DecodeProgressLabel = named(new QLabel(CurrentScannerBox), "DecodeProgressLabel");
+    DecodeProgressBar = named(new QProgressBar(CurrentScannerBox), "DecodeProgressBar");
+    DecodeProgressLabel->hide();
+    DecodeProgressBar->hide();
+    // Small enough for the window's smallest size with the log below it; the contents follow its size.
+    CurrentScannerBox->setMinimumSize(240, 200);
     row->addWidget(CurrentScannerBox, 1);
 
     StatusGroupBox = named(new QGroupBox(QStringLiteral("Image Progress"), ProgressPanel), "StatusGroupBox");

@@ -10,6 +10,7 @@
 #include "gui/widgets/ClickableLabel.h"
 #include "gui/widgets/DocumentImageToolbar.h"
 #include "gui/widgets/DocumentImageView.h"
+#include "gui/widgets/ElidedLabel.h"
 #include "gui/widgets/PageImageDisplay.h"
 
 #include <QAction>
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QToolButton>
@@ -91,7 +93,12 @@ void TMainForm::fillImagePanel(bool fill) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == CurrentScannerBox && event->type() == QEvent::Resize && imageFillsPanel()) fillImagePanel(true);
+    if (watched == CurrentScannerBox && event->type() == QEvent::Resize) {
+        if (imageFillsPanel())
+            fillImagePanel(true);
+        else
+            placeBatchContents();
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -99,6 +106,8 @@ void TMainForm::ShowProblemView() {
     LogList->hide();
     LogViewSplitter->handle(1)->hide();
     ScannerDocLabel->hide();
+    DecodeProgressLabel->hide();
+    DecodeProgressBar->hide();
     StatusGroupBox->hide();
     ButtonPanel->hide();
     DrvStatPanel->hide();
@@ -132,22 +141,13 @@ void TMainForm::renderProblem() {
     renderProblemInfo();
 }
 
-namespace {
-
-void SetElided(QLabel* label, const QString& text) {
-    label->setToolTip(text);
-    label->setText(label->fontMetrics().elidedText(text, Qt::ElideRight, std::max(20, label->width())));
-}
-
-} // namespace
-
 void TMainForm::renderProblemInfo() {
     if (!ProblemPositionLabel) return;
-    SetElided(ProblemPositionLabel, m_problems ? m_problems->positionText() : QString());
-    SetElided(ProblemTypeLabel, m_problems ? m_problems->ProblemTypeLabel : QString());
-    SetElided(NameHintLabel, m_problems ? m_problems->NameHint : QString());
+    ProblemPositionLabel->setFullText(m_problems ? m_problems->positionText() : QString());
+    ProblemTypeLabel->setFullText(m_problems ? m_problems->ProblemTypeLabel : QString());
+    NameHintLabel->setFullText(m_problems ? m_problems->NameHint : QString());
     NameHintLabel->setVisible(m_problems && !m_problems->NameHint.isEmpty());
-    SetElided(ProblemLogLabel, m_problemLogLine);
+    ProblemLogLabel->setFullText(m_problemLogLine);
 }
 
 void TMainForm::syncNameBox() {
@@ -207,6 +207,10 @@ void TMainForm::callReviewMode() {
     DecodeDocToolBar->action(Tool::Magnify)->setChecked(false);
     DecodeImageDoc->setMagnified(false);
     DecodeDocToolBar->show();
+    // The page takes the whole group: the batch summary and progress would only lie under it.
+    ScannerDocLabel->hide();
+    DecodeProgressLabel->hide();
+    DecodeProgressBar->hide();
     fillImagePanel(true);
     const int bitmapWidth = DecodeImageDoc->image().width();
     if (bitmapWidth > 0) {

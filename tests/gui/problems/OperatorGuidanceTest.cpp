@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace kestrova;
@@ -45,11 +46,11 @@ TEST(OperatorGuidance, DeleteKeepsThePageForRestoreAndTheLogSaysSo) {
     EXPECT_EQ(QDir(deleted).absolutePath(), QDir(w.s.path(QStringLiteral("deleted"))).absolutePath());
 
     f.FixProbsButton->click();
-    EXPECT_EQ(f.ProblemPositionLabel->text(), "Page 1 of 2: 20261209101500.tif");
+    EXPECT_EQ(f.ProblemPositionLabel->toolTip(), "Page 1 of 2: 20261209101500.tif");
     f.AcceptBarcodeButton->click();
     EXPECT_TRUE(Logged(f, QStringLiteral("Problem page 20261209101500.tif named 123 (123S1z")));
-    EXPECT_EQ(f.ProblemPositionLabel->text(), "Page 1 of 1: 20261209101501.tif");
-    EXPECT_TRUE(f.ProblemLogLabel->toolTip().startsWith("Problem page 20261209101500.tif named 123"));
+    EXPECT_EQ(f.ProblemPositionLabel->toolTip(), "Page 1 of 1: 20261209101501.tif");
+    EXPECT_TRUE(f.ProblemLogLabel->toolTip().contains("Problem page 20261209101500.tif named 123"));
 
     f.DeleteButton->click();
     EXPECT_TRUE(w.problemFiles().isEmpty());
@@ -115,8 +116,7 @@ TEST(OperatorGuidance, ANameThatIsNotTakenSaysWhatIsExpected) {
         f.FixProbsButton->click();
         f.newbarcode->setEditText(QString::fromLatin1(c.typed));
         f.AcceptBarcodeButton->click();
-        EXPECT_TRUE(f.NameHintLabel->toolTip().startsWith(QString::fromLatin1(c.hint)))
-            << f.NameHintLabel->toolTip().toStdString();
+        EXPECT_EQ(f.NameHintLabel->toolTip().left(int(qstrlen(c.hint))).toStdString(), c.hint);
         EXPECT_EQ(f.NameHintLabel->isVisible(), *c.hint != 0);
         EXPECT_EQ(w.decodedFiles().size(), *c.hint ? 0 : 1);
     }
