@@ -214,6 +214,7 @@ void TMainForm::ShowStatusView() {
     DrvStatPanel->show();
     ButtonPanel->show();
     FixPanel->hide();
+    if (auto* top = qobject_cast<QBoxLayout*>(TopPanel->layout())) top->setStretch(1, 1);
     DecodeDocToolBar->hide();
     // Every way back to the status view (after a scan, problem fixing, a review, on opening the
     // administration window) is where the store cycle resumes, whoever switched it off.

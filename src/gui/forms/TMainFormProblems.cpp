@@ -14,6 +14,7 @@
 #include "gui/widgets/PageImageDisplay.h"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QEvent>
 #include <QFileInfo>
@@ -116,6 +117,8 @@ void TMainForm::ShowProblemView() {
     DecodeDocToolBar->action(Tool::Magnify)->setChecked(false);
     DecodeImageDoc->setMagnified(false);
     DecodeDocToolBar->show();
+    // The fix panel takes the whole width the hidden button and drive panels leave.
+    if (auto* top = qobject_cast<QBoxLayout*>(TopPanel->layout())) top->setStretch(1, 0);
     FixPanel->show();
     CurrentScannerBox->setTitle(QStringLiteral("Problem Image"));
     fillImagePanel(true);
