@@ -392,7 +392,8 @@ void ProblemResolution::DeleteButtonClick() {
     // Still one click, but recoverable: the page and its reason file move to the deleted folder.
     const QString error = MoveProblemToDeleted(problemsDir(), m_file, m_station.clock().now());
     if (!error.isEmpty()) {
-        m_station.LogEvent(QStringLiteral("Could not delete ") + path + QStringLiteral(": ") + error);
+        m_station.LogEvent(QStringLiteral("The page could not be moved to the deleted pages: ") + error);
+        m_station.LogEvent(QStringLiteral("Could not delete ") + path);
         return;
     }
     m_station.LogEvent(QStringLiteral("Deleted ") + path);
