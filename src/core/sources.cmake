@@ -85,6 +85,8 @@ set(CORE_SOURCES
     scan/DecodeJournal.h
     scan/DecodeOutcome.cpp
     scan/DecodePage.cpp
+    scan/DeletedProblems.cpp
+    scan/DeletedProblems.h
     scan/LoadBarcodeType.cpp
     scan/ProblemReasons.cpp
     scan/ProblemReasons.h

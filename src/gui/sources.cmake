@@ -21,6 +21,7 @@ set(GUI_SOURCES
     widgets/DocumentImageToolbar.h
     widgets/DocumentImageView.cpp
     widgets/DocumentImageView.h
+    widgets/ElidedLabel.h
     widgets/PageImageDisplay.cpp
     widgets/PageImageDisplay.h
     widgets/ScannerDialogs.cpp

@@ -93,7 +93,8 @@ void ExpectEveryPageOnce(const test::StationDir& station, const QString& trace) 
     }
     EXPECT_NE(Digest(station.path("problems/" + problems[1])), Digest(station.path("problems/" + problems[3])));
 
-    EXPECT_EQ(Entries(station, "scan").join(' ').toStdString(), "qvimageset.tif qvimageset.tif.progress");
+    EXPECT_EQ(Entries(station, "scan").join(' ').toStdString(),
+              "qvimageset.tif qvimageset.tif.progress qvimageset.tif.summary");
 }
 
 const QString Summary = QStringLiteral("Scan Size   :29.70cm\nResolution  :150 dpi\nTotal Pages :5\n29cm Pages  : 5");

@@ -62,6 +62,21 @@ TEST(ProblemsCommand, ListsAcceptsAndDeletesProblemPages) {
     EXPECT_TRUE(run.out.contains("Deleted " + station.path("problems/20261209101500002.tif"))) << run.out.toStdString();
     EXPECT_TRUE(Files(station, "problems").isEmpty());
     EXPECT_EQ(test::RunKestrova(station, {"problems"}).out, "");
+
+    // The deleted page is kept beside the problems directory and can be put back once.
+    run = test::RunKestrova(station, {"problems", "--deleted"});
+    EXPECT_TRUE(
+        QRegularExpression("^20261209101500002\\.tif\t[-0-9: ]{19}\t[-0-9]{10}\tNo acceptable barcodes found\\.\n$")
+            .match(run.out)
+            .hasMatch())
+        << run.out.toStdString();
+    for (const char* bad : {"../problems/x.tif", "20261209101500009.tif"})
+        EXPECT_EQ(test::RunKestrova(station, {"problems", "restore", bad}).exitCode, 1) << bad;
+    EXPECT_EQ(test::RunKestrova(station, {"problems", "restore", "20261209101500002.tif"}).exitCode, 0);
+    EXPECT_EQ(Files(station, "problems"), QStringList({"20261209101500002.scn", "20261209101500002.tif"}));
+    EXPECT_EQ(test::RunKestrova(station, {"problems", "--deleted"}).out, "");
+    EXPECT_EQ(test::RunKestrova(station, {"problems", "restore", "20261209101500002.tif"}).exitCode, 1);
+    EXPECT_EQ(test::RunKestrova(station, {"problems", "delete", "1"}).exitCode, 0);
     EXPECT_EQ(test::RunKestrova(station, {"problems", "accept", "x", "123456"}).exitCode, 2);
 }
 

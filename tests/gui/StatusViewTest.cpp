@@ -66,6 +66,9 @@ TEST(StatusView, TheWindowShowsWhatTheMonitorComputed) {
     EXPECT_FALSE(f.ImagesBar->isHidden());
     EXPECT_TRUE(f.ImagesDrivelabel->isHidden());
     EXPECT_EQ(f.CDWriterBar->value(), 701);
+    EXPECT_EQ(f.KestrovaBar->toolTip(), "25 % free, 0.0 GB");
+    EXPECT_EQ(f.ImagesDrvGrp->toolTip(), "90 % free, 0.0 GB");
+    EXPECT_EQ(DriveSpaceText(12'345'678, 50'000'000), "25 % free, 123.5 GB");
     EXPECT_EQ(f.CDWriterGrp->title(), "Disc Media - CD0001");
     EXPECT_TRUE(f.LogList->item(0)->text().endsWith("+WARNING!! Media needs changing!"));
 

@@ -1,8 +1,10 @@
 #include "app/common/Headless.h"
 #include "app/common/Wiring.h"
+#include "core/config/SetupInfo.h"
 #include "core/db/TImageDataModule.h"
 #include "core/ports/ConsolePrompter.h"
 #include "core/scan/BarcodeProfiles.h"
+#include "core/scan/DecodeImages.h"
 #include "core/scan/ProblemResolution.h"
 #include "core/scan/ScanControl.h"
 #include "core/station/Station.h"
@@ -108,6 +110,8 @@ int main(int argc, char** argv) {
     ScanControl scanControl(station, *scanner, codec);
     mainForm.setScanControl(&scanControl);
     ProblemResolution problems(station, codec);
+    problems.PruneDeletedPages();
+    LoadLastBatchSummary(station, ImageSetFile(station.setup().SetupInfo.Directories[SlotScan]));
     mainForm.setProblemResolution(&problems);
     mainForm.setBarcodeListDlg(&barcodeListDlg);
 

@@ -3,6 +3,7 @@
 #include "app/kestrova/RecordingPrompter.h"
 #include "core/config/SetupInfo.h"
 #include "core/scan/BarcodeProfiles.h"
+#include "core/scan/DeletedProblems.h"
 #include "core/scan/ProblemResolution.h"
 #include "core/station/Station.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
@@ -61,15 +62,28 @@ bool TakeSetup(QStringList& args, QString& setup) {
     return true;
 }
 
+int ListDeleted(ProblemDesk& desk) {
+    desk.problems.PruneDeletedPages();
+    const int days = desk.startup.station().setup().DeletedProblemDays;
+    for (const DeletedProblem& p : DeletedProblems(desk.problems.problemsDir())) {
+        Out(QStringLiteral("%1\t%2\t%3\t%4")
+                .arg(p.name, p.deleted.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                     p.deleted.addDays(days).toString(QStringLiteral("yyyy-MM-dd")), p.reason));
+    }
+    return Done;
+}
+
 int ListProblems(const QStringList& arguments) {
     QStringList args = arguments;
     QString setup;
+    const bool deleted = args.removeAll(QStringLiteral("--deleted")) > 0;
     if (!TakeSetup(args, setup) || !args.isEmpty()) {
-        Err(QStringLiteral("usage: kestrova problems [--setup FILE]"));
+        Err(QStringLiteral("usage: kestrova problems [--deleted] [--setup FILE]"));
         return BadUsage;
     }
     ProblemDesk desk;
     if (!desk.open(setup)) return NotDone;
+    if (deleted) return ListDeleted(desk);
     desk.problems.ShowNextProblem();
     const int count = static_cast<int>(desk.problems.ProblemFiles.size());
     for (int number = 1; number <= count; ++number) {
@@ -122,10 +136,31 @@ int DeleteProblem(const QStringList& arguments) {
     return desk.stillThere(file) ? NotDone : Done;
 }
 
+int RestoreProblem(const QStringList& arguments) {
+    QStringList args = arguments;
+    QString setup;
+    if (!TakeSetup(args, setup) || args.size() != 1) {
+        Err(QStringLiteral("usage: kestrova problems restore NAME [--setup FILE]"));
+        return BadUsage;
+    }
+    ProblemDesk desk;
+    if (!desk.open(setup)) return NotDone;
+    const QString error = RestoreDeletedProblem(desk.problems.problemsDir(), args[0]);
+    if (!error.isEmpty()) {
+        Err(QStringLiteral("%1 cannot be restored: %2.").arg(args[0], error));
+        return NotDone;
+    }
+    desk.startup.station().LogEvent(QStringLiteral("Problem page ") + args[0] +
+                                    QStringLiteral(" restored from the deleted pages."));
+    return Done;
+}
+
 const CommandRegistration list{
     {QStringLiteral("problems"), QStringLiteral("[--setup FILE]"),
      QStringLiteral("List the problem pages of the problems directory as the problem view shows them: number, file, "
-                    "problem text and name candidates, separated by tabs (pages that cannot be loaded are logged)."),
+                    "problem text and name candidates, separated by tabs (pages that cannot be loaded are logged). "
+                    "With --deleted: the deleted pages still kept, with when they were deleted, the day they go and "
+                    "their problem text."),
      ListProblems}};
 
 const CommandRegistration accept{
@@ -138,6 +173,12 @@ const CommandRegistration accept{
 const CommandRegistration remove{{QStringLiteral("problems delete"), QStringLiteral("NUMBER [--setup FILE]"),
                                   QStringLiteral("Delete problem NUMBER (from 1, as listed) with its reason file."),
                                   DeleteProblem}};
+
+const CommandRegistration restore{
+    {QStringLiteral("problems restore"), QStringLiteral("NAME [--setup FILE]"),
+     QStringLiteral("Put deleted problem page NAME (as \"problems --deleted\" lists it) back into the problems "
+                    "directory with its reason file."),
+     RestoreProblem}};
 
 } // namespace
 } // namespace kestrova::cli

@@ -42,7 +42,8 @@ enum SetupCode {
     CodeShowLisCounter = 22,  // yes shows "Awaiting Lab IS"
     CodeExtraValidation = 23, // patterns separated by ;
     CodeColourDepth = 24,
-    CodeImagePerBarcode = 25, // yes or no
+    CodeImagePerBarcode = 25,    // yes or no
+    CodeDeletedProblemDays = 26, // days a deleted problem page can still be restored
     // Every code from the first to the last document definition is one document type.
     CodeFirstDocDefinition = 200,
     CodeLastDocDefinition = 1000,

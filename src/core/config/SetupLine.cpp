@@ -5,6 +5,7 @@
 #include "core/config/StationSetup.h"
 #include "core/station/MainWindowState.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace kestrova {
@@ -164,6 +165,9 @@ void ApplySetupLine(StationSetup& setup, MainWindowState& view, const SUFline& l
             !trimmed.isEmpty() && (trimmed[0] == QLatin1Char('y') || trimmed[0] == QLatin1Char('Y'));
         break;
     }
+    case CodeDeletedProblemDays:
+        setup.DeletedProblemDays = std::max(0, Int32Value(value).value_or(setup.DeletedProblemDays));
+        break;
     default:
         break;
     }

@@ -21,6 +21,8 @@ struct StationSetup {
     bool SigningOn = false;
     TCertificateInfo CertificateInfo;
     bool LocalImagesFlag = false;
+    // Days a deleted problem page is kept in the "deleted" folder beside the problems directory.
+    std::int32_t DeletedProblemDays = 30;
     QString ProgramDir; // with a trailing "/"
     QString TempDir;    // with a trailing "/"
 };

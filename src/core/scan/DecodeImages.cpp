@@ -30,6 +30,19 @@ QString KeptImageSetDir(const QString& scanDir) {
     return scanDir + QStringLiteral("kept/");
 }
 
+QString BatchSummaryFile(const QString& imageSetFile) {
+    return imageSetFile + QStringLiteral(".summary");
+}
+
+void LoadLastBatchSummary(Station& station, const QString& imageSetFile) {
+    const QFileInfo set(imageSetFile), summary(BatchSummaryFile(imageSetFile));
+    if (!set.exists() || !summary.exists() || summary.lastModified() < set.lastModified()) return;
+    QFile file(summary.filePath());
+    if (!file.open(QIODevice::ReadOnly)) return;
+    station.ui.ScannerDocLabel = QString::fromUtf8(file.readAll());
+    station.notify();
+}
+
 TImageInfo DecodeImages(Station& station, const ImageCodec& codec, const QString& imageSetFile,
                         const DecodeImagesView& view) {
     BatchDecoder decoder(station, codec, imageSetFile, view);
@@ -61,15 +74,21 @@ void BatchDecoder::run() {
     m_station.notify();
     if (m_view.Repaint) m_view.Repaint();
     if (!loadBatch()) return;
+    if (m_view.ShowImageSet) m_view.ShowImageSet();
     if (scanSizeTooSmall()) return;
     openJournal();
+    m_station.ui.DecodePages = m_pageCount;
     for (int p = 0; p < m_pageCount && !m_stopped; ++p) {
         // A page an earlier run over this image-set file has finished is not written again.
         if (m_journal.isFinished(p)) continue;
         m_station.SetScreenCursor(p % 2 == 0 ? crBCodeA : crBCodeB);
+        m_station.ui.DecodePage = p + 1;
+        m_station.notify();
+        // The window stays live while a long batch is decoded: progress, event log, repaints.
         m_station.processMessages();
         decodePage(p);
     }
+    m_station.ui.DecodePage = m_station.ui.DecodePages = 0;
     finish();
 }
 
@@ -177,6 +196,8 @@ void BatchDecoder::finish() {
     m_station.SetScreenCursor(crDefault);
     m_station.ui.ScannerDocLabel = BatchSummaryText(m_scanHeightMm, m_resolutionText, m_pageCount,
                                                     QVector<int>(m_lengths.begin(), m_lengths.end()));
+    QFile summary(BatchSummaryFile(m_imageSet));
+    if (summary.open(QIODevice::WriteOnly | QIODevice::Truncate)) summary.write(m_station.ui.ScannerDocLabel.toUtf8());
     if (!m_journal.error().isEmpty()) {
         m_station.LogEvent(QStringLiteral("The progress of the batch could not be recorded in ") +
                            DecodeJournal::pathFor(m_imageSet) + QStringLiteral(": ") + m_journal.error());

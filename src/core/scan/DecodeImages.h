@@ -17,7 +17,16 @@ struct DecodeImagesView {
     // Fits a page of bitmapWidth pixels to the width of the batch image's panel (the scan size
     // warning shows the short page whole).
     std::function<void(int bitmapWidth)> FitBatchImageWidth;
+    // Shows the first page of the image-set file as soon as it has been read.
+    std::function<void()> ShowImageSet;
 };
+
+// The file the summary of the last decoded batch is kept in, beside its image-set file, so that a
+// restarted station shows it again.
+QString BatchSummaryFile(const QString& imageSetFile);
+// Puts the kept summary of the image-set file under the batch image; nothing when there is none
+// or it is older than the image-set file.
+void LoadLastBatchSummary(Station& station, const QString& imageSetFile);
 
 // The directory under the scan directory that keeps copies of image-set files whose pages could
 // not all be saved, so that the next scan cannot overwrite them.

@@ -5,6 +5,7 @@
 #include "core/scan/BatchDecodeNames.h"
 #include "core/scan/BatchDecodePage.h"
 #include "core/scan/DecodeImages.h"
+#include "core/scan/DeletedProblems.h"
 #include "core/station/ScreenCursors.h"
 #include "core/station/Station.h"
 #include "core/util/FileUtil.h"
@@ -89,6 +90,7 @@ void ProblemResolution::ShowNextProblem() {
         newbarcodeItems.clear();
         newbarcodeText.clear();
         ProblemTypeLabel.clear();
+        NameHint.clear();
         showStatus();
         ProblemIndex = 0;
         return;
@@ -128,6 +130,7 @@ bool ProblemResolution::LoadProblemImage(const QString& path) {
     newbarcodeItems.clear();
     newbarcodeText.clear();
     ProblemTypeLabel.clear();
+    NameHint.clear();
     m_filed.clear();
     const QString reasonFile = CompanionName(path);
     if (QFileInfo::exists(reasonFile)) {
@@ -252,6 +255,7 @@ bool ProblemResolution::savePage(const PageImage& page, const QString& path) {
 
 void ProblemResolution::AcceptProblemName() {
     if (!m_page) return;
+    NameHint.clear();
     QString text = newbarcodeText;
     if (text.simplified().remove(QLatin1Char(' ')).isEmpty()) return;
     text = text.trimmed();
@@ -268,8 +272,13 @@ void ProblemResolution::AcceptProblemName() {
         name = text.mid(1);
     } else {
         const setupinformation& setup = m_station.setup().SetupInfo;
-        if (!IsValidName(m_station.MainReader, text)) return;
-        if (text.size() < setup.DigitsFrom || text.size() > setup.DigitsTo) return;
+        // The name is not taken, as before; the hint beside the box says what would be.
+        if (!IsValidName(m_station.MainReader, text) || text.size() < setup.DigitsFrom ||
+            text.size() > setup.DigitsTo) {
+            NameHint = QStringLiteral("\"") + text + QStringLiteral("\" is not a valid name. Expected: ") + nameRule();
+            m_station.notify();
+            return;
+        }
         name = text;
         atStorageResolution = true;
     }
@@ -282,6 +291,7 @@ void ProblemResolution::AcceptProblemName() {
     if (m_filed.contains(name)) {
         // "*all" has filed the page under this name already: naming it so again resolves it.
         m_station.LogEvent(QStringLiteral("The page has already been filed as ") + name + QLatin1Char('.'));
+        logNamed(name, name);
         removeProblem();
         return;
     }
@@ -292,6 +302,7 @@ void ProblemResolution::AcceptProblemName() {
         ShowNextProblem();
         return;
     }
+    logNamed(name, path);
     removeProblem();
 }
 
@@ -330,6 +341,7 @@ void ProblemResolution::acceptAll(const QString& text) {
         // candidate that cannot be written, the program ended), this name is not filed again.
         m_filed << c;
         recordFiled(m_filed);
+        logNamed(c, path);
     }
     if (failed.isEmpty()) {
         removeProblem();
@@ -376,13 +388,52 @@ void ProblemResolution::SkipButtonClick() {
 void ProblemResolution::DeleteButtonClick() {
     if (m_file.isEmpty()) return;
     const QString path = problemsDir() + m_file;
-    if (!QFile::remove(path)) {
+    PruneDeletedPages();
+    // Still one click, but recoverable: the page and its reason file move to the deleted folder.
+    const QString error = MoveProblemToDeleted(problemsDir(), m_file, m_station.clock().now());
+    if (!error.isEmpty()) {
+        m_station.LogEvent(QStringLiteral("The page could not be moved to the deleted pages: ") + error);
         m_station.LogEvent(QStringLiteral("Could not delete ") + path);
         return;
     }
-    QFile::remove(CompanionName(path));
     m_station.LogEvent(QStringLiteral("Deleted ") + path);
+    m_station.LogEvent(
+        QStringLiteral("Problem page ") + m_file + QStringLiteral(" kept in ") + DeletedProblemsDir(problemsDir()) +
+        QStringLiteral(" for ") + QString::number(m_station.setup().DeletedProblemDays) +
+        QStringLiteral(" days; \"kestrova problems restore ") + m_file + QStringLiteral("\" puts it back."));
     ShowNextProblem();
+}
+
+void ProblemResolution::PruneDeletedPages() {
+    const QString dir = problemsDir();
+    if (dir.isEmpty()) return;
+    const int days = m_station.setup().DeletedProblemDays;
+    for (const QString& name : PruneDeletedProblems(dir, days, m_station.clock().now()))
+        m_station.LogEvent(QStringLiteral("Deleted problem page ") + name + QStringLiteral(" removed after ") +
+                           QString::number(days) + QStringLiteral(" days."));
+}
+
+QString ProblemResolution::positionText() const {
+    if (m_file.isEmpty() || ProblemFiles.isEmpty()) return {};
+    return QStringLiteral("Page %1 of %2: %3").arg(ProblemIndex + 1).arg(ProblemFiles.size()).arg(m_file);
+}
+
+void ProblemResolution::logNamed(const QString& name, const QString& path) {
+    m_station.LogEvent(QStringLiteral("Problem page ") + m_file + QStringLiteral(" named ") + name +
+                       QStringLiteral(" (") + QFileInfo(path).fileName() + QStringLiteral(")"));
+}
+
+QString ProblemResolution::nameRule() const {
+    const setupinformation& setup = m_station.setup().SetupInfo;
+    const barcode::QVCodabar& reader = m_station.MainReader;
+    const QString length = QStringLiteral("%1 to %2 characters").arg(setup.DigitsFrom).arg(setup.DigitsTo);
+    QString rule;
+    if (!reader.Extra || reader.Extra->GetPatterns().empty())
+        rule = QStringLiteral("a request number: digits only, ") + length;
+    else
+        rule = QStringLiteral("a name the validation patterns (") + setup.ExtraValidation +
+               QStringLiteral(") accept, ") + length;
+    return rule + QStringLiteral("; or \"!\" and a name to force it, or \"*All\" for every candidate.");
 }
 
 void ProblemResolution::RotatePage(int degrees) {

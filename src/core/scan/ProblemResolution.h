@@ -43,6 +43,14 @@ public:
     QStringList newbarcodeItems;
     QString newbarcodeText;
     QString ProblemTypeLabel;
+    // What a typed name that was not taken should look like; empty when the last name was taken.
+    QString NameHint;
+
+    // Where the operator is: "Page 2 of 5: NAME" (empty without a page).
+    QString positionText() const;
+    // Removes the deleted pages kept longer than the station keeps them; run at start-up and
+    // before every delete.
+    void PruneDeletedPages();
 
     // The file shown (name only, empty when none) and its page as shown.
     QString currentFile() const { return m_file; }
@@ -81,6 +89,8 @@ private:
     void acceptAll(const QString& text);
     std::unique_ptr<PageImage> pageAtStorageResolution() const;
     void removeProblem();
+    void logNamed(const QString& name, const QString& path);
+    QString nameRule() const;
     void showStatus();
 
     Station& m_station;

@@ -63,6 +63,7 @@ bool ScanControl::nextscanner() {
         made = static_cast<bool>(
             page.value().image->saveTiff(scanDir + ImageSetName, TiffCompression::CcittG4, TiffSaveMode::Replace));
         if (made) QFile::remove(DecodeJournal::pathFor(scanDir + ImageSetName));
+        if (made) QFile::remove(BatchSummaryFile(scanDir + ImageSetName));
     }
     if (!made) m_station.prompter().message(DefaultSetFailureCaption, DefaultSetFailureText, MessageIcon::Error);
     return made;

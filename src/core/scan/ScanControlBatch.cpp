@@ -1,5 +1,6 @@
 #include "core/scan/ScanControlBatch.h"
 
+#include "core/scan/DecodeImages.h"
 #include "core/scan/DecodeJournal.h"
 
 #include <QDir>
@@ -86,6 +87,7 @@ void ImageSetBatch::complete(const QString& imageSet, BatchResult result) {
             result.replaced = true;
             // A new batch starts a fresh decoding record (the old one would no longer match anyway).
             QFile::remove(DecodeJournal::pathFor(imageSet));
+            QFile::remove(BatchSummaryFile(imageSet));
         }
     } else {
         QFile::remove(work);

@@ -34,6 +34,9 @@ struct MainWindowState {
     QString ProblemGrpLabel = QStringLiteral("0");
     QString SystemLabel = QStringLiteral("0");
     QString ScannerDocLabel;
+    // Batch decoding under way: the page being decoded (from 1) of how many; 0 pages when idle.
+    int DecodePage = 0;
+    int DecodePages = 0;
 
     // Status display: counter and device label colours, drive bars (0..1000, the used part in
     // per mille), the labels that replace a bar, and the device group captions.
@@ -46,6 +49,10 @@ struct MainWindowState {
     QString ProblemGrpLabelHint;
     LabelColour SystemLabelColour = LabelColour::WindowText;
     int KestrovaBarPosition = 0;
+    // What the drive bars stand for, as their tooltips: "N % free, X GB" (empty when unknown).
+    QString KestrovaBarHint;
+    QString ImagesBarHint;
+    QString CDWriterBarHint;
     QString ImagesDrvGrpCaption = QStringLiteral("Images Drive");
     bool ImagesBarVisible = true;
     int ImagesBarPosition = 0;

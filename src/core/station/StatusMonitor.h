@@ -17,6 +17,9 @@ class Volumes;
 // three drives, names the backup medium and stops the operator when the backup device is missing
 // or unnamed. It writes what it finds into the station (ui, SetupInfo.FreeSpace/TotalSpace,
 // MediaLabel) and the windows render it.
+// "N % free, X GB" for a drive's free and total space in units of 10,000 bytes; empty when unknown.
+QString DriveSpaceText(std::int64_t free, std::int64_t total);
+
 class StatusMonitor {
 public:
     // Without data the monitor counts on the station's DataModule; while there is none the

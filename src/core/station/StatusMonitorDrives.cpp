@@ -26,11 +26,20 @@ QChar FloppyLetter(const QString& device) {
 
 } // namespace
 
+QString DriveSpaceText(std::int64_t free, std::int64_t total) {
+    if (free < 0 || total <= 0) return {};
+    const double gigabytes = double(free) * 10000.0 / 1e9;
+    return QStringLiteral("%1 % free, %2 GB")
+        .arg(qRound(double(free) * 100.0 / double(total)))
+        .arg(gigabytes, 0, 'f', 1);
+}
+
 void StatusMonitor::UpdateDriveStatus() {
     setupinformation& s = m_station.editSetup().SetupInfo; // its drive figures are measured here
     const int scan = DriveFreeSpace(m_volumes, s.Directories[SlotScan], s.FreeSpace[1], s.TotalSpace[1]);
     m_perMille[1] = scan;
     m_station.ui.KestrovaBarPosition = BarFor(scan);
+    m_station.ui.KestrovaBarHint = DriveSpaceText(s.FreeSpace[1], s.TotalSpace[1]);
     updateImagesDrive();
     updateBackupDrive();
 }
@@ -60,6 +69,7 @@ void StatusMonitor::updateImagesDrive() {
     }
     ui.ImagesBarVisible = true;
     ui.ImagesBarPosition = BarFor(p);
+    ui.ImagesBarHint = DriveSpaceText(s.FreeSpace[2], s.TotalSpace[2]);
     ui.ImagesDrivelabelVisible = false;
 }
 
@@ -100,6 +110,7 @@ void StatusMonitor::updateBackupDrive() {
         }
     }
     ui.CDWriterBarPosition = BarFor(p);
+    ui.CDWriterBarHint = DriveSpaceText(s.FreeSpace[3], s.TotalSpace[3]);
     if (!unreachable) {
         ui.CDWriterBarVisible = true;
         ui.CdwriterlabelVisible = false;

@@ -83,8 +83,16 @@ void TMainForm::FormCreate() {
 
 void TMainForm::connectLog() {
     for (const QString& line : m_station.eventLog().lines()) LogList->addItem(line);
-    connect(&m_station.eventLog(), &EventLog::lineAdded, this,
-            [this](const QString& line) { LogList->insertItem(0, line); });
+    connect(&m_station.eventLog(), &EventLog::lineAdded, this, [this](const QString& line) {
+        LogList->insertItem(0, line);
+        // The problem view hides the log; its own lines show in the fix panel.
+        const QString problems = m_station.setup().SetupInfo.Directories[SlotProblems];
+        if (line.contains(QStringLiteral("roblem page ")) ||
+            (!problems.isEmpty() && line.contains(QStringLiteral("Deleted ") + problems))) {
+            m_problemLogLine = line;
+            renderProblemInfo();
+        }
+    });
     connect(&m_station.eventLog(), &EventLog::linesRemoved, this, [this](int count) {
         for (int i = 0; i < count && LogList->count() > 0; ++i) delete LogList->takeItem(LogList->count() - 1);
     });
@@ -133,6 +141,20 @@ void TMainForm::renderState() {
     ProblemGrpLabel->setText(ui.ProblemGrpLabel);
     SystemLabel->setText(ui.SystemLabel);
     ScannerDocLabel->setText(ui.ScannerDocLabel);
+    for (auto [bar, hint] : {std::pair{KestrovaBar, ui.KestrovaBarHint}, std::pair{ImagesBar, ui.ImagesBarHint},
+                             std::pair{CDWriterBar, ui.CDWriterBarHint}}) {
+        bar->setToolTip(hint);
+        bar->parentWidget()->setToolTip(hint);
+    }
+    const bool decoding = ui.DecodePages > 0;
+    const bool statusView = FixPanel->isHidden() && !imageFillsPanel();
+    DecodeProgressLabel->setVisible(decoding && statusView);
+    DecodeProgressBar->setVisible(decoding && statusView);
+    if (decoding) {
+        DecodeProgressLabel->setText(QStringLiteral("Decoding page %1 of %2").arg(ui.DecodePage).arg(ui.DecodePages));
+        DecodeProgressBar->setRange(0, ui.DecodePages);
+        DecodeProgressBar->setValue(ui.DecodePage);
+    }
 
     ScannedWaitingLabel->setToolTip(ui.ScannedWaitingLabelHint);
     DecodedWaitingLabel->setToolTip(ui.DecodedWaitingLabelHint);
@@ -157,15 +179,30 @@ void TMainForm::renderState() {
     setLabelColour(Cdwriterlabel, ui.CdwriterlabelColour);
 }
 
-void TMainForm::ShowStatusView() {
-    DecodeImageDoc->setScrollBarsVisible(false);
-    DecodeImageDoc->setGeometry(10, 15, 215, 314);
+void TMainForm::loadBatchImage() {
     // The batch decoding took apart, whatever the letter case of its name.
     const QString set = ImageSetFile(m_station.setup().SetupInfo.Directories[SlotScan]);
     if (QFile::exists(set) && DecodeImageDoc->loadFile(set, m_station.task().ImageSetDepth())) {
         const int width = DecodeImageDoc->image().width();
         if (width > 0) DecodeImageDoc->setScalePercent(DecodeImageDoc->viewport()->width() * 100 / width);
     }
+}
+
+void TMainForm::placeBatchContents() {
+    const QRect box = CurrentScannerBox->rect();
+    const int title = 15, progress = 44;
+    if (!imageFillsPanel()) DecodeImageDoc->setGeometry(10, title, 215, std::min(314, box.height() - title - 6));
+    const int textWidth = std::max(0, box.width() - 235 - 6);
+    ScannerDocLabel->setGeometry(235, title, textWidth, std::max(0, box.height() - title - progress - 6));
+    DecodeProgressLabel->setGeometry(235, box.height() - progress - 2, textWidth, 20);
+    DecodeProgressBar->setGeometry(235, box.height() - 24, textWidth, 18);
+}
+
+void TMainForm::ShowStatusView() {
+    DecodeImageDoc->setScrollBarsVisible(false);
+    DecodeImageDoc->setGeometry(10, 15, 215, 314);
+    placeBatchContents();
+    loadBatchImage();
     CurrentScannerBox->setTitle(QStringLiteral("Last Scan Batch"));
     // Whatever way the review ended, the menu offers it again.
     ReviewLastBatch1->setText(QStringLiteral("&Review Last Batch"));
@@ -177,6 +214,7 @@ void TMainForm::ShowStatusView() {
     DrvStatPanel->show();
     ButtonPanel->show();
     FixPanel->hide();
+    if (auto* top = qobject_cast<QBoxLayout*>(TopPanel->layout())) top->setStretch(1, 1);
     DecodeDocToolBar->hide();
     // Every way back to the status view (after a scan, problem fixing, a review, on opening the
     // administration window) is where the store cycle resumes, whoever switched it off.
@@ -185,8 +223,11 @@ void TMainForm::ShowStatusView() {
 
 void TMainForm::ArrangeFixPanel() {
     TopPanel->resize(width(), TopPanel->height());
-    BCodeBox->move(Exitbutton->x() + Exitbutton->width(), BCodeBox->y());
-    ProblemTypeLabel->move(BCodeBox->x() + BCodeBox->width(), ProblemTypeLabel->y());
+    // The panel's layout keeps the name box right of the exit button and the problem texts right
+    // of the name box; moving them by hand here would only put them under each other.
+    TopPanel->layout()->activate();
+    FixPanel->layout()->activate();
+    renderProblemInfo();
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
@@ -247,6 +288,9 @@ void TMainForm::setScanControl(ScanControl* control) {
                                 if (bitmapWidth > 0)
                                     DecodeImageDoc->setScalePercent(DecodeImageDoc->viewport()->width() * 100 /
                                                                     bitmapWidth);
+                            },
+                            [this] {
+                                if (!imageFillsPanel()) loadBatchImage();
                             }});
 }
 

@@ -23,6 +23,7 @@ class QTimer;
 namespace kestrova {
 
 class ClickableLabel;
+class ElidedLabel;
 class ProblemResolution;
 class ScanControl;
 class TBarcodeListDlg;
@@ -114,12 +115,17 @@ public:
     QComboBox* newbarcode = nullptr;
     QPushButton* AcceptBarcodeButton = nullptr;
     QPushButton* EditListButton = nullptr;
-    QLabel* ProblemTypeLabel = nullptr;
+    ElidedLabel* ProblemTypeLabel = nullptr;
+    ElidedLabel* ProblemPositionLabel = nullptr; // "Page N of M: file"
+    ElidedLabel* NameHintLabel = nullptr;        // what a name that was not taken should look like
+    ElidedLabel* ProblemLogLabel = nullptr;      // the last event log line about problem pages
     QWidget* ProgressPanel = nullptr;
     DocumentImageToolbar* DecodeDocToolBar = nullptr;
     QGroupBox* CurrentScannerBox = nullptr;
     DocumentImageView* DecodeImageDoc = nullptr;
     QLabel* ScannerDocLabel = nullptr;
+    QLabel* DecodeProgressLabel = nullptr;     // "Decoding page N of M" while a batch is decoded
+    QProgressBar* DecodeProgressBar = nullptr; // the same as a bar
     QGroupBox* StatusGroupBox = nullptr;
     QGroupBox* ScannedGrp = nullptr;
     ClickableLabel* ScannedWaitingLabel = nullptr;
@@ -165,9 +171,16 @@ private:
     // Show the problem page, and the name box with its label, as problem resolution holds them.
     void renderProblemPage();
     void renderProblem();
+    void renderProblemInfo();
+    // The review's caption: where in the batch the operator is.
+    void renderReviewPosition();
     void syncNameBox();
     // Lets the page image fill its group with scroll bars, or not.
     void fillImagePanel(bool fill);
+    // The status view's contents of the batch group placed within its size.
+    void placeBatchContents();
+    // The first page of the image-set file in the batch image, fitted to its width.
+    void loadBatchImage();
     bool imageFillsPanel() const;
 
     Station& m_station;
@@ -179,6 +192,7 @@ private:
     const IniSource* m_profileSource = nullptr;
     BarcodesMenu m_barcodesMenu;
     BusyCursors m_cursors;
+    QString m_problemLogLine;
 };
 
 } // namespace kestrova

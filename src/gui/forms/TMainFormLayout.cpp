@@ -4,6 +4,7 @@
 #include "gui/widgets/ClickableLabel.h"
 #include "gui/widgets/DocumentImageToolbar.h"
 #include "gui/widgets/DocumentImageView.h"
+#include "gui/widgets/ElidedLabel.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -32,7 +33,8 @@ QToolButton* bigButton(QWidget* parent, const char* name, const QString& text, c
     b->setText(text);
     b->setToolTip(hint);
     b->setStatusTip(hint);
-    b->setMinimumSize(96, 96);
+    // Narrower than their height in a small window rather than over the drive panel.
+    b->setMinimumSize(80, 96);
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     QFont f = b->font();
     f.setBold(true);
@@ -134,7 +136,7 @@ void TMainForm::buildTopPanel() {
         l->setContentsMargins(4, 0, 4, 2);
         for (QObject* c : g->children())
             if (auto* w = qobject_cast<QWidget*>(c)) l->addWidget(w);
-        g->setMinimumWidth(130);
+        g->setMinimumWidth(100);
     }
     drv->addWidget(title, 0, 0, 1, 2);
     drv->addWidget(SignIcon, 0, 2);
@@ -146,28 +148,51 @@ void TMainForm::buildTopPanel() {
 
     FixPanel = named(new QFrame(TopPanel), "FixPanel");
     auto* fix = new QHBoxLayout(FixPanel);
+    fix->setContentsMargins(2, 0, 2, 0);
+    // Delete, Skip and Exit stacked, so that the panel keeps its controls apart at small sizes.
+    auto* commands = new QVBoxLayout;
+    commands->setSpacing(2);
     DeleteButton = named(new QPushButton(QStringLiteral("Delete"), FixPanel), "DeleteButton");
     SkipButton = named(new QPushButton(QStringLiteral("Skip"), FixPanel), "SkipButton");
     Exitbutton = named(new QPushButton(QStringLiteral("Exit"), FixPanel), "Exitbutton");
+    DeleteButton->setToolTip(QStringLiteral("Moves the page to the deleted pages, from where it can be restored."));
+    for (QPushButton* b : {DeleteButton, SkipButton, Exitbutton}) commands->addWidget(b);
     BCodeBox = named(new QGroupBox(QStringLiteral("Specify Image Name"), FixPanel), "BCodeBox");
     newbarcode = named(new QComboBox(BCodeBox), "newbarcode");
     newbarcode->setEditable(true);
-    newbarcode->setMinimumWidth(160);
+    newbarcode->setMinimumWidth(120);
+    newbarcode->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     newbarcode->setInsertPolicy(QComboBox::NoInsert);
     AcceptBarcodeButton = named(new QPushButton(QStringLiteral("Accept"), BCodeBox), "AcceptBarcodeButton");
     EditListButton = named(new QPushButton(QStringLiteral("Edit List"), BCodeBox), "EditListButton");
-    auto* bc = new QHBoxLayout(BCodeBox);
-    bc->addWidget(newbarcode);
-    bc->addWidget(AcceptBarcodeButton);
-    bc->addWidget(EditListButton);
-    ProblemTypeLabel = named(new QLabel(FixPanel), "ProblemTypeLabel");
-    ProblemTypeLabel->setWordWrap(true);
-    ProblemTypeLabel->setMinimumWidth(160);
-    for (QWidget* w :
-         {static_cast<QWidget*>(DeleteButton), static_cast<QWidget*>(SkipButton), static_cast<QWidget*>(Exitbutton),
-          static_cast<QWidget*>(BCodeBox), static_cast<QWidget*>(ProblemTypeLabel)})
-        fix->addWidget(w);
-    fix->setStretchFactor(ProblemTypeLabel, 1);
+    auto* bc = new QGridLayout(BCodeBox);
+    bc->setContentsMargins(4, 2, 4, 2);
+    bc->addWidget(newbarcode, 0, 0, 1, 2);
+    bc->addWidget(AcceptBarcodeButton, 1, 0);
+    bc->addWidget(EditListButton, 1, 1);
+    // Where the operator is, why the page is here, what a name should look like and what was done.
+    auto* info = new QVBoxLayout;
+    info->setSpacing(0);
+    ProblemPositionLabel = named(new ElidedLabel(FixPanel), "ProblemPositionLabel");
+    QFont bold = ProblemPositionLabel->font();
+    bold.setBold(true);
+    ProblemPositionLabel->setFont(bold);
+    ProblemTypeLabel = named(new ElidedLabel(FixPanel), "ProblemTypeLabel");
+    NameHintLabel = named(new ElidedLabel(FixPanel), "NameHintLabel");
+    QPalette red = NameHintLabel->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    NameHintLabel->setPalette(red);
+    ProblemLogLabel = named(new ElidedLabel(FixPanel), "ProblemLogLabel");
+    for (ElidedLabel* l : {ProblemPositionLabel, ProblemTypeLabel, NameHintLabel, ProblemLogLabel}) {
+        // One line each, shortened to the width there is; the whole text is the tooltip.
+        l->setMinimumWidth(120);
+        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        info->addWidget(l);
+    }
+    info->addStretch(1);
+    fix->addLayout(commands);
+    fix->addWidget(BCodeBox, 1);
+    fix->addLayout(info, 2);
     FixPanel->hide();
     // In the problem view the fix panel takes the whole width the button and drive panels leave.
     top->addWidget(FixPanel, 1);
@@ -194,7 +219,12 @@ void TMainForm::buildCentre() {
     big.setPointSize(14);
     ScannerDocLabel->setFont(big);
     ScannerDocLabel->setGeometry(235, 15, 400, 314);
-    CurrentScannerBox->setMinimumSize(240, 340);
+    DecodeProgressLabel = named(new QLabel(CurrentScannerBox), "DecodeProgressLabel");
+    DecodeProgressBar = named(new QProgressBar(CurrentScannerBox), "DecodeProgressBar");
+    DecodeProgressLabel->hide();
+    DecodeProgressBar->hide();
+    // Small enough for the window's smallest size with the log below it; the contents follow its size.
+    CurrentScannerBox->setMinimumSize(240, 200);
     row->addWidget(CurrentScannerBox, 1);
 
     StatusGroupBox = named(new QGroupBox(QStringLiteral("Image Progress"), ProgressPanel), "StatusGroupBox");

@@ -10,15 +10,19 @@
 #include "gui/widgets/ClickableLabel.h"
 #include "gui/widgets/DocumentImageToolbar.h"
 #include "gui/widgets/DocumentImageView.h"
+#include "gui/widgets/ElidedLabel.h"
 #include "gui/widgets/PageImageDisplay.h"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QToolButton>
@@ -90,7 +94,12 @@ void TMainForm::fillImagePanel(bool fill) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == CurrentScannerBox && event->type() == QEvent::Resize && imageFillsPanel()) fillImagePanel(true);
+    if (watched == CurrentScannerBox && event->type() == QEvent::Resize) {
+        if (imageFillsPanel())
+            fillImagePanel(true);
+        else
+            placeBatchContents();
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -98,6 +107,8 @@ void TMainForm::ShowProblemView() {
     LogList->hide();
     LogViewSplitter->handle(1)->hide();
     ScannerDocLabel->hide();
+    DecodeProgressLabel->hide();
+    DecodeProgressBar->hide();
     StatusGroupBox->hide();
     ButtonPanel->hide();
     DrvStatPanel->hide();
@@ -106,6 +117,8 @@ void TMainForm::ShowProblemView() {
     DecodeDocToolBar->action(Tool::Magnify)->setChecked(false);
     DecodeImageDoc->setMagnified(false);
     DecodeDocToolBar->show();
+    // The fix panel takes the whole width the hidden button and drive panels leave.
+    if (auto* top = qobject_cast<QBoxLayout*>(TopPanel->layout())) top->setStretch(1, 0);
     FixPanel->show();
     CurrentScannerBox->setTitle(QStringLiteral("Problem Image"));
     fillImagePanel(true);
@@ -128,7 +141,16 @@ void TMainForm::renderProblem() {
     const int index = newbarcode->findText(m_problems->newbarcodeText);
     newbarcode->setCurrentIndex(index);
     if (index < 0) newbarcode->setEditText(m_problems->newbarcodeText);
-    ProblemTypeLabel->setText(m_problems->ProblemTypeLabel);
+    renderProblemInfo();
+}
+
+void TMainForm::renderProblemInfo() {
+    if (!ProblemPositionLabel) return;
+    ProblemPositionLabel->setFullText(m_problems ? m_problems->positionText() : QString());
+    ProblemTypeLabel->setFullText(m_problems ? m_problems->ProblemTypeLabel : QString());
+    NameHintLabel->setFullText(m_problems ? m_problems->NameHint : QString());
+    NameHintLabel->setVisible(m_problems && !m_problems->NameHint.isEmpty());
+    ProblemLogLabel->setFullText(m_problemLogLine);
 }
 
 void TMainForm::syncNameBox() {
@@ -188,6 +210,10 @@ void TMainForm::callReviewMode() {
     DecodeDocToolBar->action(Tool::Magnify)->setChecked(false);
     DecodeImageDoc->setMagnified(false);
     DecodeDocToolBar->show();
+    // The page takes the whole group: the batch summary and progress would only lie under it.
+    ScannerDocLabel->hide();
+    DecodeProgressLabel->hide();
+    DecodeProgressBar->hide();
     fillImagePanel(true);
     const int bitmapWidth = DecodeImageDoc->image().width();
     if (bitmapWidth > 0) {
@@ -198,6 +224,19 @@ void TMainForm::callReviewMode() {
                                                     QStringLiteral("/") + QString::number(bitmapWidth));
     }
     ReviewLastBatch1->setText(QStringLiteral("Cancel &Review"));
+    renderReviewPosition();
+}
+
+void TMainForm::renderReviewPosition() {
+    const QString caption = QStringLiteral("Last Scan Batch");
+    if (!imageFillsPanel() || !FixPanel->isHidden() || DecodeImageDoc->file().isEmpty()) {
+        if (FixPanel->isHidden()) CurrentScannerBox->setTitle(caption);
+        return;
+    }
+    CurrentScannerBox->setTitle(caption + QStringLiteral(": page %1 of %2 (%3)")
+                                              .arg(DecodeImageDoc->currentPage() + 1)
+                                              .arg(DecodeImageDoc->pageCount())
+                                              .arg(QFileInfo(DecodeImageDoc->file()).fileName()));
 }
 
 void TMainForm::DecodeDocToolBarAction(int button) {
@@ -261,6 +300,8 @@ void TMainForm::DecodeDocToolBarAction(int button) {
     default:
         break;
     }
+    if (button == Tool::FirstPage || button == Tool::PriorPage || button == Tool::NextPage || button == Tool::LastPage)
+        renderReviewPosition();
 }
 
 void TMainForm::ZoomProblemImage(int step) {

@@ -133,8 +133,17 @@ void DocumentImageView::render() {
         return;
     }
     const QSize size = (m_image.size() * m_scale / 100).expandedTo(QSize(1, 1));
-    m_label->setPixmap(QPixmap::fromImage(m_image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    // A 1-bit or palette page is scaled in full colour so that the smoothing averages into grey:
+    // thin lines of a page shown smaller than its pixels stay visible instead of dropping out.
+    const bool indexed = m_image.format() == QImage::Format_Mono || m_image.format() == QImage::Format_MonoLSB ||
+                         m_image.format() == QImage::Format_Indexed8;
+    const QImage source = indexed ? m_image.convertToFormat(QImage::Format_RGB32) : m_image;
+    m_label->setPixmap(QPixmap::fromImage(source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
     m_label->resize(size);
+}
+
+QImage DocumentImageView::shownImage() const {
+    return m_label->pixmap().toImage();
 }
 
 void DocumentImageView::mousePressEvent(QMouseEvent* e) {

@@ -34,6 +34,8 @@ public:
     // Shows an image that belongs to no file.
     void setImage(const QImage& image);
     const QImage& image() const { return m_image; }
+    // The picture as it is on the screen, at its scale.
+    QImage shownImage() const;
     // Turns the picture shown (not the file) clockwise by a multiple of 90 degrees.
     void turnPicture(int degrees);
 

@@ -91,7 +91,10 @@ TEST(SetupLine, ModesFormatsAndSwitches) {
         EXPECT_TRUE(s.ui.ServerGroupVisible);
         EXPECT_EQ(s.setup().ColourDepth, 8);
         EXPECT_FALSE(s.setup().ImagePerBarcode);
+        EXPECT_EQ(s.setup().DeletedProblemDays, 30);
     });
+    for (const auto& [line, days] : {std::pair{"26|d|60", 60}, {"26|d|-5", 0}, {"26|d|many", 30}})
+        Expect({line}, [days = days](const Station& s) { EXPECT_EQ(s.setup().DeletedProblemDays, days); });
     Expect({"16|m|CDSERVER", "16|m|LOCAL", "17|f|TIFF4", "17|f|GIF", "22|l|no", "25|i|yes"}, [](const Station& s) {
         EXPECT_EQ(s.setup().SetupInfo.StationMode, ModeCDServer) << "an unknown mode leaves the last one";
         EXPECT_EQ(s.setup().SetupInfo.ImageFormat, 2);

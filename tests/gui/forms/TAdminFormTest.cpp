@@ -5,6 +5,7 @@
 #include "core/admin/QueryConsole.h"
 #include "core/db/TImageDataModule.h"
 #include "core/store/ZipMedia.h"
+#include "gui/Screenshot.h"
 #include "gui/forms/TImgViewForm.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
 #include "platform/openssl/OpenSslSmime.h"
@@ -99,14 +100,7 @@ struct AdminRig {
     QString log() const { return ts.station.eventLog().lines().join('\n'); }
 };
 
-// With KESTROVA_SCREENSHOT_DIR set, a window is written there as a picture for reviewers
-// (scripts/admin-screenshots).
-void Screenshot(QWidget& window, const char* name) {
-    const QString dir = qEnvironmentVariable("KESTROVA_SCREENSHOT_DIR");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    window.grab().save(dir + QLatin1Char('/') + QString::fromLatin1(name));
-}
+using guitest::Screenshot;
 
 void KeyClick(QWidget* widget, int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);

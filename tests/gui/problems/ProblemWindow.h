@@ -2,6 +2,7 @@
 
 #include "core/scan/ProblemResolution.h"
 #include "gui/forms/TMainForm.h"
+#include "gui/widgets/ElidedLabel.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
 #include "support/TempStation.h"
 

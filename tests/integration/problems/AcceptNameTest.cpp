@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace kestrova;
@@ -83,7 +84,8 @@ TEST(ProblemResolution, TypedNamesAreFiledOnlyWhenValidAndWithinTheLengthBounds)
             EXPECT_EQ(rig.problems().size(), 2);
             EXPECT_EQ(rig.resolution.currentFile(), problem);
         }
-        EXPECT_TRUE(rig.log().isEmpty()) << Joined(rig.log());
+        // A page filed says so, and nothing else is logged.
+        EXPECT_TRUE(rig.log().filter(QRegularExpression("^(?!Problem page )")).isEmpty()) << Joined(rig.log());
     }
 }
 

@@ -113,7 +113,7 @@ TEST(ProblemResolution, ProblemPagesOfABatchAreShownInTurnAndFiledSkippedOrDelet
     EXPECT_EQ(rig.resolution.currentFile(), upsideDown);
     const qsizetype logged = rig.log().size();
     rig.resolution.DeleteButtonClick();
-    EXPECT_EQ(Joined(rig.logFrom(logged)), ("Deleted " + rig.problemsDir + upsideDown).toStdString());
+    EXPECT_EQ(rig.logFrom(logged).value(0).toStdString(), ("Deleted " + rig.problemsDir + upsideDown).toStdString());
     EXPECT_TRUE(rig.problems().isEmpty()) << Joined(rig.problems());
     EXPECT_EQ(rig.statusViews, 1);
     EXPECT_TRUE(rig.resolution.ProblemFiles.isEmpty());
