@@ -51,6 +51,8 @@ set(PLATFORM_SOURCES
     volumes/MountInfo.h
     volumes/SystemVolumes.cpp
     volumes/SystemVolumes.h
+    zip/DeflatedSource.cpp
+    zip/DeflatedSource.h
     zip/LibzipArchive.cpp
     zip/LibzipArchive.h
 )

@@ -1,5 +1,7 @@
 #include "platform/zip/LibzipArchive.h"
 
+#include "platform/zip/DeflatedSource.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -97,8 +99,12 @@ Status LibzipArchive::add(const QString& name, const QByteArray& data, const QDa
                                    .arg(name, m_path)
                                    .arg(level));
 
+    // Deflated entries are compressed here, once, and written by commit() as they are; stored
+    // entries are read from the kept buffer when the archive is written.
     const QByteArray kept = data;
-    zip_source_t* source = zip_source_buffer(m_zip, kept.constData(), static_cast<zip_uint64_t>(kept.size()), 0);
+    zip_source_t* source = level == 0
+                               ? zip_source_buffer(m_zip, kept.constData(), static_cast<zip_uint64_t>(kept.size()), 0)
+                               : DeflatedSource(m_zip, kept, level);
     if (!source) return failure(QStringLiteral("Cannot add \"%1\"").arg(name));
 
     const QByteArray utf8 = name.toUtf8();

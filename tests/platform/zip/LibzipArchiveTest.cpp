@@ -105,6 +105,20 @@ TEST_F(LibzipArchiveTest, AddedEntriesReadBackAfterCommitAndReopen) {
     EXPECT_EQ(system, ZIP_OPSYS_DOS);
     EXPECT_EQ(attributes, 0u);
     zip_discard(raw);
+
+    // An outside reader checks every entry's CRC and sees the level-9 entries marked as maximum
+    // compression, as unzip programs show them.
+    QProcess python;
+    python.start("python3", {"-c",
+                             "import sys, zipfile\n"
+                             "z = zipfile.ZipFile(sys.argv[1])\n"
+                             "assert z.testzip() is None\n"
+                             "print(','.join('%s:%d:%d' % (i.filename, i.compress_type, i.flag_bits & 6) "
+                             "for i in z.infolist()))",
+                             path});
+    ASSERT_TRUE(python.waitForFinished(30000));
+    EXPECT_EQ(python.readAllStandardOutput().trimmed(), "page1.tif:8:2,page2.bin:0:0,empty.txt:8:2")
+        << python.readAllStandardError().toStdString();
 }
 
 TEST_F(LibzipArchiveTest, SameNameReplacesInPlaceAndRemoveIgnoresCase) {
