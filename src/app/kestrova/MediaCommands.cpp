@@ -6,6 +6,7 @@
 #include "core/admin/FinaliseMedia.h"
 #include "core/admin/MediaTasks.h"
 #include "core/config/SetupInfo.h"
+#include "core/store/BackupFiles.h"
 #include "core/store/SignBackup.h"
 #include "core/store/ZipMedia.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
@@ -79,6 +80,10 @@ int Flush(const QStringList& given) {
     const LibzipFactory zipFactory;
     const ZipMedia zips(startup.station(), zipFactory);
     const CommitSummary summary = CommitWaitingZipFiles(startup.station(), zips);
+    if (summary.busy) {
+        Err(ZipFilesLock::BusyText);
+        return 3;
+    }
     Out(QStringLiteral("%1 zip files committed to media \"%2\", %3 left in the zip folder")
             .arg(summary.committed)
             .arg(startup.station().task().MediaLabel())

@@ -7,6 +7,7 @@
 #include "core/ports/Volumes.h"
 #include "core/station/ScreenCursors.h"
 #include "core/station/Station.h"
+#include "core/store/BackupFiles.h"
 #include "core/store/SignBackup.h"
 #include "core/store/SignedMessage.h"
 #include "core/store/ZipMedia.h"
@@ -136,6 +137,12 @@ void FinaliseMedia::run() {
         return;
     }
     m_station.task().setMediaLabel(MediaLabel);
+    // The run commits and may rebuild zip files: no backup pass may have them open meanwhile.
+    ZipFilesLock lock(setup.SetupInfo.Directories[SlotLocalImages]);
+    if (!lock.tryLock(ZipFilesLock::Wait)) {
+        prompter.message(Caption, ZipFilesLock::BusyText, MessageIcon::Error);
+        return;
+    }
     if (m_station.ui.ServerGroupVisible) {
         if (view.countAwaitingLIS) view.countAwaitingLIS();
         if (m_station.ui.SystemLabel != QLatin1String("0") &&
@@ -160,7 +167,7 @@ void FinaliseMedia::run() {
     if (view.stopMediaProcess) view.stopMediaProcess();
     setCaption(StopCaption);
     setEnabled(true);
-    CommitWaitingZipFiles(m_station, m_zips);
+    CommitWaitingZipFiles(m_station, m_zips, true);
 
     TImageDataModule* data = m_station.DataModule;
     if (!data) return;

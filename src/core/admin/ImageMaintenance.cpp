@@ -3,6 +3,7 @@
 #include "core/config/SetupFile.h"
 #include "core/db/TImageDataModule.h"
 #include "core/station/Station.h"
+#include "core/store/BackupFiles.h"
 #include "core/store/ZipMedia.h"
 #include "core/store/ZipNames.h"
 #include "core/util/DateTime.h"
@@ -114,6 +115,12 @@ bool ImageMaintenance::killrecord(const QString& entry, QString& error) {
     }
     if (!m_station.DataModule) {
         error = QStringLiteral("The image database is not available.");
+        return false;
+    }
+    // The image's zip file may be open in a backup pass, which would write the entry back.
+    ZipFilesLock lock(Dir(m_station, SlotLocalImages));
+    if (!lock.tryLock(ZipFilesLock::Wait)) {
+        error = ZipFilesLock::BusyText;
         return false;
     }
     const QString reqId = TextBefore(entry, QStringLiteral("~"));

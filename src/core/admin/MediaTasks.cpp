@@ -4,6 +4,7 @@
 #include "core/db/TImageDataModule.h"
 #include "core/station/ScreenCursors.h"
 #include "core/station/Station.h"
+#include "core/store/BackupFiles.h"
 #include "core/store/ZipMedia.h"
 #include "core/store/ZipNames.h"
 #include "core/util/DateTime.h"
@@ -26,10 +27,16 @@ void Reset(DataQuery& q, const QString& statement) {
 
 } // namespace
 
-CommitSummary CommitWaitingZipFiles(Station& station, const ZipMedia& zips) {
+CommitSummary CommitWaitingZipFiles(Station& station, const ZipMedia& zips, bool lockHeld) {
     CommitSummary summary;
     TImageDataModule* data = station.DataModule;
     if (!data) return summary;
+    ZipFilesLock lock(station.setup().SetupInfo.Directories[SlotLocalImages]);
+    if (!lockHeld && !lock.tryLock(ZipFilesLock::Wait)) {
+        station.LogEvent(ZipFilesLock::BusyText);
+        summary.busy = true;
+        return summary;
+    }
     DataQuery& list = data->AdminQuery;
     Reset(list, QStringLiteral("select distinct zipname from imagedata where cdlabel is null and zipname is not null"));
     const bool opened = list.prepare() && list.open();

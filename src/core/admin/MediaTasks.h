@@ -14,6 +14,7 @@ class ZipMedia;
 struct CommitSummary {
     int committed = 0; // zip files moved onto the backup destination and their rows labelled
     int failed = 0;    // zip files left in the zip folder (an event log line each)
+    bool busy = false; // a backup pass held the zip files: nothing was done (an event log line)
 };
 
 // Moves every zip file that still waits in the zip folder (a zip name on rows without a media
@@ -21,7 +22,8 @@ struct CommitSummary {
 // rows the current media label, one write time per zip file and SentToSystem false. A zip file that
 // cannot be moved keeps its rows unlabelled and is tried again next time. Runs on the data module's
 // AdminQuery and BackupImageWriteQuery.
-CommitSummary CommitWaitingZipFiles(Station& station, const ZipMedia& zips);
+// Takes the zip files' lock (ZipFilesLock) for the run, unless the caller holds it already.
+CommitSummary CommitWaitingZipFiles(Station& station, const ZipMedia& zips, bool lockHeld = false);
 
 // How an archive run of the image database ended.
 struct ArchiveOutcome {

@@ -3,8 +3,11 @@
 #include "core/store/ConvertJournal.h"
 #include "core/store/ImageExtensions.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QStringList>
 
 #include <cerrno>
@@ -12,6 +15,24 @@
 #include <unistd.h>
 
 namespace kestrova {
+
+ZipFilesLock::ZipFilesLock(const QString& localDir) {
+    // Without a local images directory there are neither zip files nor passes to keep apart.
+    if (localDir.isEmpty() || !QFileInfo(localDir).isDir()) return;
+    m_lock = std::make_unique<QLockFile>(QDir(localDir).filePath(QStringLiteral(".kestrova-backup.lock")));
+    m_lock->setStaleLockTime(0);
+}
+
+ZipFilesLock::~ZipFilesLock() = default;
+
+bool ZipFilesLock::tryLock(int waitMs) {
+    if (!m_lock || m_lock->tryLock(0)) return true;
+    qint64 pid = 0;
+    QString host;
+    QString app;
+    if (m_lock->getLockInfo(&pid, &host, &app) && pid == QCoreApplication::applicationPid()) return false;
+    return waitMs > 0 && m_lock->tryLock(waitMs);
+}
 
 BackupJournal::BackupJournal(const QString& localDir) : m_path(localDir + QStringLiteral(".kestrova-backup")) {}
 

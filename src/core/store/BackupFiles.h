@@ -2,6 +2,9 @@
 
 #include <QList>
 #include <QString>
+#include <memory>
+
+class QLockFile;
 
 namespace kestrova {
 
@@ -34,6 +37,33 @@ public:
 private:
     QString m_path;
     QList<BackupEntry> m_entries;
+};
+
+// The station's zip files have one writer at a time. The backup pass holds this lock for the whole
+// pass, while it keeps its zip files open; whatever else changes them (deleting an image's entry,
+// committing the waiting zip files, rebuilding a zip file) takes it for as long as it does. The
+// lock is the file ".kestrova-backup.lock" in the local images directory, so it holds between the
+// workstation and the command-line programs of one station. A lock of a process that has ended is
+// taken over.
+class ZipFilesLock {
+public:
+    explicit ZipFilesLock(const QString& localDir);
+    ~ZipFilesLock();
+    ZipFilesLock(const ZipFilesLock&) = delete;
+    ZipFilesLock& operator=(const ZipFilesLock&) = delete;
+
+    // True when held. Another process's pass is waited for up to waitMs; a holder in this process
+    // (a pass letting the user interface have its turn) is not, as it cannot end meanwhile.
+    bool tryLock(int waitMs = 0);
+
+    // How long the operator's tasks wait for a pass of another process, in milliseconds.
+    static constexpr int Wait = 15000;
+    // What an operator is told when the lock is held elsewhere.
+    static inline const QString BusyText =
+        QStringLiteral("The backup process is writing the zip files; try again when it has finished.");
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
 };
 
 // Copies source to target (replacing it) and forces the bytes to the disk. Empty, or why not.

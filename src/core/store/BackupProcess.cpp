@@ -15,7 +15,6 @@
 #include "core/util/FileUtil.h"
 
 #include <QFileInfo>
-#include <QLockFile>
 #include <QThread>
 
 namespace kestrova {
@@ -151,9 +150,8 @@ bool BackupProcess::BackupStoredImages() {
     // One pass at a time per station: the workstation's timer and a command-line pass never
     // archive the same row.
     m_journal = std::make_unique<BackupJournal>(localDir);
-    QLockFile lock(m_journal->path() + QStringLiteral(".lock"));
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(0)) {
+    ZipFilesLock lock(localDir);
+    if (!lock.tryLock()) {
         m_station.LogEvent(QStringLiteral("Another backup process of this station is running; this pass ends."));
         m_summary.notRun = true;
         return false;
@@ -211,7 +209,7 @@ bool BackupProcess::BackupStoredImages() {
             q.next();
             // The batch is written and recorded before the user interface gets its turn.
             const bool turn = m_iterations % 10 == 0;
-            if (!remote && (turn || m_batchEnds || m_batch.size() >= BatchRows)) finishBatch();
+            if (!remote && (m_batchEnds || m_batch.size() >= BatchRows)) finishBatch();
             if (turn) m_station.processMessages();
         }
     }

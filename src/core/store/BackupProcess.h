@@ -33,10 +33,12 @@ struct BackupSummary {
 // that is complete moves onto the media and its rows get their write time and media label.
 // Reports through the event log only.
 //
-// Zip modes work in batches of up to ten rows (the rows between two turns of the user interface,
-// or up to the row that completes a zip file): the zip files stay open while the batch's images
-// go in and are written once at the end of the batch; then the batch's rows get their zip names
-// in one transaction. A row is given a zip name only once the zip file on disk holds its image.
+// Zip modes work in batches: the rows of the pass, or those up to the row that completes a zip
+// file. The zip files stay open while the batch's images go in and are written once at the end of
+// the batch; then the batch's rows get their zip names in one transaction. A row is given a zip
+// name only once the zip file on disk holds its image. The pass holds the station's zip files'
+// lock (ZipFilesLock) throughout, so the operator's changes to zip files wait for its end, also
+// when the user interface has its turn in the middle of the pass.
 //
 // A pass can be killed at any point. Each row of the batch is written down before its image goes
 // in (the file ".kestrova-backup" in the local images directory), and the next pass settles them
@@ -49,7 +51,7 @@ public:
     static constexpr int RowLimit = 50;
 
     // Rows of a batch: the zip files are written and the rows recorded at least this often.
-    static constexpr int BatchRows = 10;
+    static constexpr int BatchRows = RowLimit;
 
     BackupProcess(Station& station, const ZipMedia& zips, SignedImageArchive& archive, const Volumes& volumes,
                   Beeper& beeper);

@@ -104,8 +104,7 @@ BackupProcess::Step BackupProcess::zipRow(Row& row) {
 
 void BackupProcess::finishBatch() {
     m_batchEnds = false;
-    // The next batch opens its zip files afresh: between batches the user interface has its turn,
-    // and an operator may change them (delete an image, commit the waiting zip files).
+    // The next batch opens its zip files afresh, from what is on disk.
     struct Reopen {
         BackupProcess& pass;
         ~Reopen() { pass.m_session = std::make_unique<ZipSession>(pass.m_zips); }

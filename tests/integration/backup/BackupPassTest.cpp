@@ -1,8 +1,11 @@
 // The backup pass on real zip files and a real image database, in zip and remote modes.
 #include "BackupRig.h"
 
+#include "core/admin/ImageMaintenance.h"
+#include "core/admin/MediaTasks.h"
 #include "core/config/SetupInfo.h"
 #include "core/station/ScreenCursors.h"
+#include "core/store/BackupFiles.h"
 #include "core/store/ZipNames.h"
 #include "platform/volumes/SystemVolumes.h"
 
@@ -325,6 +328,39 @@ TEST(BackupPass, BackupStopEndsThePassAfterTheCurrentRow) {
     EXPECT_EQ(pumped, 1);
     EXPECT_EQ(rig.backup.lastSummary().iterations, 10);
     EXPECT_FALSE(rig.backup.MorePending);
+}
+
+TEST(BackupPass, TheOperatorsChangesToZipFilesWaitForThePassToEnd) {
+    BackupRig rig;
+    rig.addRows(30);
+    ImageMaintenance maintenance(rig.station, rig.media);
+    const QString first = rig.backupRows().first().key + ".tif";
+    int turns = 0;
+    rig.station.setMessagePump([&] {
+        if (++turns > 1) return;
+        // The pass has its zip file open with ten images in it, none written yet.
+        const CommitSummary commit = CommitWaitingZipFiles(rig.station, rig.media);
+        EXPECT_TRUE(commit.busy);
+        EXPECT_EQ(commit.committed + commit.failed, 0);
+        QString error;
+        EXPECT_FALSE(maintenance.killrecord(first, error));
+        EXPECT_EQ(error, ZipFilesLock::BusyText);
+        EXPECT_TRUE(rig.row(1).ZipName.isEmpty()) << "rows are recorded once their zip file is written";
+    });
+    rig.backup.BackupStoredImages();
+    EXPECT_EQ(turns, 3);
+    EXPECT_EQ(rig.log(), QStringList{ZipFilesLock::BusyText});
+    const QString name = rig.row(1).ZipName;
+    ASSERT_FALSE(name.isEmpty());
+    EXPECT_EQ(rig.entries(rig.zipFolder() + name + ".zip").size(), 30);
+    for (const BackupRow& r : rig.backupRows()) EXPECT_EQ(r.ZipName, name) << r.SeqNumber;
+
+    // After the pass the same tasks go ahead.
+    QString error;
+    EXPECT_TRUE(maintenance.killrecord(first, error)) << error.toStdString();
+    EXPECT_EQ(rig.entries(rig.zipFolder() + name + ".zip").size(), 29);
+    EXPECT_EQ(CommitWaitingZipFiles(rig.station, rig.media).committed, 1);
+    EXPECT_EQ(rig.entries(rig.backupDir + "12/" + name + ".zip").size(), 29);
 }
 
 namespace {
