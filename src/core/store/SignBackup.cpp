@@ -75,7 +75,7 @@ Result<QByteArray> SignedImageArchive::SignedMessageFor(const QString& key, cons
         return R::failure(QStringLiteral("Unable to open exclusive access to ") + key + ext + QLatin1Char(' ') +
                           file.errorString());
     ImageMessage m;
-    m.wrappedBase64 = WrapLines(EncodeBase64(file), Base64LineWidth);
+    m.wrappedBase64 = WrapLines(file.readAll().toBase64(), Base64LineWidth);
     file.close();
 
     m.key = key;

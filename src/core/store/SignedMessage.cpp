@@ -50,7 +50,7 @@ QByteArray ImageMessageHeaders(const ImageMessage& m) {
 QByteArray ImageMessageBody(const ImageMessage& m) {
     const QString boundary = MessageBoundary(m.scanText);
     const QString subject = RemoveChars(m.cert.CertSubject, QStringLiteral("\r\n"));
-    const QString lines[] = {
+    const QString before[] = {
         QStringLiteral("This is a multi-part message in MIME format."),
         QString(),
         QStringLiteral("--") + boundary,
@@ -77,16 +77,36 @@ QByteArray ImageMessageBody(const ImageMessage& m) {
         QStringLiteral("Content-Transfer-Encoding: base64"),
         QStringLiteral("Content-Disposition: attachment; filename=") + Quoted(m.key + QStringLiteral(".tif")),
         QString(),
-        m.wrappedBase64, // a wrapped text of whole lines already ends with CR LF: one more empty line
+    };
+    // After the image's text a line end, and for a wrapped text of whole lines (which already
+    // ends with CR LF) thereby one more empty line; then an empty line and the closing boundary.
+    const QString after[] = {
         QString(),
         QStringLiteral("--") + boundary + QStringLiteral("--"),
     };
-    QString text;
-    for (const QString& line : lines) text += line + Crlf;
-    return text.toLatin1();
+    // Built as bytes: the image's text is most of the body and is copied once.
+    qsizetype size = m.wrappedBase64.size() + 2;
+    for (const QString& line : before) size += line.size() + 2;
+    for (const QString& line : after) size += line.size() + 2;
+    QByteArray text;
+    text.reserve(size);
+    const auto add = [&text](const QString& line) {
+        text += line.toLatin1();
+        text += "\r\n";
+    };
+    for (const QString& line : before) add(line);
+    text += m.wrappedBase64;
+    text += "\r\n";
+    for (const QString& line : after) add(line);
+    return text;
 }
 
 QByteArray NormaliseLineEnds(const QByteArray& text) {
+    // Text whose every line already ends with CR LF is given back as it is.
+    bool bare = text.isEmpty() || !text.endsWith('\n');
+    for (qsizetype at = text.indexOf('\n'); !bare && at >= 0; at = text.indexOf('\n', at + 1))
+        bare = at == 0 || text.at(at - 1) != '\r';
+    if (!bare) return text;
     QByteArray out;
     out.reserve(text.size() + text.size() / 64 + 2);
     qsizetype start = 0;

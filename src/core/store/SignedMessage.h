@@ -20,7 +20,7 @@ struct ImageMessage {
     QString seqText;     // sequence number
     QString zipFileName; // file name of the zip file
     CertificateDetails cert;
-    QString wrappedBase64; // the image's base64 text wrapped at 72
+    QByteArray wrappedBase64; // the image's base64 text wrapped at 72
 };
 
 // A date and time as the messages write it: "ddd, dd MMM yyyy hh:mm:ss" with the locale's names.

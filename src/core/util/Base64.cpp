@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFileDevice>
+#include <algorithm>
 
 namespace kestrova {
 namespace {
@@ -34,10 +35,23 @@ QString WrapLines(const QString& text, int width) {
     if (width < 1) return text;
     QString out;
     out.reserve(text.size() + (text.size() / width + 1) * 2);
+    const QStringView all(text);
     for (qsizetype at = 0; at < text.size(); at += width) {
-        const QString line = text.mid(at, width);
+        const QStringView line = all.mid(at, width);
         out += line;
         if (line.size() == width) out += QLatin1String("\r\n");
+    }
+    return out;
+}
+
+QByteArray WrapLines(const QByteArray& text, int width) {
+    if (width < 1) return text;
+    QByteArray out;
+    out.reserve(text.size() + (text.size() / width + 1) * 2);
+    for (qsizetype at = 0; at < text.size(); at += width) {
+        const qsizetype length = std::min<qsizetype>(width, text.size() - at);
+        out.append(text.constData() + at, length);
+        if (length == width) out.append("\r\n", 2);
     }
     return out;
 }

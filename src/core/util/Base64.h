@@ -15,6 +15,8 @@ QString EncodeBase64(const QByteArray& bytes);
 // CR LF after every width characters; a shorter last line has none. Empty text stays empty;
 // a width below 1 leaves the text as it is.
 QString WrapLines(const QString& text, int width);
+// The same for text held as bytes (base64 text is ASCII).
+QByteArray WrapLines(const QByteArray& text, int width);
 
 // Decodes text (line breaks and blanks must be removed first) in groups of four characters.
 // "=" and characters outside the alphabet count as 0 bits; a group yields 3 bytes, fewer when it

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <algorithm>
 
 #include <openssl/bio.h>
 #include <openssl/bn.h>
@@ -302,7 +303,9 @@ Result<QByteArray> OpenSslSmime::sign(const QString& store, const QByteArray& ce
     if (!signer->key) return R::failure(signer->keyProblem);
 
     ERR_clear_error();
-    QByteArray content = headers;
+    QByteArray content;
+    content.reserve(headers.size() + 2 + body.size());
+    content += headers;
     content += "\r\n";
     content += body;
     BioPtr in = MemoryBio(content);
@@ -328,7 +331,11 @@ Result<QByteArray> OpenSslSmime::sign(const QString& store, const QByteArray& ce
                "Content-Transfer-Encoding: base64\r\n"
                "\r\n";
     const QByteArray encoded = BioBytes(der.get()).toBase64();
-    for (qsizetype i = 0; i < encoded.size(); i += 64) message += encoded.mid(i, 64) + "\r\n";
+    message.reserve(message.size() + encoded.size() + (encoded.size() / 64 + 1) * 2);
+    for (qsizetype i = 0; i < encoded.size(); i += 64) {
+        message.append(encoded.constData() + i, std::min<qsizetype>(64, encoded.size() - i));
+        message += "\r\n";
+    }
     return R::success(std::move(message));
 }
 

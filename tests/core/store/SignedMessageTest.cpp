@@ -19,7 +19,7 @@ ImageMessage Sample(const QByteArray& image, const QString& ext) {
     m.zipFileName = QStringLiteral("12~09-11-17 143015 123.zip");
     m.cert = {QStringLiteral("1A2B3C4D"), QStringLiteral("CN=Lab Test CA"), QStringLiteral("CN=Station S1,\r\nO=Lab\n"),
               QStringLiteral("30 November 2009 12:00:00")};
-    m.wrappedBase64 = WrapLines(EncodeBase64(image), 72);
+    m.wrappedBase64 = WrapLines(EncodeBase64(image), 72).toLatin1();
     return m;
 }
 

@@ -41,9 +41,15 @@ TEST(Base64, WrapLinesBreaksAfterEveryFullLine) {
     EXPECT_EQ(WrapLines(text150, 72), QString(72, 'A') + "\r\n" + QString(72, 'A') + "\r\n" + QString(6, 'A'));
     EXPECT_EQ(WrapLines(QString(144, 'A'), 72), QString(72, 'A') + "\r\n" + QString(72, 'A') + "\r\n");
     EXPECT_EQ(WrapLines(QString(72, 'A'), 72), QString(72, 'A') + "\r\n"); // 54 bytes of image
-    EXPECT_EQ(WrapLines("abc", 72), "abc");
-    EXPECT_EQ(WrapLines("", 72), "");
-    EXPECT_EQ(WrapLines("abc", 0), "abc");
+    EXPECT_EQ(WrapLines(QString("abc"), 72), "abc");
+    EXPECT_EQ(WrapLines(QString(), 72), "");
+    EXPECT_EQ(WrapLines(QString("abc"), 0), "abc");
+    // Text held as bytes wraps the same.
+    for (const int length : {0, 3, 71, 72, 73, 144, 150})
+        for (const int width : {0, 72}) {
+            const QString text(length, 'B');
+            EXPECT_EQ(WrapLines(text.toLatin1(), width), WrapLines(text, width).toLatin1()) << length << " " << width;
+        }
 }
 
 TEST(Base64, DecodesGroupsOfFour) {
