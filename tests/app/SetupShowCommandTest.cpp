@@ -65,6 +65,29 @@ TEST(SetupShowCommand, PrintsTheSampleAsJson) {
     EXPECT_TRUE(globals["LocalImagesFlag"].toBool());
     EXPECT_EQ(globals["ProgramDir"].toString(), dir.path() + "/");
     EXPECT_EQ(json["ui"].toObject()["ProblemFilesDirectory"].toString(), dir.filePath("problems"));
+    EXPECT_EQ(globals["DeletedProblemDays"].toInt(-1), 30) << "no line 26: deleted problem pages are kept 30 days";
+}
+
+// Line 26: how many days a deleted problem page is kept; what cannot be read as days leaves 30.
+TEST(SetupShowCommand, ShowsTheDaysDeletedProblemPagesAreKept) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("problems");
+    const struct {
+        QByteArray line;
+        int days;
+    } cases[] = {
+        {"26|Deleted problem days|60", 60},
+        {"26|Deleted problem days|0|", 0},
+        {"26|Deleted problem days|-5|", 0},
+        {"26|Deleted problem days|two weeks|", 30},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line.toStdString());
+        Write(dir.filePath("kestrova.inf"), SampleWith(c.line + "\r\n"));
+        const CommandRun run = SetupShow(dir.path());
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.json()["globals"].toObject()["DeletedProblemDays"].toInt(-1), c.days);
+    }
 }
 
 TEST(SetupShowCommand, FailedChecksExitNonZeroWithTheStationsMessage) {

@@ -60,6 +60,7 @@ QJsonObject GlobalsToJson(const Station& st) {
             {QStringLiteral("StorageResolution"), st.setup().StorageResolution},
             {QStringLiteral("ColourDepth"), st.setup().ColourDepth},
             {QStringLiteral("ImagePerBarcode"), st.setup().ImagePerBarcode},
+            {QStringLiteral("DeletedProblemDays"), st.setup().DeletedProblemDays},
             {QStringLiteral("FileSecurityOn"), st.setup().FileSecurityOn},
             {QStringLiteral("SecurityDomain"), st.setup().SecurityDomain},
             {QStringLiteral("SigningOn"), st.setup().SigningOn},
