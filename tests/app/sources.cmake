@@ -2,6 +2,7 @@
 # removing a file.
 set(APP_TESTS_SOURCES
     AdminCommandsTest.cpp
+    CommandUsageTest.cpp
     ConvertCommandTest.cpp
     DbCommandTest.cpp
     DecodeBatchCommandTest.cpp

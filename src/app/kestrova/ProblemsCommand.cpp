@@ -156,7 +156,7 @@ int RestoreProblem(const QStringList& arguments) {
 }
 
 const CommandRegistration list{
-    {QStringLiteral("problems"), QStringLiteral("[--setup FILE]"),
+    {QStringLiteral("problems"), QStringLiteral("[--deleted] [--setup FILE]"),
      QStringLiteral("List the problem pages of the problems directory as the problem view shows them: number, file, "
                     "problem text and name candidates, separated by tabs (pages that cannot be loaded are logged). "
                     "With --deleted: the deleted pages still kept, with when they were deleted, the day they go and "

@@ -34,7 +34,16 @@ std::unique_ptr<Scanner> ChosenScanner(const QStringList& args, const Station& s
     return scanner;
 }
 
+const QString Usage = QStringLiteral("[--device NAME | --folder DIR]");
+
 int Scan(const QStringList& args) {
+    const bool knownArgs =
+        args.isEmpty() ||
+        (args.size() == 2 && (args[0] == QLatin1String("--folder") || args[0] == QLatin1String("--device")));
+    if (!knownArgs) {
+        Err(QStringLiteral("usage: kestrova scan ") + Usage);
+        return 2;
+    }
     ConsolePrompter prompter;
     StationStartup startup(prompter);
     startup.echoLog(Out);
@@ -43,10 +52,7 @@ int Scan(const QStringList& args) {
 
     LeptonicaImageCodec codec;
     std::unique_ptr<Scanner> scanner = ChosenScanner(args, station, codec);
-    if (!scanner) {
-        Err(QStringLiteral("usage: kestrova scan [--device NAME | --folder DIR]"));
-        return 2;
-    }
+    if (!scanner) return 1; // the station's scanner could not be made; the reason is printed
     Out(QStringLiteral("Scanning from ") + scanner->description());
     ScanControl control(station, *scanner, codec);
     // This command only scans: the batch waits in the image-set file for kestrova decode-batch.
@@ -73,7 +79,7 @@ int Scan(const QStringList& args) {
 }
 
 const CommandRegistration registration{
-    {QStringLiteral("scan"), QStringLiteral("[--device NAME | --folder DIR]"),
+    {QStringLiteral("scan"), Usage,
      QStringLiteral("Scan one batch into the station's image-set file with the current settings: from the source "
                     "scanner.conf names, a SANE device, or a folder of page images; exits 1 when nothing was "
                     "scanned."),

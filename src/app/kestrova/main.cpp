@@ -28,7 +28,10 @@ void PrintHelp() {
                        "  --version\n      Print the version and exit.\n\nCommands:"));
     auto commands = Commands();
     std::sort(commands.begin(), commands.end(), [](auto& a, auto& b) { return a.name < b.name; });
-    for (const Command& c : commands) Out(QStringLiteral("  %1 %2\n      %3").arg(c.name, c.usage, c.summary));
+    for (const Command& c : commands) {
+        const QString call = c.usage.isEmpty() ? c.name : c.name + QLatin1Char(' ') + c.usage;
+        Out(QStringLiteral("  %1\n      %2").arg(call, c.summary));
+    }
 }
 
 } // namespace
