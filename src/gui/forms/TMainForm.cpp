@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -28,9 +29,14 @@
 
 namespace kestrova {
 
+namespace {
+// The window's own smallest size; the shown view may need more.
+constexpr QSize SmallestSize(510, 450);
+} // namespace
+
 TMainForm::TMainForm(Station& station, QWidget* parent) : QMainWindow(parent), m_station(station) {
     setObjectName(QStringLiteral("MainForm"));
-    setMinimumSize(510, 450);
+    setMinimumSize(SmallestSize);
     buildMenus();
     buildTopPanel();
     buildCentre();
@@ -41,6 +47,11 @@ TMainForm::TMainForm(Station& station, QWidget* parent) : QMainWindow(parent), m
     layout->addWidget(TopPanel);
     layout->addWidget(LogViewSplitter, 1);
     setCentralWidget(body);
+    // Never narrower than the status view's controls with their captions need, and with room for
+    // the image toolbar that the problem view and the review show above the page.
+    const QSize smallest(body->minimumSizeHint().width(),
+                         SmallestSize.height() + DecodeDocToolBar->sizeHint().height());
+    setMinimumSize(smallest.expandedTo(SmallestSize));
     connectLog();
     connectProblemView();
 

@@ -18,6 +18,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kestrova {
 
@@ -60,7 +61,7 @@ QGroupBox* counter(QWidget* parent, const char* group, const char* label, const 
     out->setFont(f);
     out->setAlignment(Qt::AlignCenter);
     auto* l = new QVBoxLayout(box);
-    l->setContentsMargins(4, 2, 4, 2);
+    l->setContentsMargins(4, 0, 4, 0);
     l->addWidget(out);
     return box;
 }
@@ -136,7 +137,8 @@ void TMainForm::buildTopPanel() {
         l->setContentsMargins(4, 0, 4, 2);
         for (QObject* c : g->children())
             if (auto* w = qobject_cast<QWidget*>(c)) l->addWidget(w);
-        g->setMinimumWidth(100);
+        // At least as wide as its title.
+        g->setMinimumWidth(std::max(100, g->minimumSizeHint().width()));
     }
     drv->addWidget(title, 0, 0, 1, 2);
     drv->addWidget(SignIcon, 0, 2);
@@ -229,6 +231,9 @@ void TMainForm::buildCentre() {
 
     StatusGroupBox = named(new QGroupBox(QStringLiteral("Image Progress"), ProgressPanel), "StatusGroupBox");
     auto* counters = new QVBoxLayout(StatusGroupBox);
+    // Close together, so that all five fit above the log at the window's smallest height.
+    counters->setContentsMargins(4, 2, 4, 2);
+    counters->setSpacing(0);
     counters->addWidget(counter(StatusGroupBox, "ScannedGrp", "ScannedWaitingLabel", QStringLiteral("Images Scanned "),
                                 ScannedWaitingLabel));
     ScannedGrp = static_cast<QGroupBox*>(ScannedWaitingLabel->parentWidget());
