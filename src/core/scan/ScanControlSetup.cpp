@@ -11,7 +11,9 @@ namespace {
 
 // The section a "[name]" line starts, or nothing when the line is not a section line.
 bool SectionOf(const QString& line, QString& section) {
-    const QString t = line.trimmed();
+    QString t = line.trimmed();
+    // A comment may follow the section's name ("[sane]   # what the scanner dialogs write").
+    if (t.startsWith(QLatin1Char('['))) t = t.section(QLatin1Char('#'), 0, 0).trimmed();
     if (!t.startsWith(QLatin1Char('[')) || !t.endsWith(QLatin1Char(']'))) return false;
     section = t.mid(1, t.size() - 2).trimmed();
     return true;

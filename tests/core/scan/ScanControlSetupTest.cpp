@@ -41,6 +41,32 @@ TEST(ScannerConf, ReadsKeysAndSectionsAndWritesBackOnlyWhatChanged) {
                              "resolution = 200\n[extra]\nkey = x\n");
 }
 
+// Comments after values and after a section's name, as the README's example has them.
+TEST(ScannerConf, CommentsFollowValuesAndSectionNames) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("scanner.conf"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("source = sane              # sane (default) or folder\n"
+                "device = fujitsu:fi-7160   # SANE device\n"
+                "[sane]                     # \"Set Size and Scan\" writes the first four\n"
+                "source = ADF Front\n"
+                "page-size = A4             # A4, A5, Letter, Legal or Full area\n");
+    }
+    ScannerConf conf;
+    ASSERT_TRUE(conf.load(path));
+    EXPECT_EQ(conf.source(), "sane");
+    EXPECT_EQ(conf.value("device"), "fujitsu:fi-7160");
+    EXPECT_EQ(conf.value("sane/source"), "ADF Front");
+    EXPECT_EQ(conf.value("sane/page-size"), "A4");
+    conf.setValue("sane/mode", "Lineart");
+    ASSERT_TRUE(conf.save());
+    ASSERT_TRUE(conf.load(path));
+    EXPECT_EQ(conf.value("sane/mode"), "Lineart");
+    EXPECT_EQ(ReadAll(path).count("[sane]"), 1) << "the commented section is the one written to";
+}
+
 TEST(ScannerConf, AMissingFileIsTheDefaultStationAndAnUnwritableOneSaysWhy) {
     QTemporaryDir dir;
     ScannerConf conf;
