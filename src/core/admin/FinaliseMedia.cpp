@@ -143,6 +143,8 @@ void FinaliseMedia::run() {
         prompter.message(Caption, ZipFilesLock::BusyText, MessageIcon::Error);
         return;
     }
+    // A run cut short may have left a rebuilt zip file behind; nothing else would ever remove it.
+    m_archive.RemoveRebuildLeftovers();
     if (m_station.ui.ServerGroupVisible) {
         if (view.countAwaitingLIS) view.countAwaitingLIS();
         if (m_station.ui.SystemLabel != QLatin1String("0") &&
