@@ -54,9 +54,8 @@ struct MediumStation {
     int rows = 0;
 
     MediumStation() {
-        if (medium.mounted())
-            EXPECT_TRUE(
-                station.replaceInSetup((station.path("backup/")).toUtf8(), (medium.mountPoint() + "/").toUtf8()));
+        if (!medium.mounted()) return;
+        EXPECT_TRUE(station.replaceInSetup(station.path("backup/").toUtf8(), (medium.mountPoint() + "/").toUtf8()));
     }
 
     void stock(const QString& group, int n) {
@@ -136,14 +135,15 @@ struct MediumStation {
                 zipOf[QFileInfo(entry).completeBaseName()] = QFileInfo(file).completeBaseName();
             }
         }
-        EXPECT_EQ(others, alsoOnMedium);
+        EXPECT_EQ(others, alsoOnMedium) << "on the medium: " << others.join(' ').toStdString();
         EXPECT_EQ(keys.size(), rows) << "every image exactly once";
         for (const Row& r : found) {
             EXPECT_EQ(r.zipName, zipOf.value(r.key)) << r.key.toStdString();
             EXPECT_EQ(r.label, "CD0001") << r.key.toStdString();
             EXPECT_FALSE(r.writeTime.isEmpty()) << r.key.toStdString();
         }
-        EXPECT_EQ(Files(station.path("local/ZipFiles")), QStringList());
+        const QStringList left = Files(station.path("local/ZipFiles"));
+        EXPECT_TRUE(left.isEmpty()) << "left in the zip folder: " << left.join(' ').toStdString();
     }
 };
 
