@@ -16,6 +16,7 @@ set(INTEGRATION_TESTS_SOURCES
     decode/DecodeRig.h
     media/FinaliseTest.cpp
     media/FlushArchiveTest.cpp
+    media/MediaCrashTest.cpp
     media/MediaRig.cpp
     media/MediaRig.h
     media/MediumLifeTest.cpp

@@ -13,6 +13,7 @@
 #include "core/store/ZipMedia.h"
 #include "core/store/ZipNames.h"
 #include "core/util/DateTime.h"
+#include "core/util/FileUtil.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -143,6 +144,8 @@ void FinaliseMedia::run() {
         prompter.message(Caption, ZipFilesLock::BusyText, MessageIcon::Error);
         return;
     }
+    // A run cut short may have left a rebuilt zip file behind; nothing else would ever remove it.
+    m_archive.RemoveRebuildLeftovers();
     if (m_station.ui.ServerGroupVisible) {
         if (view.countAwaitingLIS) view.countAwaitingLIS();
         if (m_station.ui.SystemLabel != QLatin1String("0") &&
@@ -280,8 +283,10 @@ void FinaliseMedia::run() {
         return;
     }
     const QString target = summaryDir + QFileInfo(SummaryPath).fileName();
-    QFile::remove(target);
-    if (!QFile::copy(SummaryPath, target)) {
+    // The summary replaces that of an earlier run only whole; a run killed while it copied left
+    // its hidden file on the media, and it goes now.
+    RemoveUnheldTemporaries(summaryDir);
+    if (!CopyThroughHeldTemporary(SummaryPath, target).isEmpty()) {
         prompter.message(WriteSummaryCaption, QStringLiteral("Summary file could not be written to the Media."),
                          MessageIcon::Error);
         return;

@@ -189,15 +189,9 @@ QString ImageMaintenance::DuplicateImage(const QString& newReference, const Tilx
     if (suffix.isEmpty()) return failed(QStringLiteral("no free name in ") + decoded);
     const QString target = decoded + base + suffix + QStringLiteral(".tif");
     // Copied under a hidden name and renamed into place complete: the convert pass never sees a
-    // half-written file.
-    const QString temporary = decoded + QLatin1Char('.') + base + suffix + QStringLiteral(".tmp");
-    QFile::remove(temporary);
-    if (!QFile::copy(info.Filename, temporary)) return failed(QString());
-    QFile::remove(target);
-    if (!QFile::rename(temporary, target)) {
-        QFile::remove(temporary);
-        return failed(QString());
-    }
+    // half-written file. A copy killed before its rename left its hidden file behind; it goes now.
+    RemoveUnheldTemporaries(decoded);
+    if (const QString why = CopyThroughHeldTemporary(info.Filename, target); !why.isEmpty()) return failed(why);
     m_station.prompter().message(DuplicateCaption, QStringLiteral("OK Image Duplicated"), MessageIcon::Information);
     return target;
 }

@@ -8,6 +8,7 @@
 #include "core/store/ZipMedia.h"
 #include "core/store/ZipNames.h"
 #include "core/util/DateTime.h"
+#include "core/util/FaultPoint.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -61,6 +62,7 @@ CommitSummary CommitWaitingZipFiles(Station& station, const ZipMedia& zips, bool
                              QStringLiteral(" to disc media. Images not included on this media"));
             ++summary.failed;
         } else {
+            FaultPoint("flush.moved");
             data->SetBackupWriteSQL(QStringLiteral("Update ImageData Set CDWriteTime = :QCDWriteTime, SentToSystem = "
                                                    ":QCSentToSystem, CDLabel = :QCDlabel where Zipname = :QZipName"));
             DataQuery& write = data->BackupImageWriteQuery;

@@ -9,6 +9,7 @@
 #include "core/store/ImageExtensions.h"
 #include "core/store/SaveImageAs.h"
 #include "core/util/FileListing.h"
+#include "core/util/FileUtil.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -155,6 +156,12 @@ ConvertSummary ConvertProcess::ConvertDecodedImages() {
     if (!recover(journal)) {
         summary.notRun = true;
         return summary;
+    }
+    // A copy into the decoded directory that was killed before its rename ("Duplicate with New ID")
+    // left a hidden file that nothing else would remove.
+    for (const int slot : {SlotDecoded, SlotRemoteDecoded}) {
+        const QString dir = m_station.setup().SetupInfo.Directories[slot];
+        if (Configured(dir) && !summary.missingDirectories.contains(dir)) RemoveUnheldTemporaries(dir);
     }
     // The interrupted page, or a kept file deleted at last, may have left the decoded directory.
     work.removeIf([](const WorkItem& item) { return !QFileInfo::exists(item.path); });

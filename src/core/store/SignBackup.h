@@ -48,6 +48,11 @@ public:
     // Sign ...", the file on the media left as it was) or the rebuilt file cannot be moved
     // ("Unabled to write ZipFile ..."); -1 on a database error.
     int RebuildZipFile(const QString& zipPath);
+    // Removes what rebuilds cut short left in their folder: a part-built zip file, or a whole one
+    // whose move onto the media was done but not yet tidied up. Only one rebuild runs at a time
+    // (its caller holds the zip files' lock), so nothing in the folder belongs to a running one.
+    // False when a file could not be removed.
+    bool RemoveRebuildLeftovers();
 
     // Why the last SignBackup failed; empty after a success.
     QString LastBackupError;

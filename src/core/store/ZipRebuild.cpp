@@ -5,6 +5,7 @@
 #include "core/store/SignBackup.h"
 #include "core/store/ZipMedia.h"
 #include "core/store/ZipNames.h"
+#include "core/util/FaultPoint.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,6 +27,14 @@ QString RebuildFolder(const StationSetup& setup) {
 }
 
 } // namespace
+
+bool SignedImageArchive::RemoveRebuildLeftovers() {
+    const QDir folder(RebuildFolder(m_station.setup()));
+    bool removed = true;
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        removed = QFile::remove(folder.filePath(name)) && removed;
+    return removed;
+}
 
 int SignedImageArchive::RebuildZipFile(const QString& zipPath) {
     const QFileInfo info(zipPath);
@@ -56,7 +65,7 @@ int SignedImageArchive::RebuildZipFile(const QString& zipPath) {
     q.close();
 
     // What a rebuild cut short left behind is started over.
-    if (!QDir().mkpath(folder) || (QFileInfo::exists(local) && !QFile::remove(local))) {
+    if (!QDir().mkpath(folder) || !RemoveRebuildLeftovers()) {
         LastBackupError = QStringLiteral("Unabled to write ZipFile ") + zipPath;
         return -1;
     }
@@ -86,6 +95,7 @@ int SignedImageArchive::RebuildZipFile(const QString& zipPath) {
             m_station.SetScreenCursor(cursor);
             return r < 0 ? r : -1;
         }
+        FaultPoint("rebuild.added");
     }
     m_station.SetScreenCursor(cursor);
     if (r < ZipCapacity) r = session.ZipAddAndCommit(local, QString(), destDir, nullptr, true);

@@ -1,10 +1,19 @@
 #include "core/util/FileUtil.h"
 
+#include "core/util/FaultPoint.h"
 #include "core/util/StringUtil.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace kestrova {
 namespace {
@@ -45,7 +54,109 @@ std::error_code MoveAcross(const fs::path& from, const fs::path& to) {
     return ec;
 }
 
+const QString HeldTemporaryPattern = QStringLiteral(".*.copy.tmp");
+
+QString ErrnoText(const QString& what) {
+    return what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// True when fd is still the file named path (no one removed or replaced the name meanwhile).
+bool StillNamed(int fd, const QByteArray& path) {
+    struct stat held {};
+    struct stat named {};
+    return ::fstat(fd, &held) == 0 && held.st_nlink > 0 && ::lstat(path.constData(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+// Opens path for writing, created when missing, and holds it locked; -1 with error set when not.
+// A leftover of a killed copy is taken over; a file another copy holds is waited for.
+int HoldTemporary(const QByteArray& path, QString& error) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd < 0) {
+            error = ErrnoText(QStringLiteral("cannot create ") + QFile::decodeName(path));
+            return -1;
+        }
+        if (::flock(fd, LOCK_EX) != 0) {
+            error = ErrnoText(QStringLiteral("cannot lock ") + QFile::decodeName(path));
+            ::close(fd);
+            return -1;
+        }
+        // A clean-up may have removed the name between the open and the lock: start again.
+        if (StillNamed(fd, path) && ::ftruncate(fd, 0) == 0) return fd;
+        ::close(fd);
+    }
+    error = QStringLiteral("cannot hold ") + QFile::decodeName(path);
+    return -1;
+}
+
+bool WriteAll(int fd, const char* data, qint64 size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
 } // namespace
+
+QString HeldTemporaryOf(const QString& target) {
+    const QFileInfo info(target);
+    QString name = info.fileName();
+    if (const qsizetype dot = name.lastIndexOf(QLatin1Char('.')); dot > 0) name.truncate(dot);
+    return WithSeparator(info.path()) + QLatin1Char('.') + name + QStringLiteral(".copy.tmp");
+}
+
+QString CopyThroughHeldTemporary(const QString& source, const QString& target) {
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot read ") + source + QStringLiteral(": ") + in.errorString();
+    const QByteArray temp = QFile::encodeName(HeldTemporaryOf(target));
+    QString error;
+    const int fd = HoldTemporary(temp, error);
+    if (fd < 0) return error;
+    const auto fail = [&](const QString& why) {
+        ::unlink(temp.constData());
+        ::close(fd);
+        return why;
+    };
+    char buffer[65536];
+    for (;;) {
+        const qint64 n = in.read(buffer, sizeof buffer);
+        if (n < 0) return fail(QStringLiteral("cannot read ") + source + QStringLiteral(": ") + in.errorString());
+        if (n == 0) break;
+        if (!WriteAll(fd, buffer, n)) return fail(ErrnoText(QStringLiteral("cannot write ") + QFile::decodeName(temp)));
+    }
+    if (::fsync(fd) != 0) return fail(ErrnoText(QStringLiteral("cannot write ") + QFile::decodeName(temp)));
+    FaultPoint("copy.written");
+    if (::rename(temp.constData(), QFile::encodeName(target).constData()) != 0)
+        return fail(ErrnoText(QStringLiteral("cannot rename ") + QFile::decodeName(temp)));
+    ::close(fd);
+    // The rename reaches the disk too.
+    if (const int dir = ::open(QFile::encodeName(QFileInfo(target).path()).constData(), O_RDONLY | O_DIRECTORY);
+        dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return {};
+}
+
+int RemoveUnheldTemporaries(const QString& dir) {
+    const QDir folder(dir);
+    int removed = 0;
+    for (const QString& name : folder.entryList({HeldTemporaryPattern}, QDir::Files | QDir::Hidden | QDir::System)) {
+        const QByteArray path = QFile::encodeName(folder.filePath(name));
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0) continue;
+        // Held while it is removed: a copy that opens the name meanwhile finds it gone and starts again.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, path) && ::unlink(path.constData()) == 0) ++removed;
+        ::close(fd);
+    }
+    return removed;
+}
 
 QString MoveFileChecked(const QString& sourceDir, const QString& sourceName, const QString& destDir,
                         const QString& destName) {

@@ -28,4 +28,16 @@ QString UniqueNameSuffix(const QString& dir, const QString& name, TDateTime time
 // The same for several names at once: a suffix that none of them has yet.
 QString UniqueNameSuffix(const QString& dir, const QStringList& names, TDateTime time, const Clock& clock);
 
+// The hidden name CopyThroughHeldTemporary writes target under: "." + target's file name without
+// its extension + ".copy.tmp", beside target.
+QString HeldTemporaryOf(const QString& target);
+// Copies source to target (replacing it) so that target appears only whole: the bytes go to
+// HeldTemporaryOf(target), reach the disk and are renamed over target. The copy holds an
+// exclusive lock (flock) on its temporary file until the rename, so a temporary file that no
+// process holds is one a killed copy left behind. Empty, or why not.
+QString CopyThroughHeldTemporary(const QString& source, const QString& target);
+// Removes the temporary files of CopyThroughHeldTemporary in dir that no process holds: those of
+// copies that were killed. Returns how many were removed.
+int RemoveUnheldTemporaries(const QString& dir);
+
 } // namespace kestrova

@@ -6,8 +6,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kestrova;
 
@@ -154,4 +157,28 @@ TEST(UniqueNameSuffix, GivesUpWhenEveryNameIsTaken) {
     test::FakeClock clock;
     EXPECT_EQ(UniqueNameSuffix(tmp.path(), QString("x") + QChar(0) + "~REQ.tif", ToTDateTime(clock.now()), clock),
               QString());
+}
+
+TEST(CopyThroughHeldTemporary, ReplacesTheTargetAndOnlyUnheldTemporariesAreRemoved) {
+    QTemporaryDir tmp;
+    const QString dir = tmp.path() + "/";
+    WriteFile(dir + "source.tif", "page");
+    WriteFile(dir + "a.tif", "old");
+    EXPECT_EQ(HeldTemporaryOf(dir + "a.tif"), dir + ".a.copy.tmp");
+    EXPECT_EQ(CopyThroughHeldTemporary(dir + "source.tif", dir + "a.tif"), QString());
+    EXPECT_EQ(ReadFile(dir + "a.tif"), "page");
+    EXPECT_FALSE(CopyThroughHeldTemporary(dir + "missing.tif", dir + "b.tif").isEmpty());
+    EXPECT_FALSE(QFile::exists(dir + "b.tif") || QFile::exists(dir + ".b.copy.tmp"));
+
+    // A copy still running holds its temporary; a killed one's and other hidden files stay alone.
+    WriteFile(dir + ".held.copy.tmp");
+    WriteFile(dir + ".left.copy.tmp");
+    WriteFile(dir + ".page.tif.1f2e.tmp");
+    const int fd = ::open(QFile::encodeName(dir + ".held.copy.tmp").constData(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    EXPECT_EQ(RemoveUnheldTemporaries(dir), 1);
+    ::close(fd);
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              QStringList({".held.copy.tmp", ".page.tif.1f2e.tmp", "a.tif", "source.tif"}));
 }

@@ -1,9 +1,11 @@
 // The convert pass killed at each of its steps, then run again: every page ends stored exactly once.
+// A duplicate killed before its copy is renamed into the decoded directory leaves nothing for good.
 #include "platform/leptonica/LeptonicaImageCodec.h"
 #include "support/BatchSketch.h"
 #include "support/StationDir.h"
 
 #include <QDirIterator>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
@@ -83,5 +85,40 @@ TEST(ConvertCrash, APassKilledAtAnyStepIsSettledByTheNext) {
         EXPECT_EQ(AllFiles(station.path("store")), expectedStore);
         EXPECT_EQ(AllFiles(station.path("local")), expectedLocal);
         EXPECT_TRUE(AllFiles(station.path("decoded")).isEmpty());
+    }
+}
+
+TEST(ConvertCrash, ADuplicateKilledBeforeItsRenameLeavesNothingBehind) {
+    const LeptonicaImageCodec codec;
+    decodetest::PageSketch sketch(100, 210.0, 297.0);
+    sketch.text(20.0, 100.0);
+    const std::unique_ptr<PageImage> page = sketch.image(codec);
+    ASSERT_TRUE(page);
+    const QStringList duplicate{"images", "duplicate", "12000001~REQS1A1.tif", "55555555"};
+    // What runs after the killed copy: the hidden file it left goes with the next duplicate or the
+    // next convert pass, and what was asked for again ends in the store once.
+    const QList<QStringList> afterwards{{"duplicate"}, {"convert"}, {"duplicate", "convert"}};
+    for (const QStringList& after : afterwards) {
+        SCOPED_TRACE(after.join(' ').toStdString());
+        StationDir station;
+        ASSERT_TRUE(page->saveTiff(station.path("local/12000001~REQS1A1.tif"), TiffCompression::CcittG4,
+                                   TiffSaveMode::Replace));
+        station.faultPoint = "copy.written";
+        EXPECT_TRUE(test::RunKestrova(station, duplicate).killed) << "the fault point was not reached";
+        station.faultPoint.clear();
+        const QStringList left = AllFiles(station.path("decoded"));
+        ASSERT_EQ(left.size(), 1);
+        EXPECT_TRUE(left[0].startsWith(".55555555~") && left[0].endsWith(".tmp")) << left[0].toStdString();
+        for (const QString& step : after) {
+            const test::KestrovaRun r =
+                test::RunKestrova(station, step == "convert" ? QStringList{"convert"} : duplicate);
+            EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+        }
+        const bool copied = after.contains("duplicate");
+        const bool converted = after.contains("convert");
+        const QStringList decoded = AllFiles(station.path("decoded"));
+        EXPECT_EQ(decoded.size(), copied && !converted ? 1 : 0) << decoded.join(' ').toStdString();
+        EXPECT_TRUE(decoded.filter(QRegularExpression("^\\.|\\.tmp$")).isEmpty()) << decoded.join(' ').toStdString();
+        EXPECT_EQ(StoreNames(station).filter("55555555").size(), copied && converted ? 1 : 0);
     }
 }
