@@ -159,6 +159,8 @@ bool BackupProcess::BackupStoredImages() {
     const bool remote = setup.SetupInfo.StationMode == ModeRemote;
     m_label = mediaLabel();
     if (!remote) {
+        // Files of zip writes that a stop cut short; the lock keeps every other writer out.
+        m_zips.RemoveInterruptedWrites(ZipFolder(setup));
         if (!settleInterrupted()) {
             m_summary.notRun = true;
             return false;

@@ -5,11 +5,13 @@
 #include "core/store/BackupFiles.h"
 #include "core/store/ZipNames.h"
 #include "core/util/FaultPoint.h"
+#include "core/util/FileUtil.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <algorithm>
 #include <cstdio>
@@ -185,6 +187,17 @@ int ZipMedia::VerifyZipFile(const QString& zipPath) const {
     return CountMissingFromZip(zipPath, names);
 }
 
+int ZipMedia::RemoveInterruptedWrites(const QString& dir) const {
+    static const QRegularExpression libzipTemporary(QStringLiteral("^.+\\.zip\\.[A-Za-z0-9]{6}$"),
+                                                    QRegularExpression::CaseInsensitiveOption);
+    const QDir folder(dir);
+    int removed = RemoveUnheldTemporaries(dir);
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (libzipTemporary.match(name).hasMatch() && QFile::remove(folder.filePath(name))) ++removed;
+    }
+    return removed;
+}
+
 int ZipMedia::DeleteFromZip(const QString& localZipPath, const QString& entryName, const QString& destDir) const {
     const QString mediaCopy = WithTrailingSlash(destDir) + QFileInfo(localZipPath).fileName();
     const bool fetched = !IsFile(localZipPath);
@@ -192,7 +205,8 @@ int ZipMedia::DeleteFromZip(const QString& localZipPath, const QString& entryNam
         if (!IsFile(mediaCopy)) return -2;
         QDir().mkpath(QFileInfo(localZipPath).absolutePath());
         QFile::remove(localZipPath);
-        if (!QFile::copy(mediaCopy, localZipPath)) return -50;
+        // Fetched whole under a held hidden name: a stopped fetch leaves no half zip file here.
+        if (!CopyThroughHeldTemporary(mediaCopy, localZipPath).isEmpty()) return -50;
     }
     // A fetched copy that cannot be changed is dropped: the media still holds the zip file, and a
     // stray copy in the zip folder would be taken as the group's open zip file.

@@ -58,6 +58,10 @@ public:
     // and putting it back when it has been moved. Entries left, or -2 (no zip file anywhere),
     // -50 (cannot fetch), -3 (archive error).
     int DeleteFromZip(const QString& localZipPath, const QString& entryName, const QString& destDir) const;
+    // Removes what writes killed half-way left in the zip folder dir: libzip's temporary files
+    // (NAME.zip.XXXXXX) and the hidden copies of fetched zip files that no process holds. Only
+    // while the station's zip files' lock is held (no writer can be at work). Returns how many.
+    int RemoveInterruptedWrites(const QString& dir) const;
     // Extracts the entries that match spec into targetDir; their names each followed by a line
     // break, or a text starting "ERROR".
     QString ExtractFromZip(const QString& zipPath, const QString& spec, const QString& targetDir) const;

@@ -330,6 +330,24 @@ TEST(BackupPass, BackupStopEndsThePassAfterTheCurrentRow) {
     EXPECT_FALSE(rig.backup.MorePending);
 }
 
+TEST(BackupPass, WhatStoppedZipWritesLeftInTheZipFolderIsRemoved) {
+    BackupRig rig;
+    rig.addRows(3);
+    rig.backup.BackupStoredImages();
+    const QString name = rig.row(1).ZipName;
+    ASSERT_FALSE(name.isEmpty());
+    // A libzip write and a fetch from the media, both stopped half-way.
+    for (const QString& stray : {name + ".zip.Xy12Zq", "." + name + ".copy.tmp"}) {
+        QFile f(rig.zipFolder() + stray);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("half");
+    }
+    rig.addRows(1, "12", 4);
+    rig.backup.BackupStoredImages();
+    EXPECT_EQ(QDir(rig.zipFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{name + ".zip"});
+    EXPECT_EQ(rig.entries(rig.zipFolder() + name + ".zip").size(), 4);
+}
+
 TEST(BackupPass, TheOperatorsChangesToZipFilesWaitForThePassToEnd) {
     BackupRig rig;
     rig.addRows(30);
