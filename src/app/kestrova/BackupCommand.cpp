@@ -18,13 +18,8 @@ const QString Usage = QStringLiteral("[--setup FILE]");
 enum BackupExit { BackedUp = 0, NotRun = 1, BadUsage = 2, RowsLeft = 3 };
 
 int Backup(const QStringList& args) {
-    QString setup = SetupFileName;
-    if (args.size() == 2 && args[0] == QLatin1String("--setup")) {
-        setup = args[1];
-    } else if (!args.isEmpty()) {
-        Err(QStringLiteral("usage: kestrova backup ") + Usage);
-        return BadUsage;
-    }
+    QString setup;
+    if (!SetupOnly(args, QStringLiteral("usage: kestrova backup ") + Usage, setup)) return BadUsage;
     RecordingPrompter prompter;
     StationStartup startup(prompter);
     startup.echoLog(Out);

@@ -24,4 +24,11 @@ struct CommandRegistration {
 void Out(const QString& text);
 void Err(const QString& text);
 
+// Takes "--setup FILE" out of args into setup (the default setup file when args hold none); false
+// when "--setup" has no file after it.
+bool TakeSetup(QStringList& args, QString& setup);
+// The arguments of a command that takes only "[--setup FILE]"; false, with usage printed on
+// standard error, when they are anything else.
+bool SetupOnly(const QStringList& args, const QString& usage, QString& setup);
+
 } // namespace kestrova::cli

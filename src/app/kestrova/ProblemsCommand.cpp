@@ -51,17 +51,6 @@ struct ProblemDesk {
     bool stillThere(const QString& file) const { return QFileInfo::exists(problems.problemsDir() + file); }
 };
 
-// Takes "--setup FILE" out of args.
-bool TakeSetup(QStringList& args, QString& setup) {
-    setup = SetupFileName;
-    const qsizetype at = args.indexOf(QStringLiteral("--setup"));
-    if (at < 0) return true;
-    if (at + 1 >= args.size()) return false;
-    setup = args[at + 1];
-    args.remove(at, 2);
-    return true;
-}
-
 int ListDeleted(ProblemDesk& desk) {
     desk.problems.PruneDeletedPages();
     const int days = desk.startup.station().setup().DeletedProblemDays;

@@ -31,13 +31,8 @@ extern "C" void OnStopSignal(int signal) {
 }
 
 int RunStoreCycle(const QStringList& args) {
-    QString setup = SetupFileName;
-    if (args.size() == 2 && args[0] == QLatin1String("--setup")) {
-        setup = args[1];
-    } else if (!args.isEmpty()) {
-        Err(QStringLiteral("usage: kestrova store-cycle ") + Usage);
-        return BadUsage;
-    }
+    QString setup;
+    if (!SetupOnly(args, QStringLiteral("usage: kestrova store-cycle ") + Usage, setup)) return BadUsage;
     ConsolePrompter prompter;
     StationStartup startup(prompter);
     startup.echoLog(Out);
