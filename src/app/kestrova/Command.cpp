@@ -2,7 +2,17 @@
 
 #include "core/config/SetupFile.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+
 namespace kestrova::cli {
+
+void PrintJson(const QJsonObject& object) {
+    const QByteArray json = QJsonDocument(object).toJson(QJsonDocument::Indented);
+    std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
+    std::fflush(stdout);
+}
 
 bool TakeSetup(QStringList& args, QString& setup) {
     setup = SetupFileName;
