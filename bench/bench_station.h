@@ -13,23 +13,18 @@
 
 namespace kestrova::bench {
 
-// The options of a station in single mode that reads request forms.
-inline const char* const RequestFormOptions[] = {"10|Narrow Bar Range|2,6|",
-                                                 "11|Wide Bar Range|7,15|",
-                                                 "12|Double and Quad Wide Ranges|16,20,21,26|",
-                                                 "13|Number of Digits|6,12|",
-                                                 "14|Minimum Page Height|270|",
-                                                 "15|Barcode Types|2156003388|",
-                                                 "16|Operating Mode|SINGLE|",
-                                                 "17|Image Format|TIFF4|",
-                                                 "18|Scanner ID|S1|",
-                                                 "19|Image Sizes|100:100:0|",
-                                                 "22|Show LIS Counter|yes|",
-                                                 "24|Colour Depth|1|",
-                                                 "200|Document|Request Form:REQ:2928:30:|"};
+// The reader's ranges and the station's mode, image format and scanner: every benchmark station's.
+inline const char* const StationOptions[] = {
+    "10|Narrow Bar Range|2,6|",  "11|Wide Bar Range|7,15|",     "12|Double and Quad Wide Ranges|16,20,21,26|",
+    "13|Number of Digits|6,12|", "14|Minimum Page Height|270|", "15|Barcode Types|2156003388|",
+    "16|Operating Mode|SINGLE|", "17|Image Format|TIFF4|",      "18|Scanner ID|S1|"};
+
+// The rest of a station's options when it stores request forms.
+inline const char* const RequestFormOptions[] = {"19|Image Sizes|100:100:0|", "22|Show LIS Counter|yes|",
+                                                 "24|Colour Depth|1|", "200|Document|Request Form:REQ:2928:30:|"};
 
 // The setup file of a station below root: its scan, problems, decoded, store and local
-// directories (and with backup its backup destination), then the option lines.
+// directories (and with backup its backup destination), StationOptions, then the option lines.
 inline QByteArray StationSetupText(const char* title, const QString& root, std::span<const char* const> options,
                                    bool backup = false) {
     QByteArray text = QByteArray("Kestrova Station Setup - ") + title + "\r\n\r\n";
@@ -40,6 +35,7 @@ inline QByteArray StationSetupText(const char* title, const QString& root, std::
     line(QStringLiteral("5|View Image Destination|%1/store/**|").arg(root));
     line(QStringLiteral("6|Local Images|%1/local/|").arg(root));
     if (backup) line(QStringLiteral("7|Backup Destination|%1/backup/?|").arg(root));
+    for (const char* l : StationOptions) line(QString::fromLatin1(l));
     for (const char* l : options) line(QString::fromLatin1(l));
     return text;
 }

@@ -107,18 +107,8 @@ FormPage RequestForm(unsigned seed) {
     return page;
 }
 
-const char* const DecodeOptions[] = {"10|Narrow Bar Range|2,6|",
-                                     "11|Wide Bar Range|7,15|",
-                                     "12|Double and Quad Wide Ranges|16,20,21,26|",
-                                     "13|Number of Digits|6,12|",
-                                     "14|Minimum Page Height|270|",
-                                     "15|Barcode Types|2156003388|",
-                                     "16|Operating Mode|SINGLE|",
-                                     "17|Image Format|TIFF4|",
-                                     "18|Scanner ID|S1|",
-                                     "19|Image Sizes|100:100:3|",
-                                     "24|Colour Depth|1|",
-                                     "25|Image per Barcode|no|",
+// Beside bench::StationOptions: crops kept, and two documents with their folders.
+const char* const DecodeOptions[] = {"19|Image Sizes|100:100:3|", "24|Colour Depth|1|", "25|Image per Barcode|no|",
                                      "200|Document|Request Form:REQ:2928:30:lab-requests|",
                                      "201|Document|Histology Form:HIST:2069:40:histology|"};
 
