@@ -85,36 +85,38 @@ void Report(benchmark::State& state) {
     state.counters["pages/s"] = benchmark::Counter(double(state.iterations()) * Pages, benchmark::Counter::kIsRate);
 }
 
-void BM_ConvertPass(benchmark::State& state) {
+// Times pass once an iteration, each time on the rig made afresh; the first error (empty: none)
+// skips the benchmark.
+template <typename Pass> void TimePasses(benchmark::State& state, Pass pass) {
     Rig& r = TheRig();
     if (!r.ready) return state.SkipWithError("the pages could not be made");
     for (auto _ : state) {
         state.PauseTiming();
         if (const QString error = r.reset(); !error.isEmpty()) return state.SkipWithError(qPrintable(error));
         state.ResumeTiming();
-        ConvertProcess convert(r.station, r.codec);
-        const ConvertSummary summary = convert.ConvertDecodedImages();
-        if (summary.stored != Pages) {
-            return state.SkipWithError(qPrintable(QStringLiteral("%1 of %2 stored; %3")
-                                                      .arg(summary.stored)
-                                                      .arg(Pages)
-                                                      .arg(r.station.eventLog().lines().value(0))));
-        }
+        if (const QString error = pass(r); !error.isEmpty()) return state.SkipWithError(qPrintable(error));
     }
     Report(state);
 }
 
+void BM_ConvertPass(benchmark::State& state) {
+    TimePasses(state, [](Rig& r) {
+        ConvertProcess convert(r.station, r.codec);
+        const ConvertSummary summary = convert.ConvertDecodedImages();
+        if (summary.stored == Pages) return QString();
+        return QStringLiteral("%1 of %2 stored; %3")
+            .arg(summary.stored)
+            .arg(Pages)
+            .arg(r.station.eventLog().lines().value(0));
+    });
+}
+
 // The floor: the files copied twice by cp, and the rows inserted in one transaction.
 void BM_CopyAndInsertFloor(benchmark::State& state) {
-    Rig& r = TheRig();
-    if (!r.ready) return state.SkipWithError("the pages could not be made");
-    for (auto _ : state) {
-        state.PauseTiming();
-        if (const QString error = r.reset(); !error.isEmpty()) return state.SkipWithError(qPrintable(error));
-        state.ResumeTiming();
+    TimePasses(state, [](Rig& r) {
         for (const char* to : {"floor1", "floor2"}) {
             const QString error = Run(QStringLiteral("cp %1/* %2/").arg(r.path("source"), r.path(QLatin1String(to))));
-            if (!error.isEmpty()) return state.SkipWithError(qPrintable(error));
+            if (!error.isEmpty()) return error;
         }
         QSqlDatabase db = QSqlDatabase::database(r.data->connectionName());
         db.transaction();
@@ -127,11 +129,11 @@ void BM_CopyAndInsertFloor(benchmark::State& state) {
             q.addBindValue(QStringLiteral("REQS10A1B2C3"));
             q.addBindValue(QStringLiteral("2026-12-10 10:00:00"));
             q.addBindValue(QStringLiteral("2026-12-10 10:00:00"));
-            if (!q.exec()) return state.SkipWithError(qPrintable(q.lastError().text()));
+            if (!q.exec()) return q.lastError().text();
         }
         db.commit();
-    }
-    Report(state);
+        return QString();
+    });
 }
 
 BENCHMARK(BM_ConvertPass)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();
