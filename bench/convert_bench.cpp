@@ -4,11 +4,10 @@
 // in one transaction. Both report pages per second.
 
 #include "barcode_page.h"
+#include "bench_station.h"
 #include "core/config/SetupFile.h"
 #include "core/config/SetupInfo.h"
 #include "core/db/TImageDataModule.h"
-#include "core/ports/ConsolePrompter.h"
-#include "core/station/Station.h"
 #include "core/store/ConvertProcess.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
 
@@ -19,7 +18,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 
 #include <cstdlib>
 #include <string>
@@ -32,37 +30,19 @@ constexpr int Dpi = 300;
 constexpr int Pages = 1000;
 constexpr int DistinctPages = 20; // drawn once each, then copied under 1,000 names
 
-QByteArray SetupText(const QString& root) {
-    QByteArray text = "Kestrova Station Setup - convert benchmark\r\n\r\n";
-    const auto line = [&text](const QString& s) { text += s.toUtf8() + "\r\n"; };
-    line(QStringLiteral("1|Scan Directory|%1/scan/|").arg(root));
-    line(QStringLiteral("2|Problems Directory|%1/problems/|").arg(root));
-    line(QStringLiteral("3|Decoded Directory|%1/decoded/|").arg(root));
-    line(QStringLiteral("5|View Image Destination|%1/store/**|").arg(root));
-    line(QStringLiteral("6|Local Images|%1/local/|").arg(root));
-    for (const char* l :
-         {"10|Narrow Bar Range|2,6|", "11|Wide Bar Range|7,15|", "12|Double and Quad Wide Ranges|16,20,21,26|",
-          "13|Number of Digits|6,12|", "14|Minimum Page Height|270|", "15|Barcode Types|2156003388|",
-          "16|Operating Mode|SINGLE|", "17|Image Format|TIFF4|", "18|Scanner ID|S1|", "19|Image Sizes|100:100:0|",
-          "22|Show LIS Counter|yes|", "24|Colour Depth|1|", "200|Document|Request Form:REQ:2928:30:|"})
-        line(QString::fromLatin1(l));
-    return text;
-}
-
 QString Run(const QString& command) {
     return std::system(command.toLocal8Bit().constData()) == 0 ? QString() : QStringLiteral("failed: ") + command;
 }
 
 // A station with its database and the 1,000 pages kept aside in a source folder.
-struct Rig {
-    Rig() : station(prompter, clock) {
-        for (const char* d : {"scan", "problems", "decoded", "store", "local", "source", "floor1", "floor2"})
-            QDir().mkpath(path(QLatin1String(d)));
+struct Rig : bench::BenchStation {
+    Rig() : BenchStation({"scan", "problems", "decoded", "store", "local", "source", "floor1", "floor2"}) {
         QDir().mkpath(path(QStringLiteral("ImageDatabase")));
         QFile::copy(QStringLiteral(KESTROVA_BENCH_BIN_DIR "/ImageDatabase/KestrovaImageDataBlank.mdb"),
                     path(QStringLiteral("ImageDatabase/KestrovaImageDataBlank.mdb")));
         station.editSetup().ProgramDir = dir.path() + QLatin1Char('/');
-        if (ReadSetupBytes(station, SetupText(dir.path())) != SetupOutcome::Ok) return;
+        const QByteArray setup = bench::StationSetupText("convert benchmark", dir.path(), bench::RequestFormOptions);
+        if (ReadSetupBytes(station, setup) != SetupOutcome::Ok) return;
         data = TImageDataModule::Create(station).module;
         if (!data) return;
         station.DataModule = data.get();
@@ -81,8 +61,6 @@ struct Rig {
         ready = true;
     }
 
-    QString path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
-
     QString reset() {
         for (const char* d : {"decoded", "store", "local", "floor1", "floor2"}) {
             QDir(path(QLatin1String(d))).removeRecursively();
@@ -93,10 +71,6 @@ struct Rig {
         return Run(QStringLiteral("cp %1/* %2/").arg(path(QStringLiteral("source")), path(QStringLiteral("decoded"))));
     }
 
-    QTemporaryDir dir;
-    ConsolePrompter prompter;
-    SystemClock clock;
-    Station station;
     LeptonicaImageCodec codec;
     std::unique_ptr<TImageDataModule> data;
     bool ready = false;
@@ -111,36 +85,38 @@ void Report(benchmark::State& state) {
     state.counters["pages/s"] = benchmark::Counter(double(state.iterations()) * Pages, benchmark::Counter::kIsRate);
 }
 
-void BM_ConvertPass(benchmark::State& state) {
+// Times pass once an iteration, each time on the rig made afresh; the first error (empty: none)
+// skips the benchmark.
+template <typename Pass> void TimePasses(benchmark::State& state, Pass pass) {
     Rig& r = TheRig();
     if (!r.ready) return state.SkipWithError("the pages could not be made");
     for (auto _ : state) {
         state.PauseTiming();
         if (const QString error = r.reset(); !error.isEmpty()) return state.SkipWithError(qPrintable(error));
         state.ResumeTiming();
-        ConvertProcess convert(r.station, r.codec);
-        const ConvertSummary summary = convert.ConvertDecodedImages();
-        if (summary.stored != Pages) {
-            return state.SkipWithError(qPrintable(QStringLiteral("%1 of %2 stored; %3")
-                                                      .arg(summary.stored)
-                                                      .arg(Pages)
-                                                      .arg(r.station.eventLog().lines().value(0))));
-        }
+        if (const QString error = pass(r); !error.isEmpty()) return state.SkipWithError(qPrintable(error));
     }
     Report(state);
 }
 
+void BM_ConvertPass(benchmark::State& state) {
+    TimePasses(state, [](Rig& r) {
+        ConvertProcess convert(r.station, r.codec);
+        const ConvertSummary summary = convert.ConvertDecodedImages();
+        if (summary.stored == Pages) return QString();
+        return QStringLiteral("%1 of %2 stored; %3")
+            .arg(summary.stored)
+            .arg(Pages)
+            .arg(r.station.eventLog().lines().value(0));
+    });
+}
+
 // The floor: the files copied twice by cp, and the rows inserted in one transaction.
 void BM_CopyAndInsertFloor(benchmark::State& state) {
-    Rig& r = TheRig();
-    if (!r.ready) return state.SkipWithError("the pages could not be made");
-    for (auto _ : state) {
-        state.PauseTiming();
-        if (const QString error = r.reset(); !error.isEmpty()) return state.SkipWithError(qPrintable(error));
-        state.ResumeTiming();
+    TimePasses(state, [](Rig& r) {
         for (const char* to : {"floor1", "floor2"}) {
             const QString error = Run(QStringLiteral("cp %1/* %2/").arg(r.path("source"), r.path(QLatin1String(to))));
-            if (!error.isEmpty()) return state.SkipWithError(qPrintable(error));
+            if (!error.isEmpty()) return error;
         }
         QSqlDatabase db = QSqlDatabase::database(r.data->connectionName());
         db.transaction();
@@ -153,11 +129,11 @@ void BM_CopyAndInsertFloor(benchmark::State& state) {
             q.addBindValue(QStringLiteral("REQS10A1B2C3"));
             q.addBindValue(QStringLiteral("2026-12-10 10:00:00"));
             q.addBindValue(QStringLiteral("2026-12-10 10:00:00"));
-            if (!q.exec()) return state.SkipWithError(qPrintable(q.lastError().text()));
+            if (!q.exec()) return q.lastError().text();
         }
         db.commit();
-    }
-    Report(state);
+        return QString();
+    });
 }
 
 BENCHMARK(BM_ConvertPass)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();

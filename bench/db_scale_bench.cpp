@@ -10,11 +10,10 @@
 // runs after one warm-up, and the slowest), start-up wall time and peak memory of the process.
 
 #include "barcode_page.h"
+#include "bench_station.h"
 #include "core/config/SetupFile.h"
 #include "core/db/NumberedInsert.h"
 #include "core/db/TImageDataModule.h"
-#include "core/ports/ConsolePrompter.h"
-#include "core/station/Station.h"
 #include "core/store/ConvertProcess.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
 #include "support/PgCluster.h"
@@ -25,7 +24,6 @@
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -64,23 +62,6 @@ Timing Measure(const std::function<bool()>& statement, int runs = Runs) {
     return {ms[ms.size() / 2], ms.back()};
 }
 
-QByteArray SetupText(const QString& root) {
-    QByteArray text = "Kestrova Station Setup - database scale benchmark\r\n\r\n";
-    const auto line = [&text](const QString& s) { text += s.toUtf8() + "\r\n"; };
-    line(QStringLiteral("1|Scan Directory|%1/scan/|").arg(root));
-    line(QStringLiteral("2|Problems Directory|%1/problems/|").arg(root));
-    line(QStringLiteral("3|Decoded Directory|%1/decoded/|").arg(root));
-    line(QStringLiteral("5|View Image Destination|%1/store/**|").arg(root));
-    line(QStringLiteral("6|Local Images|%1/local/|").arg(root));
-    for (const char* l :
-         {"10|Narrow Bar Range|2,6|", "11|Wide Bar Range|7,15|", "12|Double and Quad Wide Ranges|16,20,21,26|",
-          "13|Number of Digits|6,12|", "14|Minimum Page Height|270|", "15|Barcode Types|2156003388|",
-          "16|Operating Mode|SINGLE|", "17|Image Format|TIFF4|", "18|Scanner ID|S1|", "19|Image Sizes|100:100:0|",
-          "22|Show LIS Counter|yes|", "24|Colour Depth|1|", "200|Document|Request Form:REQ:2928:30:|"})
-        line(QString::fromLatin1(l));
-    return text;
-}
-
 // Runs a program, waits for it; its wall time and peak memory.
 struct ProcessFigures {
     double ms = -1;
@@ -114,12 +95,13 @@ ProcessFigures RunProgram(const QStringList& argv, const QString& programDir, co
 }
 
 // One station with its database of the engine holding rows rows.
-struct Site {
-    Site(DbEngine engine, const QString& pgUri, int rows) : engine(engine), station(prompter, clock) {
-        for (const char* d : {"scan", "problems", "decoded", "store", "local", "ImageDatabase", "source"})
-            QDir().mkpath(path(QLatin1String(d)));
+struct Site : bench::BenchStation {
+    Site(DbEngine engine, const QString& pgUri, int rows)
+        : BenchStation({"scan", "problems", "decoded", "store", "local", "ImageDatabase", "source"}), engine(engine) {
         station.editSetup().ProgramDir = dir.path() + QLatin1Char('/');
-        if (ReadSetupBytes(station, SetupText(dir.path())) != SetupOutcome::Ok) {
+        const QByteArray setup =
+            bench::StationSetupText("database scale benchmark", dir.path(), bench::RequestFormOptions);
+        if (ReadSetupBytes(station, setup) != SetupOutcome::Ok) {
             error = QStringLiteral("setup");
             return;
         }
@@ -149,8 +131,6 @@ struct Site {
         }
         ready = true;
     }
-
-    QString path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
 
     bool raw(const QString& sql) {
         QSqlQuery q(data->Database1());
@@ -231,10 +211,6 @@ struct Site {
     }
 
     DbEngine engine;
-    QTemporaryDir dir;
-    ConsolePrompter prompter;
-    SystemClock clock;
-    Station station;
     LeptonicaImageCodec codec;
     std::unique_ptr<TImageDataModule> data;
     int ticks = 0;

@@ -4,21 +4,19 @@
 // saved as LZW pages without reading. Both report pages per second.
 
 #include "barcode_page.h"
+#include "bench_station.h"
 #include "core/config/SetupFile.h"
 #include "core/config/SetupInfo.h"
-#include "core/ports/ConsolePrompter.h"
 #include "core/scan/BarcodeProfiles.h"
 #include "core/scan/DecodeImages.h"
 #include "core/scan/DecodeJournal.h"
 #include "core/scan/SaveRegion.h"
-#include "core/station/Station.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <random>
 #include <string>
@@ -109,31 +107,16 @@ FormPage RequestForm(unsigned seed) {
     return page;
 }
 
-QByteArray SetupText(const QString& root) {
-    QByteArray text = "Kestrova Station Setup - decode benchmark\r\n\r\n";
-    const auto line = [&text](const QString& s) { text += s.toUtf8() + "\r\n"; };
-    line(QStringLiteral("1|Scan Directory|%1/scan/|").arg(root));
-    line(QStringLiteral("2|Problems Directory|%1/problems/|").arg(root));
-    line(QStringLiteral("3|Decoded Directory|%1/decoded/|").arg(root));
-    line(QStringLiteral("5|View Image Destination|%1/store/**|").arg(root));
-    line(QStringLiteral("6|Local Images|%1/local/|").arg(root));
-    line(QStringLiteral("7|Backup Destination|%1/backup/?|").arg(root));
-    for (const char* l :
-         {"10|Narrow Bar Range|2,6|", "11|Wide Bar Range|7,15|", "12|Double and Quad Wide Ranges|16,20,21,26|",
-          "13|Number of Digits|6,12|", "14|Minimum Page Height|270|", "15|Barcode Types|2156003388|",
-          "16|Operating Mode|SINGLE|", "17|Image Format|TIFF4|", "18|Scanner ID|S1|", "19|Image Sizes|100:100:3|",
-          "24|Colour Depth|1|", "25|Image per Barcode|no|", "200|Document|Request Form:REQ:2928:30:lab-requests|",
-          "201|Document|Histology Form:HIST:2069:40:histology|"})
-        line(QString::fromLatin1(l));
-    return text;
-}
+// Beside bench::StationOptions: crops kept, and two documents with their folders.
+const char* const DecodeOptions[] = {"19|Image Sizes|100:100:3|", "24|Colour Depth|1|", "25|Image per Barcode|no|",
+                                     "200|Document|Request Form:REQ:2928:30:lab-requests|",
+                                     "201|Document|Histology Form:HIST:2069:40:histology|"};
 
 // A station in a temporary directory with the batch in its image-set file, made once.
-struct Batch {
-    Batch() : station(prompter, clock) {
-        for (const char* d : {"scan", "problems", "decoded", "store", "local", "backup"})
-            QDir().mkpath(dir.path() + QLatin1Char('/') + QLatin1String(d));
-        if (ReadSetupBytes(station, SetupText(dir.path())) != SetupOutcome::Ok) return;
+struct Batch : bench::BenchStation {
+    Batch() : BenchStation({"scan", "problems", "decoded", "store", "local", "backup"}) {
+        const QByteArray setup = bench::StationSetupText("decode benchmark", dir.path(), DecodeOptions, true);
+        if (ReadSetupBytes(station, setup) != SetupOutcome::Ok) return;
         LoadDefaultBarcodeType(station);
         imageSet = dir.path() + QStringLiteral("/scan/qvimageset.tif");
         for (unsigned p = 0; p < BatchPages; ++p) {
@@ -154,10 +137,6 @@ struct Batch {
         QFile::remove(DecodeJournal::pathFor(imageSet));
     }
 
-    QTemporaryDir dir;
-    ConsolePrompter prompter;
-    SystemClock clock;
-    Station station;
     LeptonicaImageCodec codec;
     QString imageSet;
     bool ready = false;

@@ -102,6 +102,8 @@ set(CORE_SOURCES
     scan/ScanControlBatch.h
     scan/ScanControlSetup.cpp
     scan/ScanControlSetup.h
+    station/CursorRestore.cpp
+    station/CursorRestore.h
     station/ImageInfo.h
     station/InstalledLayout.h
     station/MainWindowState.h

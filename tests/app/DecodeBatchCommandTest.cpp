@@ -1,29 +1,14 @@
 #include "platform/leptonica/LeptonicaImageCodec.h"
+#include "support/BatchSketch.h"
 #include "support/StationDir.h"
 
 #include <QCryptographicHash>
-#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace kestrova;
 
 namespace {
-
-// The modules of a Codabar symbol as zint draws it, "1" a bar module.
-QString CodabarModules(const QString& text) {
-    QProcess zint;
-    zint.start(QStringLiteral("zint"),
-               {QStringLiteral("--dump"), QStringLiteral("-b"), QStringLiteral("CODABAR"), QStringLiteral("-d"), text});
-    EXPECT_TRUE(zint.waitForFinished(30000));
-    QString bits;
-    for (const QString& byte : QString::fromLatin1(zint.readAllStandardOutput())
-                                   .split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
-        bits += QStringLiteral("%1").arg(byte.toUInt(nullptr, 16), 8, 2, QLatin1Char('0'));
-    while (bits.endsWith('0')) bits.chop(1);
-    EXPECT_FALSE(bits.isEmpty()) << text.toStdString();
-    return bits;
-}
 
 // The mod-10 check digit the reader expects after the digits of a Codabar request number.
 QChar CheckDigit(const QString& digits) {
@@ -49,9 +34,17 @@ barcode::PageBitmap A4Page(const QString& digits, int height = 2339) {
             for (int x = x0; x < x1; ++x) page.row(page.height - 1 - y)[x / 8] &= ~(0x80 >> (x % 8));
     };
     if (!digits.isEmpty()) {
-        const QString modules = CodabarModules(QLatin1Char('A') + digits + CheckDigit(digits) + QLatin1Char('A'));
-        for (qsizetype i = 0; i < modules.size(); ++i)
-            if (modules[i] == QLatin1Char('1')) black(900 + int(i) * 3, 150, 903 + int(i) * 3, 240);
+        const QString symbol = QLatin1Char('A') + digits + CheckDigit(digits) + QLatin1Char('A');
+        const std::vector<int> modules = decodetest::ZintModules(QStringLiteral("CODABAR"), symbol);
+        EXPECT_FALSE(modules.empty()) << symbol.toStdString();
+        // Three pixels a module, bars and spaces in turn.
+        int x = 900;
+        bool bar = true;
+        for (const int m : modules) {
+            if (bar) black(x, 150, x + m * 3, 240);
+            x += m * 3;
+            bar = !bar;
+        }
     }
     for (int line = 0; line < (page.height - 600) / 40; ++line)
         for (int word = 0; word < 12; ++word)

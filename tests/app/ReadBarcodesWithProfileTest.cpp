@@ -1,41 +1,17 @@
 #include "platform/leptonica/LeptonicaImageCodec.h"
+#include "support/BatchSketch.h"
 #include "support/StationDir.h"
 
-#include <QProcess>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace kestrova;
 
 namespace {
 
-// Element widths in modules (bar first) of a symbol as zint draws it.
-std::vector<int> ZintModules(const QString& symbology, const QString& data) {
-    QProcess zint;
-    zint.start(QStringLiteral("zint"),
-               {QStringLiteral("--dump"), QStringLiteral("-b"), symbology, QStringLiteral("-d"), data});
-    EXPECT_TRUE(zint.waitForFinished(30000));
-    QString bits;
-    // Hexadecimal digits, four modules each, a set bit a bar.
-    QString dump = QString::fromLatin1(zint.readAllStandardOutput());
-    dump.remove(QRegularExpression(QStringLiteral("\\s")));
-    for (const QChar digit : dump)
-        bits += QStringLiteral("%1").arg(QString(digit).toUInt(nullptr, 16), 4, 2, QLatin1Char('0'));
-    while (bits.endsWith('0')) bits.chop(1); // padding after the last bar
-    std::vector<int> widths;
-    for (qsizetype i = 0; i < bits.size();) {
-        qsizetype j = i;
-        while (j < bits.size() && bits[j] == bits[i]) ++j;
-        widths.push_back(static_cast<int>(j - i));
-        i = j;
-    }
-    EXPECT_FALSE(widths.empty()) << data.toStdString();
-    return widths;
-}
-
 // A white 1-bit page of 1216 x 600 pixels with the symbol drawn 40 rows high near its top,
 // one-module elements `narrow` pixels wide and longer ones `wide`, written as a G4 TIFF.
 void WritePage(const QString& path, const std::vector<int>& modules, int narrow, int wide) {
+    ASSERT_FALSE(modules.empty()) << "zint drew no symbol for " << path.toStdString();
     barcode::PageBitmap page;
     page.width = 1216;
     page.height = 600;
@@ -93,9 +69,9 @@ TEST(ReadBarcodesWithProfile, APageReadsWithTheTypeThatFitsIt) {
 
     const QString wide39 = station.path("wide39.tif"), narrow39 = station.path("narrow39.tif");
     const QString codabar = station.path("codabar.tif");
-    WritePage(wide39, ZintModules("CODE39", "AB1234"), 7, 16);
-    WritePage(narrow39, ZintModules("CODE39", "AB1234"), 3, 7);
-    WritePage(codabar, ZintModules("CODABAR", "A123456A"), 3, 7);
+    WritePage(wide39, decodetest::ZintModules("CODE39", "AB1234"), 7, 16);
+    WritePage(narrow39, decodetest::ZintModules("CODE39", "AB1234"), 3, 7);
+    WritePage(codabar, decodetest::ZintModules("CODABAR", "A123456A"), 3, 7);
 
     CliRun run = ReadBarcodes(station, {"--profile", "Wide Code 39", wide39});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -127,7 +103,7 @@ TEST(ReadBarcodesWithProfile, MissingProfilesAndPagesAreReported) {
     test::StationDir station;
     QFile(station.path("NoZero.stp")).open(QIODevice::WriteOnly);
     const QString page = station.path("page.tif");
-    WritePage(page, ZintModules("CODABAR", "A123456A"), 3, 7);
+    WritePage(page, decodetest::ZintModules("CODABAR", "A123456A"), 3, 7);
 
     CliRun run = ReadBarcodes(station, {"--profile", "Absent", page});
     EXPECT_EQ(run.exitCode, 1);

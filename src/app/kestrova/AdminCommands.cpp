@@ -5,6 +5,7 @@
 #include "core/admin/ConsoleSession.h"
 #include "core/admin/ImageMaintenance.h"
 #include "core/admin/QueryConsole.h"
+#include "core/db/QueryText.h"
 #include "core/db/TImageDataModule.h"
 #include "core/ports/ConsolePrompter.h"
 #include "core/station/StatusMonitor.h"
@@ -33,17 +34,9 @@ public:
     }
 };
 
-QString Cell(QString value) {
-    value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-    value.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
-    value.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-    value.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
-    return value;
-}
-
 void PrintRow(const QStringList& cells) {
     QStringList escaped;
-    for (const QString& c : cells) escaped << Cell(c);
+    for (const QString& c : cells) escaped << QueryTextCell(c);
     std::fputs((escaped.join(QLatin1Char('\t')) + QLatin1Char('\n')).toUtf8().constData(), stdout);
 }
 

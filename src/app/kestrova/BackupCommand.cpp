@@ -1,14 +1,10 @@
 // kestrova backup: one backup pass of the store cycle, without the workstation.
+#include "app/common/BackupWiring.h"
 #include "app/common/Wiring.h"
 #include "app/kestrova/Command.h"
 #include "app/kestrova/RecordingPrompter.h"
 #include "core/config/SetupInfo.h"
-#include "core/ports/Beeper.h"
 #include "core/store/BackupProcess.h"
-#include "core/store/SignBackup.h"
-#include "core/store/ZipMedia.h"
-#include "platform/volumes/SystemVolumes.h"
-#include "platform/zip/LibzipArchive.h"
 
 namespace kestrova::cli {
 
@@ -22,13 +18,8 @@ const QString Usage = QStringLiteral("[--setup FILE]");
 enum BackupExit { BackedUp = 0, NotRun = 1, BadUsage = 2, RowsLeft = 3 };
 
 int Backup(const QStringList& args) {
-    QString setup = SetupFileName;
-    if (args.size() == 2 && args[0] == QLatin1String("--setup")) {
-        setup = args[1];
-    } else if (!args.isEmpty()) {
-        Err(QStringLiteral("usage: kestrova backup ") + Usage);
-        return BadUsage;
-    }
+    QString setup;
+    if (!SetupOnly(args, QStringLiteral("usage: kestrova backup ") + Usage, setup)) return BadUsage;
     RecordingPrompter prompter;
     StationStartup startup(prompter);
     startup.echoLog(Out);
@@ -39,12 +30,8 @@ int Backup(const QStringList& args) {
         return NotRun;
     }
 
-    const LibzipFactory zipFactory;
-    const ZipMedia zips(station, zipFactory);
-    SignedImageArchive archive(station, zips);
-    const SystemVolumes volumes;
-    TerminalBeeper beeper;
-    BackupProcess backup(station, zips, archive, volumes, beeper);
+    BackupWiring wiring(station);
+    BackupProcess& backup = wiring.process();
     backup.BackupStoredImages();
     const BackupSummary& summary = backup.lastSummary();
     QString count = QStringLiteral("%1 rows handled, %2 recorded, %3 zip files completed, %4 left after errors")

@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <functional>
 
+class QJsonObject;
+
 namespace kestrova::cli {
 
 // One command of the kestrova front end. Each command lives in its own file and registers itself
@@ -23,5 +25,14 @@ struct CommandRegistration {
 // Prints to standard output / standard error with a newline.
 void Out(const QString& text);
 void Err(const QString& text);
+// Prints object to standard output as indented JSON.
+void PrintJson(const QJsonObject& object);
+
+// Takes "--setup FILE" out of args into setup (the default setup file when args hold none); false
+// when "--setup" has no file after it.
+bool TakeSetup(QStringList& args, QString& setup);
+// The arguments of a command that takes only "[--setup FILE]"; false, with usage printed on
+// standard error, when they are anything else.
+bool SetupOnly(const QStringList& args, const QString& usage, QString& setup);
 
 } // namespace kestrova::cli

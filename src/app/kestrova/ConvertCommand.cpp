@@ -19,13 +19,8 @@ const QString Usage = QStringLiteral("[--setup FILE]");
 enum ConvertExit { Converted = 0, NotRun = 1, BadUsage = 2, FilesLeft = 3 };
 
 int Convert(const QStringList& args) {
-    QString setup = SetupFileName;
-    if (args.size() == 2 && args[0] == QLatin1String("--setup")) {
-        setup = args[1];
-    } else if (!args.isEmpty()) {
-        Err(QStringLiteral("usage: kestrova convert ") + Usage);
-        return BadUsage;
-    }
+    QString setup;
+    if (!SetupOnly(args, QStringLiteral("usage: kestrova convert ") + Usage, setup)) return BadUsage;
     RecordingPrompter prompter;
     StationStartup startup(prompter);
     startup.echoLog(Out);

@@ -21,13 +21,8 @@ const QString Usage = QStringLiteral("[--setup FILE]");
 enum DecodeBatchExit { Decoded = 0, NotDecoded = 1, BadUsage = 2, PagesNotSaved = 3 };
 
 int DecodeBatch(const QStringList& args) {
-    QString setup = SetupFileName;
-    if (args.size() == 2 && args[0] == QLatin1String("--setup")) {
-        setup = args[1];
-    } else if (!args.isEmpty()) {
-        Err(QStringLiteral("usage: kestrova decode-batch ") + Usage);
-        return BadUsage;
-    }
+    QString setup;
+    if (!SetupOnly(args, QStringLiteral("usage: kestrova decode-batch ") + Usage, setup)) return BadUsage;
     RecordingPrompter prompter;
     StationStartup startup(prompter);
     if (!startup.readSetup(setup, SetupNeed::Working)) return NotDecoded;

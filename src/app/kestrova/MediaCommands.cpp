@@ -57,22 +57,9 @@ bool OpenStation(StationStartup& startup, const QString& setup, const SystemVolu
     return true;
 }
 
-bool TakeSetup(QStringList& args, QString& setup) {
-    const qsizetype i = args.indexOf(QStringLiteral("--setup"));
-    if (i < 0) return true;
-    if (i + 1 >= args.size()) return false;
-    setup = args[i + 1];
-    args.remove(i, 2);
-    return true;
-}
-
-int Flush(const QStringList& given) {
-    QStringList args = given;
-    QString setup = SetupFileName;
-    if (!TakeSetup(args, setup) || !args.isEmpty()) {
-        Err(QStringLiteral("usage: kestrova media flush [--setup FILE]"));
-        return 2;
-    }
+int Flush(const QStringList& args) {
+    QString setup;
+    if (!SetupOnly(args, QStringLiteral("usage: kestrova media flush [--setup FILE]"), setup)) return 2;
     RecordingPrompter prompter;
     StationStartup startup(prompter);
     const SystemVolumes volumes;
@@ -93,7 +80,7 @@ int Flush(const QStringList& given) {
 
 int Finalise(const QStringList& given) {
     QStringList args = given;
-    QString setup = SetupFileName;
+    QString setup;
     FlagPrompter prompter;
     bool usage = !TakeSetup(args, setup);
     for (int i = 0; i < args.size() && !usage; ++i) {
@@ -145,13 +132,9 @@ int Finalise(const QStringList& given) {
     return 1;
 }
 
-int Archive(const QStringList& given) {
-    QStringList args = given;
-    QString setup = SetupFileName;
-    if (!TakeSetup(args, setup) || !args.isEmpty()) {
-        Err(QStringLiteral("usage: kestrova archive [--setup FILE]"));
-        return 2;
-    }
+int Archive(const QStringList& args) {
+    QString setup;
+    if (!SetupOnly(args, QStringLiteral("usage: kestrova archive [--setup FILE]"), setup)) return 2;
     RecordingPrompter prompter;
     StationStartup startup(prompter);
     startup.echoLog(Out);

@@ -9,6 +9,7 @@
 #include "platform/leptonica/LeptonicaImageCodec.h"
 
 #include <QFileInfo>
+#include <functional>
 
 namespace kestrova::cli {
 
@@ -51,17 +52,6 @@ struct ProblemDesk {
     bool stillThere(const QString& file) const { return QFileInfo::exists(problems.problemsDir() + file); }
 };
 
-// Takes "--setup FILE" out of args.
-bool TakeSetup(QStringList& args, QString& setup) {
-    setup = SetupFileName;
-    const qsizetype at = args.indexOf(QStringLiteral("--setup"));
-    if (at < 0) return true;
-    if (at + 1 >= args.size()) return false;
-    setup = args[at + 1];
-    args.remove(at, 2);
-    return true;
-}
-
 int ListDeleted(ProblemDesk& desk) {
     desk.problems.PruneDeletedPages();
     const int days = desk.startup.station().setup().DeletedProblemDays;
@@ -98,42 +88,44 @@ int ListProblems(const QStringList& arguments) {
     return Done;
 }
 
-int AcceptProblem(const QStringList& arguments) {
+// Hands act the problem the first argument numbers, its file and the arguments without
+// "--setup FILE", once they are count in all; usage otherwise.
+int OnNumberedProblem(const QStringList& arguments, qsizetype count, const QString& usage,
+                      const std::function<int(ProblemDesk&, const QString& file, const QStringList& args)>& act) {
     QStringList args = arguments;
     QString setup;
     bool number = false;
     const int at = args.value(0).toInt(&number);
-    if (!TakeSetup(args, setup) || args.size() != 2 || !number) {
-        Err(QStringLiteral("usage: kestrova problems accept NUMBER NAME [--setup FILE]"));
+    if (!TakeSetup(args, setup) || args.size() != count || !number) {
+        Err(usage);
         return BadUsage;
     }
     ProblemDesk desk;
     if (!desk.open(setup) || !desk.show(at)) return NotDone;
-    const QString file = desk.problems.currentFile();
-    desk.problems.newbarcodeText = args[1];
-    desk.problems.AcceptProblemName();
-    if (desk.stillThere(file)) {
-        Err(QStringLiteral("%1 stays a problem: the name \"%2\" was not accepted.").arg(file, args[1]));
-        return NotDone;
-    }
-    Out(QStringLiteral("%1 filed as %2").arg(file, args[1]));
-    return Done;
+    return act(desk, desk.problems.currentFile(), args);
+}
+
+int AcceptProblem(const QStringList& arguments) {
+    return OnNumberedProblem(
+        arguments, 2, QStringLiteral("usage: kestrova problems accept NUMBER NAME [--setup FILE]"),
+        [](ProblemDesk& desk, const QString& file, const QStringList& args) {
+            desk.problems.newbarcodeText = args[1];
+            desk.problems.AcceptProblemName();
+            if (desk.stillThere(file)) {
+                Err(QStringLiteral("%1 stays a problem: the name \"%2\" was not accepted.").arg(file, args[1]));
+                return NotDone;
+            }
+            Out(QStringLiteral("%1 filed as %2").arg(file, args[1]));
+            return Done;
+        });
 }
 
 int DeleteProblem(const QStringList& arguments) {
-    QStringList args = arguments;
-    QString setup;
-    bool number = false;
-    const int at = args.value(0).toInt(&number);
-    if (!TakeSetup(args, setup) || args.size() != 1 || !number) {
-        Err(QStringLiteral("usage: kestrova problems delete NUMBER [--setup FILE]"));
-        return BadUsage;
-    }
-    ProblemDesk desk;
-    if (!desk.open(setup) || !desk.show(at)) return NotDone;
-    const QString file = desk.problems.currentFile();
-    desk.problems.DeleteButtonClick();
-    return desk.stillThere(file) ? NotDone : Done;
+    return OnNumberedProblem(arguments, 1, QStringLiteral("usage: kestrova problems delete NUMBER [--setup FILE]"),
+                             [](ProblemDesk& desk, const QString& file, const QStringList&) {
+                                 desk.problems.DeleteButtonClick();
+                                 return desk.stillThere(file) ? NotDone : Done;
+                             });
 }
 
 int RestoreProblem(const QStringList& arguments) {

@@ -7,18 +7,11 @@
 #include "platform/ini/SimpleIniSource.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <cstdio>
+#include <QJsonObject>
 
 namespace kestrova::cli {
 
 namespace {
-
-void PrintJson(const QJsonObject& object) {
-    const QByteArray json = QJsonDocument(object).toJson(QJsonDocument::Indented);
-    std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
-    std::fflush(stdout);
-}
 
 int ShowProfile(const QString& programDir, const QString& name) {
     const QString path = programDir + name + ProfileExtension;

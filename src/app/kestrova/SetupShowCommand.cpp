@@ -5,8 +5,7 @@
 #include "core/ports/ConsolePrompter.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <cstdio>
+#include <QJsonObject>
 
 namespace kestrova::cli {
 
@@ -47,9 +46,7 @@ int SetupShow(const QStringList& args) {
         report.insert(QStringLiteral("outcome"), OutcomeName(outcome));
         report.insert(QStringLiteral("messages"), prompter.shown());
         report.insert(QStringLiteral("log"), QJsonArray::fromStringList(station.eventLog().lines()));
-        const QByteArray json = QJsonDocument(report).toJson(QJsonDocument::Indented);
-        std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
-        std::fflush(stdout);
+        PrintJson(report);
     }
     return working ? 0 : 1;
 }

@@ -11,9 +11,7 @@
 
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <cstdio>
 
 namespace kestrova::cli {
 
@@ -138,9 +136,7 @@ int Status(const QStringList& args) {
         Err(QStringLiteral("kestrova status: the %1 %2 does not exist").arg(DirectoryRole(m.slot), m.path));
     }
     report.insert(QStringLiteral("missingDirectories"), missing);
-    const QByteArray json = QJsonDocument(report).toJson(QJsonDocument::Indented);
-    std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
-    std::fflush(stdout);
+    PrintJson(report);
     return outcome == SetupOutcome::Ok && data && missing.isEmpty() ? 0 : 1;
 }
 

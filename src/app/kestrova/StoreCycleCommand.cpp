@@ -1,20 +1,16 @@
 // kestrova store-cycle: the store cycle of a station without the workstation, for scan-server
 // stations that run it as a service: convert and backup passes on the workstation's timer until
 // SIGTERM or SIGINT.
+#include "app/common/BackupWiring.h"
 #include "app/common/Wiring.h"
 #include "app/kestrova/Command.h"
-#include "core/ports/Beeper.h"
 #include "core/ports/ConsolePrompter.h"
 #include "core/station/Station.h"
 #include "core/store/BackupProcess.h"
 #include "core/store/ConvertProcess.h"
-#include "core/store/SignBackup.h"
 #include "core/store/StoreCycle.h"
-#include "core/store/ZipMedia.h"
 #include "platform/acl/PosixFileSecurity.h"
 #include "platform/leptonica/LeptonicaImageCodec.h"
-#include "platform/volumes/SystemVolumes.h"
-#include "platform/zip/LibzipArchive.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -35,13 +31,8 @@ extern "C" void OnStopSignal(int signal) {
 }
 
 int RunStoreCycle(const QStringList& args) {
-    QString setup = SetupFileName;
-    if (args.size() == 2 && args[0] == QLatin1String("--setup")) {
-        setup = args[1];
-    } else if (!args.isEmpty()) {
-        Err(QStringLiteral("usage: kestrova store-cycle ") + Usage);
-        return BadUsage;
-    }
+    QString setup;
+    if (!SetupOnly(args, QStringLiteral("usage: kestrova store-cycle ") + Usage, setup)) return BadUsage;
     ConsolePrompter prompter;
     StationStartup startup(prompter);
     startup.echoLog(Out);
@@ -53,14 +44,9 @@ int RunStoreCycle(const QStringList& args) {
     const LeptonicaImageCodec codec;
     PosixFileSecurity fileSecurity;
     ConvertProcess convert(station, codec, &fileSecurity);
-    const LibzipFactory zipFactory;
-    const ZipMedia zips(station, zipFactory);
-    SignedImageArchive archive(station, zips);
-    const SystemVolumes volumes;
-    TerminalBeeper beeper;
-    BackupProcess backup(station, zips, archive, volumes, beeper);
-    StoreCycle cycle(station, convert, volumes);
-    cycle.setBackupStoredImages([&backup] { return backup.BackupStoredImages(); });
+    BackupWiring backup(station);
+    StoreCycle cycle(station, convert, backup.volumes());
+    cycle.setBackupStoredImages([&backup] { return backup.process().BackupStoredImages(); });
 
     g_stopSignal = 0;
     struct sigaction action {};

@@ -4,6 +4,7 @@ set(KESTROVA_CLI_SOURCES
     AdminCommands.cpp
     BackupCommand.cpp
     BarcodeTypeJson.h
+    Command.cpp
     Command.h
     ConvertCommand.cpp
     DbCommand.cpp

@@ -15,15 +15,15 @@ bool IsChangeStatement(const QString& statement) {
     return false;
 }
 
-QString Cell(QString value) {
+} // namespace
+
+QString QueryTextCell(QString value) {
     value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
     value.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
     value.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
     value.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
     return value;
 }
-
-} // namespace
 
 QueryTextResult StreamQueryText(TImageDataModule& db, const QString& statement,
                                 const std::function<void(const QString& line)>& out) {
@@ -47,13 +47,13 @@ QueryTextResult StreamQueryText(TImageDataModule& db, const QString& statement,
         if (headerDone) return;
         headerDone = true;
         QStringList names;
-        for (int c = 0; c < q.fieldCount(); ++c) names << Cell(q.fieldName(c));
+        for (int c = 0; c < q.fieldCount(); ++c) names << QueryTextCell(q.fieldName(c));
         out(names.join(QLatin1Char('\t')));
     };
     const bool ok = q.openEach([&] {
         header();
         QStringList row;
-        for (int c = 0; c < q.fieldCount(); ++c) row << Cell(q.field(c).asString());
+        for (int c = 0; c < q.fieldCount(); ++c) row << QueryTextCell(q.field(c).asString());
         out(row.join(QLatin1Char('\t')));
         return true;
     });

@@ -25,4 +25,8 @@ QueryTextResult RunQueryText(TImageDataModule& db, const QString& statement);
 QueryTextResult StreamQueryText(TImageDataModule& db, const QString& statement,
                                 const std::function<void(const QString& line)>& out);
 
+// One value as a field of those lines: a tab, line break or backslash in it written as \t, \n or
+// \\.
+QString QueryTextCell(QString value);
+
 } // namespace kestrova

@@ -4,6 +4,7 @@
 #include "core/db/TImageDataModule.h"
 #include "core/ports/Beeper.h"
 #include "core/ports/Volumes.h"
+#include "core/station/CursorRestore.h"
 #include "core/station/ScreenCursors.h"
 #include "core/station/Station.h"
 #include "core/store/BackupFiles.h"
@@ -29,19 +30,6 @@ const QString AutocorrectTail = QStringLiteral(" This problem may autocorrect.")
 const QString RemoteUpdate = QStringLiteral("Update ImageData Set CDWriteTime = :QCDWriteTime, SentToSystem = "
                                             ":QCSentToSystem, CDLabel = :QCDlabel, ZipName = :QZipName where "
                                             "SeqNumber = :QSeqNumber");
-
-// Puts the previous screen cursor back however the pass ends.
-class CursorRestore {
-public:
-    explicit CursorRestore(Station& station) : m_station(station), m_previous(station.ScreenCursorNumber) {}
-    ~CursorRestore() { m_station.SetScreenCursor(m_previous); }
-    CursorRestore(const CursorRestore&) = delete;
-    CursorRestore& operator=(const CursorRestore&) = delete;
-
-private:
-    Station& m_station;
-    int m_previous;
-};
 
 bool LockedBy(const QString& error) {
     return error.toLower().contains(QStringLiteral("locked by"));

@@ -4,6 +4,7 @@
 #include "core/db/TImageDataModule.h"
 #include "core/ports/PageImage.h"
 #include "core/scan/DecodeImages.h"
+#include "core/station/CursorRestore.h"
 #include "core/station/ScreenCursors.h"
 #include "core/station/Station.h"
 #include "core/store/ImageExtensions.h"
@@ -20,19 +21,6 @@
 namespace kestrova {
 
 namespace {
-
-// Puts the previous screen cursor back however the pass ends.
-class CursorRestore {
-public:
-    explicit CursorRestore(Station& station) : m_station(station), m_previous(station.ScreenCursorNumber) {}
-    ~CursorRestore() { m_station.SetScreenCursor(m_previous); }
-    CursorRestore(const CursorRestore&) = delete;
-    CursorRestore& operator=(const CursorRestore&) = delete;
-
-private:
-    Station& m_station;
-    int m_previous;
-};
 
 bool Configured(const QString& slot) {
     return !slot.isEmpty() && slot != DriveDisabled;

@@ -116,38 +116,15 @@ void TImgViewForm::toolbarAction(int button) {
     ToolbarBusy = true;
     DocumentImageView* view = ILDocImg1;
     switch (button) {
-    case Tool::Magnify:
-        view->setMagnified(IlDocImageToolbar1->action(Tool::Magnify)->isChecked());
-        break;
-    case Tool::ZoomIn:
-        view->setScalePercent(view->scalePercent() * 5 / 4 + 1);
-        break;
-    case Tool::ZoomOut:
-        view->setScalePercent(std::max(1, view->scalePercent() * 4 / 5));
-        break;
     case Tool::ResetZoom:
         view->setScalePercent(100);
-        break;
-    case Tool::BestFit:
-        view->fit(DocumentImageView::Fit::Page);
         break;
     case Tool::Rotate90:
     case Tool::Rotate180:
         view->turnPicture(button == Tool::Rotate90 ? 90 : 180);
         break;
-    case Tool::FirstPage:
-        view->showPage(0);
-        break;
-    case Tool::PriorPage:
-        view->showPage(view->currentPage() - 1);
-        break;
-    case Tool::NextPage:
-        view->showPage(view->currentPage() + 1);
-        break;
-    case Tool::LastPage:
-        view->showPage(view->pageCount() - 1);
-        break;
     default:
+        ApplyViewerButton(*IlDocImageToolbar1, *view, button);
         break;
     }
     m_info.TiffThisPage = static_cast<std::uint16_t>(view->currentPage());

@@ -243,21 +243,9 @@ void TMainForm::DecodeDocToolBarAction(int button) {
     DocumentImageView* view = DecodeImageDoc;
     const bool problem = !FixPanel->isHidden() && m_problems && m_problems->page();
     switch (button) {
-    case Tool::Magnify:
-        view->setMagnified(DecodeDocToolBar->action(Tool::Magnify)->isChecked());
-        break;
-    case Tool::ZoomIn:
-        view->setScalePercent(view->scalePercent() * 5 / 4 + 1);
-        break;
-    case Tool::ZoomOut:
-        view->setScalePercent(std::max(1, view->scalePercent() * 4 / 5));
-        break;
     case Tool::ResetZoom:
         // Reset zoom fits the page width, as the operators are used to.
         view->fit(DocumentImageView::Fit::Width);
-        break;
-    case Tool::BestFit:
-        view->fit(DocumentImageView::Fit::Page);
         break;
     case Tool::Rotate90:
     case Tool::Rotate180: {
@@ -285,19 +273,8 @@ void TMainForm::DecodeDocToolBarAction(int button) {
             renderProblem();
         }
         break;
-    case Tool::FirstPage:
-        view->showPage(0);
-        break;
-    case Tool::PriorPage:
-        view->showPage(view->currentPage() - 1);
-        break;
-    case Tool::NextPage:
-        view->showPage(view->currentPage() + 1);
-        break;
-    case Tool::LastPage:
-        view->showPage(view->pageCount() - 1);
-        break;
     default:
+        ApplyViewerButton(*DecodeDocToolBar, *view, button);
         break;
     }
     if (button == Tool::FirstPage || button == Tool::PriorPage || button == Tool::NextPage || button == Tool::LastPage)

@@ -1,6 +1,8 @@
 #include "gui/widgets/DocumentImageToolbar.h"
+#include "gui/widgets/DocumentImageView.h"
 
 #include <QAction>
+#include <algorithm>
 
 namespace kestrova {
 
@@ -49,6 +51,38 @@ DocumentImageToolbar::DocumentImageToolbar(QWidget* parent) : QToolBar(parent) {
 void DocumentImageToolbar::showButtons(std::initializer_list<Button> buttons) {
     for (QAction* a : m_actions) a->setVisible(false);
     for (const Button b : buttons) m_actions[b]->setVisible(true);
+}
+
+bool ApplyViewerButton(const DocumentImageToolbar& toolbar, DocumentImageView& view, int button) {
+    using Tool = DocumentImageToolbar;
+    switch (button) {
+    case Tool::Magnify:
+        view.setMagnified(toolbar.action(Tool::Magnify)->isChecked());
+        return true;
+    case Tool::ZoomIn:
+        view.setScalePercent(view.scalePercent() * 5 / 4 + 1);
+        return true;
+    case Tool::ZoomOut:
+        view.setScalePercent(std::max(1, view.scalePercent() * 4 / 5));
+        return true;
+    case Tool::BestFit:
+        view.fit(DocumentImageView::Fit::Page);
+        return true;
+    case Tool::FirstPage:
+        view.showPage(0);
+        return true;
+    case Tool::PriorPage:
+        view.showPage(view.currentPage() - 1);
+        return true;
+    case Tool::NextPage:
+        view.showPage(view.currentPage() + 1);
+        return true;
+    case Tool::LastPage:
+        view.showPage(view.pageCount() - 1);
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace kestrova

@@ -6,6 +6,8 @@
 
 namespace kestrova {
 
+class DocumentImageView;
+
 // The toolbar over the document image. Each view shows the buttons it needs.
 class DocumentImageToolbar : public QToolBar {
     Q_OBJECT
@@ -39,5 +41,10 @@ signals:
 private:
     std::array<QAction*, ButtonCount> m_actions{};
 };
+
+// Carries out on view a button that every viewer handles alike: the magnifier (as its button
+// stands), zoom in and out, best fit and the four page buttons. False for the other buttons,
+// which each viewer handles its own way.
+bool ApplyViewerButton(const DocumentImageToolbar& toolbar, DocumentImageView& view, int button);
 
 } // namespace kestrova
