@@ -15,4 +15,6 @@ set(TEST_SUPPORT_SOURCES
     TempStation.h
     TestCertificates.cpp
     TestCertificates.h
+    ZipCheck.cpp
+    ZipCheck.h
 )

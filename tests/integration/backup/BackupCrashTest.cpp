@@ -2,6 +2,7 @@
 // ends on the media (or in its open zip file, or on the scan server) exactly once, and every row
 // is recorded against the place that holds its image.
 #include "support/StationDir.h"
+#include "support/ZipCheck.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
@@ -68,18 +69,6 @@ QStringList Files(const QString& dir) {
     return found;
 }
 
-// Entry names of a zip file, read by python3's zipfile after its check.
-QStringList Entries(const QString& zip) {
-    QProcess python;
-    python.start("python3", {"-c",
-                             "import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\nassert z.testzip() is None\n"
-                             "print('\\n'.join(z.namelist()))",
-                             zip});
-    EXPECT_TRUE(python.waitForFinished(60000));
-    EXPECT_EQ(python.exitCode(), 0) << zip.toStdString() << python.readAllStandardError().toStdString();
-    return QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-}
-
 test::KestrovaRun Backup(StationDir& station, const QString& fault = {}) {
     station.faultPoint = fault;
     const test::KestrovaRun run = test::RunKestrova(station, {"backup"});
@@ -128,7 +117,7 @@ TEST(BackupCrash, AZipPassKilledAtAnyStepIsSettledByTheNext) {
                 EXPECT_TRUE(file.endsWith(".zip")) << "left behind: " << file.toStdString();
                 if (!file.endsWith(".zip")) continue;
                 const QString name = QFileInfo(file).completeBaseName();
-                for (const QString& entry : Entries(dir + "/" + file)) {
+                for (const QString& entry : test::CheckedZipEntries(dir + "/" + file)) {
                     keys << QFileInfo(entry).completeBaseName();
                     zipOf[QFileInfo(entry).completeBaseName()] = name;
                 }

@@ -1,4 +1,5 @@
 // The backup pass on real zip files and a real image database, in zip and remote modes.
+#include "../../platform/volumes/LoopMedium.h"
 #include "BackupRig.h"
 
 #include "core/admin/ImageMaintenance.h"
@@ -13,7 +14,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QSet>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace kestrova;
@@ -31,6 +31,16 @@ void FailUpdates(BackupRig& rig, const QString& text) {
     storetest::Exec(*rig.db, QStringLiteral("create trigger FailUpdates before update on ImageData begin select "
                                             "raise(abort, '%1'); end")
                                  .arg(text));
+}
+
+// The medium's label, the local-images flag and the label the rows get.
+struct LabelCase {
+    QString label;
+    bool localImagesFlag;
+    QString expected;
+};
+std::vector<LabelCase> LabelCases(const QString& labelled) {
+    return {{labelled, false, labelled}, {"", true, "Local Images"}, {"", false, "UNKNOWN"}};
 }
 
 } // namespace
@@ -94,13 +104,7 @@ TEST(BackupPass, AHundredAndTwentyRowsTakeThreePassesAndTheHundredthCompletesThe
 }
 
 TEST(BackupPass, TheMediaLabelFollowsTheMediumAndTheLocalImagesFlag) {
-    struct Case {
-        QString label;
-        bool localImagesFlag;
-        QString expected;
-    };
-    for (const Case& c :
-         {Case{"DISC0042", false, "DISC0042"}, Case{"", true, "Local Images"}, Case{"", false, "UNKNOWN"}}) {
+    for (const LabelCase& c : LabelCases("DISC0042")) {
         BackupRig rig;
         rig.volumes.setDrive(rig.backupDir, 500, c.label);
         rig.station.editSetup().LocalImagesFlag = c.localImagesFlag;
@@ -363,46 +367,12 @@ TEST(BackupPass, TheOperatorsChangesToZipFilesWaitForThePassToEnd) {
     EXPECT_EQ(rig.entries(rig.backupDir + "12/" + name + ".zip").size(), 29);
 }
 
-namespace {
-
-// An 8 MB ext4 file system with the label (none when empty), loop-mounted; skips when the
-// machine refuses the mount.
-struct LoopMedium {
-    QTemporaryDir dir;
-    QString mountPoint;
-    bool mounted = false;
-
-    explicit LoopMedium(const QString& label) {
-        const QString image = dir.path() + "/medium.img";
-        mountPoint = dir.path() + "/mnt";
-        QDir().mkpath(mountPoint);
-        QStringList mkfs{"-q", "-F"};
-        if (!label.isEmpty()) mkfs << "-L" << label;
-        QFile img(image);
-        if (!img.open(QIODevice::WriteOnly) || !img.resize(8 << 20)) return;
-        img.close();
-        if (QProcess::execute("mkfs.ext4", mkfs << image) != 0) return;
-        mounted = QProcess::execute("mount", {"-o", "loop", image, mountPoint}) == 0;
-    }
-    ~LoopMedium() {
-        if (mounted) QProcess::execute("umount", {mountPoint});
-    }
-};
-
-} // namespace
-
 TEST(BackupPass, ZipFilesReachALoopMountedMediumUnderItsLabel) {
-    struct Case {
-        QString label;
-        bool localImagesFlag;
-        QString expected;
-    };
-    for (const Case& c :
-         {Case{"CD0001", false, "CD0001"}, Case{"", true, "Local Images"}, Case{"", false, "UNKNOWN"}}) {
-        LoopMedium medium(c.label);
-        if (!medium.mounted) GTEST_SKIP() << "the machine does not allow a loop mount";
+    for (const LabelCase& c : LabelCases("CD0001")) {
+        test::LoopMedium medium(c.label);
+        KESTROVA_NEED_MEDIUM(medium);
         BackupRig rig;
-        rig.station.editSetup().SetupInfo.Directories[SlotBackup] = medium.mountPoint + "/";
+        rig.station.editSetup().SetupInfo.Directories[SlotBackup] = medium.mountPoint() + "/";
         rig.station.editSetup().LocalImagesFlag = c.localImagesFlag;
         SystemVolumes volumes;
         BackupProcess backup(rig.station, rig.media, rig.archive, volumes, rig.beeper);
@@ -410,9 +380,9 @@ TEST(BackupPass, ZipFilesReachALoopMountedMediumUnderItsLabel) {
         backup.BackupStoredImages();
         backup.BackupStoredImages();
         EXPECT_EQ(rig.row(1).CDLabel, c.expected);
-        const QString zip = medium.mountPoint + "/12/" + rig.row(1).ZipName + ".zip";
+        const QString zip = medium.mountPoint() + "/12/" + rig.row(1).ZipName + ".zip";
         ASSERT_TRUE(QFile::exists(zip));
         EXPECT_EQ(QProcess::execute("unzip", {"-tq", zip}), 0);
-        EXPECT_EQ(rig.zipEntriesBelow(medium.mountPoint).size(), 100);
+        EXPECT_EQ(rig.zipEntriesBelow(medium.mountPoint()).size(), 100);
     }
 }
