@@ -3,6 +3,8 @@
 set(TEST_SUPPORT_SOURCES
     BatchSketch.cpp
     BatchSketch.h
+    DbPeers.cpp
+    DbPeers.h
     FakeClock.h
     FakeScanner.h
     FakeVolumes.h
