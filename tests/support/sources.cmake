@@ -17,6 +17,7 @@ set(TEST_SUPPORT_SOURCES
     TempStation.h
     TestCertificates.cpp
     TestCertificates.h
+    TestFiles.h
     ZipCheck.cpp
     ZipCheck.h
 )
