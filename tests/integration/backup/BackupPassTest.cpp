@@ -1,6 +1,7 @@
 // The backup pass on real zip files and a real image database, in zip and remote modes.
 #include "../../platform/volumes/LoopMedium.h"
 #include "BackupRig.h"
+#include "support/TestFiles.h"
 
 #include "core/admin/ImageMaintenance.h"
 #include "core/admin/MediaTasks.h"
@@ -184,20 +185,14 @@ TEST(BackupPass, RemoteModeCopiesToTheServerAndDeletesTheLocalCopy) {
     QList<int> cursors;
     rig.station.setCursorHook([&cursors](int c) { cursors << c; });
     const QString k1 = rig.row(1).key, k2 = rig.row(2).key, k3 = rig.row(3).key, k4 = rig.row(4).key;
-    const QByteArray image2 = [&] {
-        QFile f(rig.localDir + k2 + ".tif");
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }();
+    const QByteArray image2 = test::ReadFileBytes(rig.localDir + k2 + ".tif");
     // Row 2: a copy with the same bytes is already there (a pass stopped before its deletion),
     // with the ".tmp" of a copy stopped half-way. Row 3: another file holds its name. Row 4: its
     // local copy was deleted by a pass stopped before the update; the server has it.
     QFile::copy(rig.localDir + k2 + ".tif", rig.backupDir + k2 + ".tif");
     rig.writeBytes("x", "half");
     QFile::rename(rig.decodedDir + "x", rig.backupDir + k2 + ".tmp");
-    QFile other(rig.backupDir + k3 + ".tif");
-    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
-    other.write("a different image");
-    other.close();
+    ASSERT_TRUE(test::WriteFile(rig.backupDir + k3 + ".tif", "a different image"));
     QFile::rename(rig.localDir + k4 + ".tif", rig.backupDir + k4 + ".tif");
 
     EXPECT_FALSE(rig.backup.BackupStoredImages());
@@ -211,9 +206,7 @@ TEST(BackupPass, RemoteModeCopiesToTheServerAndDeletesTheLocalCopy) {
         EXPECT_TRUE(QFile::exists(rig.backupDir + r.key + ".tif"));
         EXPECT_FALSE(QFile::exists(rig.backupDir + r.key + ".tmp"));
     }
-    QFile copied(rig.backupDir + k2 + ".tif");
-    ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
-    EXPECT_EQ(copied.readAll(), image2);
+    EXPECT_EQ(test::ReadFileBytes(rig.backupDir + k2 + ".tif"), image2);
     EXPECT_TRUE(cursors.contains(crRemSrvA) && cursors.contains(crRemSrvB));
 
     // The name taken by another file: the row waits, its ".tmp" stays, on every pass.

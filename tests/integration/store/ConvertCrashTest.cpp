@@ -2,8 +2,8 @@
 #include "platform/leptonica/LeptonicaImageCodec.h"
 #include "support/BatchSketch.h"
 #include "support/StationDir.h"
+#include "support/TestFiles.h"
 
-#include <QDirIterator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
@@ -12,15 +12,6 @@ using namespace kestrova;
 using kestrova::test::StationDir;
 
 namespace {
-
-// Every file below dir, hidden ones included, relative to dir.
-QStringList AllFiles(const QString& dir) {
-    QStringList found;
-    QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) found << QDir(dir).relativeFilePath(it.next());
-    found.sort();
-    return found;
-}
 
 QStringList StoreNames(const StationDir& station) {
     QStringList names;
@@ -80,8 +71,8 @@ TEST(ConvertCrash, APassKilledAtAnyStepIsSettledByTheNext) {
         }
         expectedStore.sort();
         expectedLocal.sort();
-        EXPECT_EQ(AllFiles(station.path("store")), expectedStore);
-        EXPECT_EQ(AllFiles(station.path("local")), expectedLocal);
-        EXPECT_TRUE(AllFiles(station.path("decoded")).isEmpty());
+        EXPECT_EQ(test::FilesBelow(station.path("store"), QDir::Hidden | QDir::System), expectedStore);
+        EXPECT_EQ(test::FilesBelow(station.path("local"), QDir::Hidden | QDir::System), expectedLocal);
+        EXPECT_TRUE(test::FilesBelow(station.path("decoded"), QDir::Hidden | QDir::System).isEmpty());
     }
 }

@@ -7,6 +7,7 @@
 #include "core/db/PostgresSchema.h"
 #include "support/DbPeers.h"
 #include "support/PgCluster.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -143,19 +144,18 @@ TEST_P(SharedDatabase, TwoStationsConvertAtOnceWithTheLisBesideThemAndEveryPageI
     QByteArray page;
     {
         StoreRig painter;
-        QFile f(painter.writePage(QStringLiteral("1~REQS10A1B2.tif")));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        page = f.readAll();
+        page = test::ReadFileBytes(painter.writePage(QStringLiteral("1~REQS10A1B2.tif")));
+        ASSERT_FALSE(page.isEmpty());
     }
     for (int s = 0; s < 2; ++s) {
         const QString decoded = root + scanners[s] + QStringLiteral("/decoded/");
         QDir().mkpath(decoded);
         for (int i = 0; i < PagesPerStation; ++i) {
-            QFile f(decoded + QStringLiteral("%1~REQ%2%3.tif")
-                                  .arg((s + 1) * 100000 + i)
-                                  .arg(scanners[s], QStringLiteral("%1").arg(i, 5, 16, QLatin1Char('0')).toUpper()));
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(page);
+            ASSERT_TRUE(test::WriteFile(
+                decoded + QStringLiteral("%1~REQ%2%3.tif")
+                              .arg((s + 1) * 100000 + i)
+                              .arg(scanners[s], QStringLiteral("%1").arg(i, 5, 16, QLatin1Char('0')).toUpper()),
+                page));
         }
     }
 
