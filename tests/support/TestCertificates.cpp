@@ -26,16 +26,6 @@ organizationName = optional
 
 } // namespace
 
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray ReadFileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QByteArray TestCa::openssl(const QStringList& args, QString* error, const QByteArray& input) const {
     QProcess p;
     p.setWorkingDirectory(m_dir.path());

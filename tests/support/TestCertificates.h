@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestFiles.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -39,9 +41,5 @@ private:
     bool m_ok = false;
     int m_issued = 0;
 };
-
-// Writes bytes to a file; false when it cannot.
-bool WriteFile(const QString& path, const QByteArray& bytes);
-QByteArray ReadFileBytes(const QString& path);
 
 } // namespace kestrova::test

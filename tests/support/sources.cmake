@@ -3,6 +3,8 @@
 set(TEST_SUPPORT_SOURCES
     BatchSketch.cpp
     BatchSketch.h
+    DbPeers.cpp
+    DbPeers.h
     FakeClock.h
     FakeScanner.h
     FakeVolumes.h
@@ -15,4 +17,7 @@ set(TEST_SUPPORT_SOURCES
     TempStation.h
     TestCertificates.cpp
     TestCertificates.h
+    TestFiles.h
+    ZipCheck.cpp
+    ZipCheck.h
 )

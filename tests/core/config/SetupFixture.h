@@ -2,6 +2,7 @@
 
 #include "core/config/SetupFile.h"
 #include "support/TempStation.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,9 +57,7 @@ public:
 
     QString write(const QByteArray& bytes) {
         const QString path = t.path(QStringLiteral("kestrova.inf"));
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
+        EXPECT_TRUE(WriteFile(path, bytes));
         return path;
     }
     SetupOutcome read(const SetupFileHooks& hooks = {}) {

@@ -22,26 +22,6 @@ const char* const LisEngineVar = "KESTROVA_LIS_ENGINE";
 const char* const LisTargetVar = "KESTROVA_LIS_TARGET";
 const char* const LisStopVar = "KESTROVA_LIS_STOP";
 
-// A connection of the engine's own, outside the data module, as another program has it.
-QSqlDatabase RawConnection(DbEngine engine, const QString& target, const QString& name) {
-    if (engine == DbEngine::SQLite) {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
-        db.setDatabaseName(target);
-        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
-        db.open();
-        return db;
-    }
-    const PostgresConfig c = *ParsePostgresUri(target);
-    QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", name);
-    db.setHostName(c.host);
-    db.setPort(c.port);
-    db.setDatabaseName(c.database);
-    db.setUserName(c.user);
-    db.open();
-    QSqlQuery(db).exec("SET lock_timeout = 5000");
-    return db;
-}
-
 // Retries a statement that failed because another holder had the rows locked, as a later pass
 // of the station would; any other failure ends the test.
 void RunUntilDone(DataQuery& q, int& lockFailures) {
@@ -63,12 +43,11 @@ TEST(ImageDatabaseLis, DISABLED_StandIn) {
     const DbEngine engine = qgetenv(LisEngineVar) == "PostgreSQL" ? DbEngine::PostgreSQL : DbEngine::SQLite;
     const QString stop = QString::fromLocal8Bit(qgetenv(LisStopVar));
     ASSERT_FALSE(stop.isEmpty()) << "run only by the concurrency test";
-    const QString yes = engine == DbEngine::SQLite ? "1" : "true";
-    const QString no = engine == DbEngine::SQLite ? "0" : "false";
+    const QString yes = TrueLiteral(engine), no = FalseLiteral(engine);
     int marked = 0, reads = 0, lockErrors = 0, otherErrors = 0;
     QString lastError;
     {
-        QSqlDatabase db = RawConnection(engine, QString::fromLocal8Bit(qgetenv(LisTargetVar)), "lis");
+        QSqlDatabase db = PeerConnection(engine, QString::fromLocal8Bit(qgetenv(LisTargetVar)), "lis");
         ASSERT_TRUE(db.isOpen()) << db.lastError().text().toStdString();
         std::printf("LIS ready\n");
         std::fflush(stdout);
@@ -107,16 +86,13 @@ TEST_P(Concurrency, TheLisMarksRowsWhileTwoStationConnectionsWriteAndNoRowIsLost
     TImageDataModule* writers[] = {&s.db(), second.get()};
 
     const QString stop = s.temp().path("lis.stop");
-    QProcess lis;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(LisEngineVar, GetParam() == DbEngine::SQLite ? "SQLite" : "PostgreSQL");
     env.insert(LisTargetVar, s.target());
     env.insert(LisStopVar, stop);
-    lis.setProcessEnvironment(env);
-    lis.start(QFileInfo("/proc/self/exe").symLinkTarget(),
-              {"--gtest_also_run_disabled_tests", "--gtest_filter=ImageDatabaseLis.DISABLED_StandIn"});
-    ASSERT_TRUE(lis.waitForStarted());
-    ASSERT_TRUE(lis.waitForReadyRead(60000)) << "the LIS stand-in did not start";
+    const std::unique_ptr<QProcess> lis = StartStandIn("ImageDatabaseLis.DISABLED_StandIn", env);
+    ASSERT_TRUE(lis->waitForStarted());
+    ASSERT_TRUE(lis->waitForReadyRead(60000)) << "the LIS stand-in did not start";
 
     constexpr int Rows = 200;
     int lockFailures = 0;
@@ -164,8 +140,8 @@ TEST_P(Concurrency, TheLisMarksRowsWhileTwoStationConnectionsWriteAndNoRowIsLost
            std::chrono::steady_clock::now() < deadline)
         QThread::msleep(20);
     QFile(stop).open(QIODevice::WriteOnly);
-    ASSERT_TRUE(lis.waitForFinished(60000));
-    const QString report = QString::fromLocal8Bit(lis.readAllStandardOutput());
+    ASSERT_TRUE(lis->waitForFinished(60000));
+    const QString report = QString::fromLocal8Bit(lis->readAll());
     const QString summary = report.mid(report.indexOf("LIS marked=")).section('\n', 0, 0);
     RecordProperty("lis", summary.trimmed().toStdString());
     RecordProperty("station_lock_failures", lockFailures);
@@ -186,7 +162,7 @@ TEST_P(Concurrency, AnotherHoldersLockReachesTheCallerAsALockedByError) {
     s.db().setLockWaitMs(300);
     s.db().connectionLost(); // reopen with the short wait
     {
-        QSqlDatabase holder = RawConnection(GetParam(), s.target(), "holder");
+        QSqlDatabase holder = PeerConnection(GetParam(), s.target(), "holder");
         QSqlQuery h(holder);
         ASSERT_TRUE(h.exec(GetParam() == DbEngine::SQLite ? "BEGIN IMMEDIATE" : "BEGIN"));
         ASSERT_TRUE(h.exec("UPDATE ImageData SET CDLabel = 'LIS' WHERE SeqNumber = 1"));
@@ -222,7 +198,7 @@ TEST_P(Concurrency, APassUpdatesTheRowsItWalksWhileTheLisCommitsBetweenThem) {
     db.setLockWaitMs(300);
     db.connectionLost();
     {
-        QSqlDatabase lis = RawConnection(GetParam(), s.target(), "lis-between");
+        QSqlDatabase lis = PeerConnection(GetParam(), s.target(), "lis-between");
         QSqlQuery l(lis);
         DataQuery& walk = db.BackupImageDataQuery;
         walk.setSQL({"Select SeqNumber, ReqID, DocDefn, ScanTime from ImageData", "where CDWriteTime is null"});

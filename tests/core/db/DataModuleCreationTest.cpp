@@ -1,4 +1,5 @@
 #include "DbTestSupport.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,15 +7,6 @@
 
 using namespace kestrova;
 using namespace kestrova::test;
-
-namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
 
 TEST(ImageDataModuleCreation, RecreatesAMissingDatabaseFromTheBlankTemplateWithAWarning) {
     TempStation ts;
@@ -30,7 +22,7 @@ TEST(ImageDataModuleCreation, RecreatesAMissingDatabaseFromTheBlankTemplateWithA
     EXPECT_EQ(ts.prompter.shown()[0].text,
               "Warning!!\n\nThe KestrovaNT Image database has been created from the blank dataset.");
     EXPECT_EQ(ts.prompter.shown()[0].icon, MessageIcon::Warning);
-    EXPECT_EQ(ReadAll(ts.path("ImageDatabase/KestrovaImageData.mdb")), ReadAll(BlankTemplatePath()));
+    EXPECT_EQ(ReadFileBytes(ts.path("ImageDatabase/KestrovaImageData.mdb")), ReadFileBytes(BlankTemplatePath()));
     EXPECT_EQ(Scalar(*created.module, "select * from NextSeq"), "1");
 }
 
@@ -77,10 +69,7 @@ TEST(ImageDataModuleCreation, EndsWithExitCodeOneWhenTheDatabaseCannotBeRecreate
 TEST(ImageDataModuleCreation, AMalformedServerFileIsReportedLikeAMissingDatabase) {
     TempStation ts;
     QDir().mkpath(ts.path("ImageDatabase"));
-    QFile uri(ts.path("ImageDatabase/postgresql.uri"));
-    ASSERT_TRUE(uri.open(QIODevice::WriteOnly));
-    uri.write("# the site's server\nmysql://somewhere/db\n");
-    uri.close();
+    ASSERT_TRUE(WriteFile(ts.path("ImageDatabase/postgresql.uri"), "# the site's server\nmysql://somewhere/db\n"));
     ts.prompter.expectMessage("Image Database Error.");
 
     ImageDataModuleCreation created = TImageDataModule::Create(ts.station);

@@ -124,8 +124,4 @@ QStringList LoggedMessages(const Station& station) {
     return messages;
 }
 
-std::string EngineName(const ::testing::TestParamInfo<DbEngine>& info) {
-    return info.param == DbEngine::SQLite ? "SQLite" : "PostgreSQL";
-}
-
 } // namespace kestrova::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/db/TImageDataModule.h"
+#include "support/DbPeers.h"
 #include "support/TempStation.h"
 
 #include <gtest/gtest.h>
@@ -50,8 +51,6 @@ QString Scalar(TImageDataModule& db, const QString& statement);
 
 // The messages of the event log, oldest first, without their time stamps.
 QStringList LoggedMessages(const Station& station);
-
-std::string EngineName(const ::testing::TestParamInfo<DbEngine>& info);
 
 } // namespace kestrova::test
 

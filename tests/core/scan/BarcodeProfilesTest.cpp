@@ -1,6 +1,7 @@
 #include "core/scan/BarcodeProfiles.h"
 #include "core/config/Configuration.h"
 #include "support/TempStation.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,10 +20,7 @@ TKestrovaConfiguration WithOneProfile() {
     return c;
 }
 
-void Touch(const QString& path) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-}
+using test::Touch;
 
 } // namespace
 

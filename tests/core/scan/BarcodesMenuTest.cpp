@@ -1,6 +1,7 @@
 #include "core/scan/BarcodesMenu.h"
 #include "core/ports/IniSource.h"
 #include "support/TempStation.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -18,10 +19,7 @@ public:
     }
 };
 
-void Touch(const QString& path) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-}
+using test::Touch;
 
 QStringList Captions(const BarcodesMenu& m) {
     QStringList c;

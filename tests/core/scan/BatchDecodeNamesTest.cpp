@@ -1,4 +1,5 @@
 #include "core/scan/BatchDecodeNames.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,15 +10,7 @@ using namespace kestrova;
 
 namespace {
 
-void Touch(const QString& path) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-}
-
-QString ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QStringLiteral("<missing>");
-}
+using test::Touch;
 
 TEST(DecodedName, CodabarRequestNumberWithDocumentCodeAndStation) {
     const QString text = DecodedBarcodeText(QStringLiteral("12345678:\r\n"));
@@ -88,11 +81,11 @@ TEST(ReasonFile, SixResultLinesThenTheProblemWholeOrNotAtAll) {
     const std::array<QString, 6> lines = {QStringLiteral("A1234A:B77B:"), QString(), QString(),
                                           QStringLiteral("55\r\n12:"),    QString(), QString()};
     ASSERT_TRUE(WriteReasonFile(path, lines, QStringLiteral("2 barcodes found")).isEmpty());
-    EXPECT_EQ(ReadAll(path), "A1234A:B77B:\n\n\n5512:\n\n\n2 barcodes found\n");
+    EXPECT_EQ(test::ReadFileBytes(path), "A1234A:B77B:\n\n\n5512:\n\n\n2 barcodes found\n");
 
     // An inverted page keeps its results text before the reason.
     ASSERT_TRUE(WriteReasonFile(path, {}, QStringLiteral("A1234A:\nImage Inverted.")).isEmpty());
-    EXPECT_EQ(ReadAll(path), "\n\n\n\n\n\nA1234A:\nImage Inverted.\n");
+    EXPECT_EQ(test::ReadFileBytes(path), "\n\n\n\n\n\nA1234A:\nImage Inverted.\n");
 
     // A directory that is gone gives an error and no file.
     const QString gone = dir.filePath(QStringLiteral("gone/1.scn"));

@@ -1,4 +1,5 @@
 #include "core/scan/DecodeJournal.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,11 +13,6 @@ namespace {
 bool Write(const QString& path, const QByteArray& bytes, QIODevice::OpenMode mode = QIODevice::WriteOnly) {
     QFile f(path);
     return f.open(mode) && f.write(bytes) == bytes.size();
-}
-
-QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // The journal's records as a reopened run finds them: a line cut short, a recorded path outside
@@ -49,16 +45,16 @@ TEST(DecodeJournal, ReopenedItKeepsFinishedPagesAndClearsOnlyWhatAPageWroteInIts
     EXPECT_TRUE(QFile::exists(outside + "kept.tif"));
     EXPECT_EQ(QDir(decoded).entryList(QDir::Files | QDir::Hidden, QDir::Name),
               (QStringList{"1~A.tif", "2~A.tif", "3~A.tif"}));
-    EXPECT_FALSE(Read(DecodeJournal::pathFor(imageSet)).contains("done 3 3\n"));
+    EXPECT_FALSE(test::ReadFileBytes(DecodeJournal::pathFor(imageSet)).contains("done 3 3\n"));
     reopened.done(2, 30);
-    EXPECT_TRUE(Read(DecodeJournal::pathFor(imageSet)).endsWith("\ndone 2 21\ncleared 3\ndone 3 30\n"));
+    EXPECT_TRUE(test::ReadFileBytes(DecodeJournal::pathFor(imageSet)).endsWith("\ndone 2 21\ncleared 3\ndone 3 30\n"));
 
     // Another batch in the image-set file starts a fresh journal.
     ASSERT_TRUE(Write(imageSet, "II*\0batch two"));
     DecodeJournal fresh;
     ASSERT_EQ(fresh.open(imageSet, {decoded}), QString());
     EXPECT_TRUE(fresh.finished().isEmpty());
-    EXPECT_EQ(Read(DecodeJournal::pathFor(imageSet)).count('\n'), 2);
+    EXPECT_EQ(test::ReadFileBytes(DecodeJournal::pathFor(imageSet)).count('\n'), 2);
 }
 
 } // namespace

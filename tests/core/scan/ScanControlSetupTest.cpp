@@ -1,4 +1,5 @@
 #include "core/scan/ScanControlSetup.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -8,20 +9,11 @@ using namespace kestrova;
 
 namespace {
 
-QString ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
 TEST(ScannerConf, ReadsKeysAndSectionsAndWritesBackOnlyWhatChanged) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("scanner.conf"));
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("# the demo station\nsource = Folder\nfolder = feeder   # beside the program\n\n"
-                "[sane]\nMode = Lineart\noptions = test-picture=Grid; depth=1\n");
-    }
+    ASSERT_TRUE(test::WriteFile(path, "# the demo station\nsource = Folder\nfolder = feeder   # beside the program\n\n"
+                                      "[sane]\nMode = Lineart\noptions = test-picture=Grid; depth=1\n"));
     ScannerConf conf;
     ASSERT_TRUE(conf.load(path));
     EXPECT_EQ(conf.source(), "folder");
@@ -36,9 +28,10 @@ TEST(ScannerConf, ReadsKeysAndSectionsAndWritesBackOnlyWhatChanged) {
     conf.setValue("sane/mode", "Gray");
     conf.setValue("extra/key", "x");
     ASSERT_TRUE(conf.save());
-    EXPECT_EQ(ReadAll(path), "# the demo station\nsource = Folder\nfolder = feeder   # beside the program\n"
-                             "device = test:1\n\n[sane]\nmode = Gray\noptions = test-picture=Grid; depth=1\n"
-                             "resolution = 200\n[extra]\nkey = x\n");
+    EXPECT_EQ(test::ReadFileBytes(path),
+              "# the demo station\nsource = Folder\nfolder = feeder   # beside the program\n"
+              "device = test:1\n\n[sane]\nmode = Gray\noptions = test-picture=Grid; depth=1\n"
+              "resolution = 200\n[extra]\nkey = x\n");
 }
 
 // Comments after values and after a section's name, as the README's example has them.

@@ -2,6 +2,7 @@
 #include "core/config/SetupInfo.h"
 #include "support/FakeScanner.h"
 #include "support/TempStation.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,7 +44,7 @@ struct ScanFixture : ::testing::Test {
     void SetUp() override {
         station.editSetup().SetupInfo.Directories[SlotScan] = temp.path(QStringLiteral("scan/"));
         QDir().mkpath(station.setup().SetupInfo.Directories[SlotScan]);
-        touch(station.setup().SetupInfo.Directories[SlotScan] + QStringLiteral("qvimageset.tif"));
+        test::Touch(station.setup().SetupInfo.Directories[SlotScan] + QStringLiteral("qvimageset.tif"));
         station.task().setStoreFileTimerEnabled(true);
         timerSeen = true;
         QObject::connect(&station.eventLog(), &EventLog::lineAdded, [this](const QString& line) {
@@ -61,11 +62,6 @@ struct ScanFixture : ::testing::Test {
                              station.notify();
                          }});
         control.setDecodeImages([this] { effects.append(QStringLiteral("DecodeImages")); });
-    }
-
-    static void touch(const QString& path) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
 };
 
@@ -203,7 +199,7 @@ TEST_F(ScanFixture, MissingImageSetWithoutTemplateWarnsAndScansAnyway) {
 TEST_F(ScanFixture, AnImageSetInAnotherLetterCaseIsTheOneScannedInto) {
     const QString scanDir = temp.path(QStringLiteral("upper/"));
     QDir().mkpath(scanDir);
-    touch(scanDir + QStringLiteral("QVimageset.tif"));
+    test::Touch(scanDir + QStringLiteral("QVimageset.tif"));
     station.editSetup().SetupInfo.Directories[SlotScan] = scanDir;
     EXPECT_TRUE(control.nextscanner());
     control.ScanMoreButtonClick();

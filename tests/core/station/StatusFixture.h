@@ -4,6 +4,7 @@
 #include "core/station/StatusMonitor.h"
 #include "support/FakeVolumes.h"
 #include "support/TempStation.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,10 +36,7 @@ struct StatusStation {
     QString dir(int slot) const { return station.setup().SetupInfo.Directories[slot]; }
     MainWindowState& ui() { return station.ui; }
 
-    void touch(int slot, const QString& name) const {
-        QFile f(dir(slot) + name);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << name.toStdString();
-    }
+    void touch(int slot, const QString& name) const { Touch(dir(slot) + name); }
 
     // How many event log lines carry this message.
     int logged(const QString& message) const {

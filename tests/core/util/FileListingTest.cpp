@@ -1,6 +1,7 @@
 #include "core/util/FileListing.h"
 
 #include "QtPrint.h"
+#include "support/TestFiles.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,9 +17,7 @@ const QLocale DayFirst(QLocale::English, QLocale::UnitedKingdom);
 const QLocale MonthFirst(QLocale::English, QLocale::UnitedStates);
 
 void WriteFile(const QString& path, qsizetype size) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(QByteArray(size, 'x'));
+    test::WriteBytes(path, QByteArray(size, 'x'));
 }
 
 class ListFilesTest : public ::testing::Test {

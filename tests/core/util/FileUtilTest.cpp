@@ -2,6 +2,7 @@
 #include "support/FakeClock.h"
 
 #include "QtPrint.h"
+#include "support/TestFiles.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,15 +18,9 @@ using namespace kestrova;
 namespace {
 
 void WriteFile(const QString& path, const QByteArray& content = "x") {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(content);
+    test::WriteBytes(path, content);
 }
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+using test::ReadFileBytes;
 
 } // namespace
 
@@ -51,7 +46,7 @@ TEST(MoveFileChecked, ReportsEveryFailureInItsText) {
         EXPECT_EQ(MoveFileChecked(src, c.sourceName, c.destDir, c.destName), c.result) << c.sourceName;
     }
     EXPECT_EQ(MoveFileChecked(src, "a.tif", tmp.path() + "/nowhere", "a.tif"), "ERROR - system error 2");
-    EXPECT_EQ(ReadFile(src + "/a.tif"), "image");
+    EXPECT_EQ(ReadFileBytes(src + "/a.tif"), "image");
 }
 
 TEST(MoveFileChecked, RenamesAndMovesBetweenDirectories) {
@@ -61,12 +56,12 @@ TEST(MoveFileChecked, RenamesAndMovesBetweenDirectories) {
     ASSERT_TRUE(QDir().mkpath(src) && QDir().mkpath(dst));
     WriteFile(src + "12345678~REQ.tmp", "one");
     EXPECT_EQ(MoveFileChecked(src, "12345678~REQ.tmp", src, "12345678~REQ.tif"), "OK");
-    EXPECT_EQ(ReadFile(src + "12345678~REQ.tif"), "one");
+    EXPECT_EQ(ReadFileBytes(src + "12345678~REQ.tif"), "one");
     EXPECT_FALSE(QFile::exists(src + "12345678~REQ.tmp"));
 
     // An empty destination name keeps the source name.
     EXPECT_EQ(MoveFileChecked(src.chopped(1), "12345678~REQ.tif", dst, " "), "OK");
-    EXPECT_EQ(ReadFile(dst + "/12345678~REQ.tif"), "one");
+    EXPECT_EQ(ReadFileBytes(dst + "/12345678~REQ.tif"), "one");
     EXPECT_FALSE(QFile::exists(src + "12345678~REQ.tif"));
 }
 
@@ -81,7 +76,7 @@ TEST(MoveFileChecked, MovesAcrossFileSystems) {
     }
     WriteFile(tmp.path() + "/a.tif", "across");
     EXPECT_EQ(MoveFileChecked(tmp.path(), "a.tif", other.path(), ""), "OK");
-    EXPECT_EQ(ReadFile(other.path() + "/a.tif"), "across");
+    EXPECT_EQ(ReadFileBytes(other.path() + "/a.tif"), "across");
     EXPECT_FALSE(QFile::exists(tmp.path() + "/a.tif"));
 }
 

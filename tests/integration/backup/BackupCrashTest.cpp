@@ -2,8 +2,9 @@
 // ends on the media (or in its open zip file, or on the scan server) exactly once, and every row
 // is recorded against the place that holds its image.
 #include "support/StationDir.h"
+#include "support/TestFiles.h"
+#include "support/ZipCheck.h"
 
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -37,9 +38,8 @@ void Stock(const StationDir& station, int n) {
                                        "values (%1, '%2', 'REQS1A%1', '2026-12-08 14:05:00', 0)")
                                    .arg(i)
                                    .arg(req)));
-            QFile local(station.path("local/" + req + "~REQS1A" + QString::number(i) + ".tif"));
-            ASSERT_TRUE(local.open(QIODevice::WriteOnly));
-            local.write(QByteArray("image ") + req.toUtf8().repeated(50));
+            ASSERT_TRUE(test::WriteFile(station.path("local/" + req + "~REQS1A" + QString::number(i) + ".tif"),
+                                        QByteArray("image ") + req.toUtf8().repeated(50)));
         }
     }
     QSqlDatabase::removeDatabase("stock");
@@ -58,26 +58,6 @@ QList<Row> Rows(const StationDir& station) {
     }
     QSqlDatabase::removeDatabase("rows");
     return rows;
-}
-
-QStringList Files(const QString& dir) {
-    QStringList found;
-    QDirIterator it(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) found << QDir(dir).relativeFilePath(it.next());
-    found.sort();
-    return found;
-}
-
-// Entry names of a zip file, read by python3's zipfile after its check.
-QStringList Entries(const QString& zip) {
-    QProcess python;
-    python.start("python3", {"-c",
-                             "import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\nassert z.testzip() is None\n"
-                             "print('\\n'.join(z.namelist()))",
-                             zip});
-    EXPECT_TRUE(python.waitForFinished(60000));
-    EXPECT_EQ(python.exitCode(), 0) << zip.toStdString() << python.readAllStandardError().toStdString();
-    return QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
 }
 
 test::KestrovaRun Backup(StationDir& station, const QString& fault = {}) {
@@ -124,18 +104,18 @@ TEST(BackupCrash, AZipPassKilledAtAnyStepIsSettledByTheNext) {
         QMap<QString, QString> zipOf; // entry key -> the zip name holding it
         QStringList keys;
         for (const QString& dir : {station.path("backup"), station.path("local/ZipFiles")}) {
-            for (const QString& file : Files(dir)) {
+            for (const QString& file : test::FilesBelow(dir, QDir::Hidden)) {
                 EXPECT_TRUE(file.endsWith(".zip")) << "left behind: " << file.toStdString();
                 if (!file.endsWith(".zip")) continue;
                 const QString name = QFileInfo(file).completeBaseName();
-                for (const QString& entry : Entries(dir + "/" + file)) {
+                for (const QString& entry : test::CheckedZipEntries(dir + "/" + file)) {
                     keys << QFileInfo(entry).completeBaseName();
                     zipOf[QFileInfo(entry).completeBaseName()] = name;
                 }
             }
         }
         EXPECT_EQ(keys.size(), 110) << "every image exactly once";
-        EXPECT_EQ(Files(station.path("backup")).size(), 1);
+        EXPECT_EQ(test::FilesBelow(station.path("backup"), QDir::Hidden).size(), 1);
         for (const Row& r : rows) {
             EXPECT_EQ(r.zipName, zipOf.value(r.key)) << r.key.toStdString();
             const bool onMedia = QFile::exists(station.path("backup/12/" + r.zipName + ".zip"));
@@ -166,7 +146,7 @@ TEST(BackupCrash, ARemotePassKilledAtAnyStepIsSettledByTheNext) {
             expected << r.key + ".tif";
         }
         expected.sort();
-        EXPECT_EQ(Files(station.path("backup")), expected);
-        EXPECT_TRUE(Files(station.path("local")).filter(".tif").isEmpty());
+        EXPECT_EQ(test::FilesBelow(station.path("backup"), QDir::Hidden), expected);
+        EXPECT_TRUE(test::FilesBelow(station.path("local"), QDir::Hidden).filter(".tif").isEmpty());
     }
 }

@@ -7,11 +7,11 @@
 #include "support/FakeClock.h"
 #include "support/ScriptedPrompter.h"
 #include "support/StationDir.h"
+#include "support/ZipCheck.h"
 
 #include <QDirIterator>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 using namespace kestrova;
@@ -19,23 +19,6 @@ using kestrova::test::RunKestrova;
 using kestrova::test::StationDir;
 
 namespace {
-
-QStringList ZipEntries(const QString& dir) {
-    QStringList entries;
-    QDirIterator it(dir, {"*.zip"}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QProcess unzip;
-        unzip.start("python3", {"-c",
-                                "import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\nassert z.testzip() is None\n"
-                                "print('\\n'.join(z.namelist()))",
-                                it.next()});
-        EXPECT_TRUE(unzip.waitForFinished(60000));
-        EXPECT_EQ(unzip.exitCode(), 0) << unzip.readAllStandardError().toStdString();
-        entries << QString::fromUtf8(unzip.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    }
-    entries.sort();
-    return entries;
-}
 
 QString AwaitingBackup(const StationDir& station) {
     const test::KestrovaRun run = RunKestrova(station, {"status"});
@@ -77,7 +60,7 @@ TEST(BackupEndToEnd, PaperToZipFilesOnTheMedium) {
     QStringList pages = QDir(station.path("local")).entryList({"*.tif"}, QDir::Files, QDir::Name);
     ASSERT_EQ(pages.size(), forms);
     EXPECT_EQ(pages.filter("55500123~").size(), 1);
-    EXPECT_EQ(ZipEntries(station.path("local/ZipFiles")), pages);
+    EXPECT_EQ(test::CheckedZipEntriesBelow(station.path("local/ZipFiles")), pages);
 
     // The groups' zip files wait for more images; moved as the commit of waiting zip files moves
     // them, the medium holds every page.
@@ -92,5 +75,5 @@ TEST(BackupEndToEnd, PaperToZipFilesOnTheMedium) {
                                         nullptr, true),
                   0);
     }
-    EXPECT_EQ(ZipEntries(station.path("backup")), pages);
+    EXPECT_EQ(test::CheckedZipEntriesBelow(station.path("backup")), pages);
 }

@@ -1,5 +1,7 @@
 // The backup pass on real zip files and a real image database, in zip and remote modes.
+#include "../../platform/volumes/LoopMedium.h"
 #include "BackupRig.h"
+#include "support/TestFiles.h"
 
 #include "core/admin/ImageMaintenance.h"
 #include "core/admin/MediaTasks.h"
@@ -13,7 +15,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QSet>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace kestrova;
@@ -31,6 +32,16 @@ void FailUpdates(BackupRig& rig, const QString& text) {
     storetest::Exec(*rig.db, QStringLiteral("create trigger FailUpdates before update on ImageData begin select "
                                             "raise(abort, '%1'); end")
                                  .arg(text));
+}
+
+// The medium's label, the local-images flag and the label the rows get.
+struct LabelCase {
+    QString label;
+    bool localImagesFlag;
+    QString expected;
+};
+std::vector<LabelCase> LabelCases(const QString& labelled) {
+    return {{labelled, false, labelled}, {"", true, "Local Images"}, {"", false, "UNKNOWN"}};
 }
 
 } // namespace
@@ -94,13 +105,7 @@ TEST(BackupPass, AHundredAndTwentyRowsTakeThreePassesAndTheHundredthCompletesThe
 }
 
 TEST(BackupPass, TheMediaLabelFollowsTheMediumAndTheLocalImagesFlag) {
-    struct Case {
-        QString label;
-        bool localImagesFlag;
-        QString expected;
-    };
-    for (const Case& c :
-         {Case{"DISC0042", false, "DISC0042"}, Case{"", true, "Local Images"}, Case{"", false, "UNKNOWN"}}) {
+    for (const LabelCase& c : LabelCases("DISC0042")) {
         BackupRig rig;
         rig.volumes.setDrive(rig.backupDir, 500, c.label);
         rig.station.editSetup().LocalImagesFlag = c.localImagesFlag;
@@ -180,20 +185,14 @@ TEST(BackupPass, RemoteModeCopiesToTheServerAndDeletesTheLocalCopy) {
     QList<int> cursors;
     rig.station.setCursorHook([&cursors](int c) { cursors << c; });
     const QString k1 = rig.row(1).key, k2 = rig.row(2).key, k3 = rig.row(3).key, k4 = rig.row(4).key;
-    const QByteArray image2 = [&] {
-        QFile f(rig.localDir + k2 + ".tif");
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }();
+    const QByteArray image2 = test::ReadFileBytes(rig.localDir + k2 + ".tif");
     // Row 2: a copy with the same bytes is already there (a pass stopped before its deletion),
     // with the ".tmp" of a copy stopped half-way. Row 3: another file holds its name. Row 4: its
     // local copy was deleted by a pass stopped before the update; the server has it.
     QFile::copy(rig.localDir + k2 + ".tif", rig.backupDir + k2 + ".tif");
     rig.writeBytes("x", "half");
     QFile::rename(rig.decodedDir + "x", rig.backupDir + k2 + ".tmp");
-    QFile other(rig.backupDir + k3 + ".tif");
-    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
-    other.write("a different image");
-    other.close();
+    ASSERT_TRUE(test::WriteFile(rig.backupDir + k3 + ".tif", "a different image"));
     QFile::rename(rig.localDir + k4 + ".tif", rig.backupDir + k4 + ".tif");
 
     EXPECT_FALSE(rig.backup.BackupStoredImages());
@@ -207,9 +206,7 @@ TEST(BackupPass, RemoteModeCopiesToTheServerAndDeletesTheLocalCopy) {
         EXPECT_TRUE(QFile::exists(rig.backupDir + r.key + ".tif"));
         EXPECT_FALSE(QFile::exists(rig.backupDir + r.key + ".tmp"));
     }
-    QFile copied(rig.backupDir + k2 + ".tif");
-    ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
-    EXPECT_EQ(copied.readAll(), image2);
+    EXPECT_EQ(test::ReadFileBytes(rig.backupDir + k2 + ".tif"), image2);
     EXPECT_TRUE(cursors.contains(crRemSrvA) && cursors.contains(crRemSrvB));
 
     // The name taken by another file: the row waits, its ".tmp" stays, on every pass.
@@ -381,46 +378,12 @@ TEST(BackupPass, TheOperatorsChangesToZipFilesWaitForThePassToEnd) {
     EXPECT_EQ(rig.entries(rig.backupDir + "12/" + name + ".zip").size(), 29);
 }
 
-namespace {
-
-// An 8 MB ext4 file system with the label (none when empty), loop-mounted; skips when the
-// machine refuses the mount.
-struct LoopMedium {
-    QTemporaryDir dir;
-    QString mountPoint;
-    bool mounted = false;
-
-    explicit LoopMedium(const QString& label) {
-        const QString image = dir.path() + "/medium.img";
-        mountPoint = dir.path() + "/mnt";
-        QDir().mkpath(mountPoint);
-        QStringList mkfs{"-q", "-F"};
-        if (!label.isEmpty()) mkfs << "-L" << label;
-        QFile img(image);
-        if (!img.open(QIODevice::WriteOnly) || !img.resize(8 << 20)) return;
-        img.close();
-        if (QProcess::execute("mkfs.ext4", mkfs << image) != 0) return;
-        mounted = QProcess::execute("mount", {"-o", "loop", image, mountPoint}) == 0;
-    }
-    ~LoopMedium() {
-        if (mounted) QProcess::execute("umount", {mountPoint});
-    }
-};
-
-} // namespace
-
 TEST(BackupPass, ZipFilesReachALoopMountedMediumUnderItsLabel) {
-    struct Case {
-        QString label;
-        bool localImagesFlag;
-        QString expected;
-    };
-    for (const Case& c :
-         {Case{"CD0001", false, "CD0001"}, Case{"", true, "Local Images"}, Case{"", false, "UNKNOWN"}}) {
-        LoopMedium medium(c.label);
-        if (!medium.mounted) GTEST_SKIP() << "the machine does not allow a loop mount";
+    for (const LabelCase& c : LabelCases("CD0001")) {
+        test::LoopMedium medium(c.label);
+        KESTROVA_NEED_MEDIUM(medium);
         BackupRig rig;
-        rig.station.editSetup().SetupInfo.Directories[SlotBackup] = medium.mountPoint + "/";
+        rig.station.editSetup().SetupInfo.Directories[SlotBackup] = medium.mountPoint() + "/";
         rig.station.editSetup().LocalImagesFlag = c.localImagesFlag;
         SystemVolumes volumes;
         BackupProcess backup(rig.station, rig.media, rig.archive, volumes, rig.beeper);
@@ -428,9 +391,9 @@ TEST(BackupPass, ZipFilesReachALoopMountedMediumUnderItsLabel) {
         backup.BackupStoredImages();
         backup.BackupStoredImages();
         EXPECT_EQ(rig.row(1).CDLabel, c.expected);
-        const QString zip = medium.mountPoint + "/12/" + rig.row(1).ZipName + ".zip";
+        const QString zip = medium.mountPoint() + "/12/" + rig.row(1).ZipName + ".zip";
         ASSERT_TRUE(QFile::exists(zip));
         EXPECT_EQ(QProcess::execute("unzip", {"-tq", zip}), 0);
-        EXPECT_EQ(rig.zipEntriesBelow(medium.mountPoint).size(), 100);
+        EXPECT_EQ(rig.zipEntriesBelow(medium.mountPoint()).size(), 100);
     }
 }

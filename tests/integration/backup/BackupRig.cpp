@@ -1,9 +1,8 @@
 #include "BackupRig.h"
 
 #include "core/config/SetupInfo.h"
+#include "support/ZipCheck.h"
 
-#include <QDirIterator>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace kestrova::backuptest {
@@ -63,24 +62,7 @@ BackupRow BackupRig::row(qint32 seq) {
 }
 
 QStringList BackupRig::zipEntriesBelow(const QString& dir) const {
-    QStringList entries;
-    QDirIterator it(dir, {QStringLiteral("*.zip")}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QProcess python;
-        python.start(QStringLiteral("python3"), {QStringLiteral("-c"),
-                                                 QStringLiteral("import sys, zipfile\n"
-                                                                "z = zipfile.ZipFile(sys.argv[1])\n"
-                                                                "bad = z.testzip()\n"
-                                                                "assert bad is None, bad\n"
-                                                                "print('\\n'.join(z.namelist()))\n"),
-                                                 path});
-        EXPECT_TRUE(python.waitForFinished(60000));
-        EXPECT_EQ(python.exitCode(), 0) << path.toStdString() << python.readAllStandardError().toStdString();
-        entries << QString::fromUtf8(python.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-    entries.sort();
-    return entries;
+    return test::CheckedZipEntriesBelow(dir);
 }
 
 } // namespace kestrova::backuptest

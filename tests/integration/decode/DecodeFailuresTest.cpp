@@ -18,10 +18,7 @@ namespace {
 const QString Codabar = QStringLiteral("CODABAR");
 const QString ScanJobFailed = QStringLiteral("The Scan job failed.  You must re-scan the last batch.");
 
-bool WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
+using test::WriteFile;
 
 struct BadImageSet {
     const char* name;
@@ -30,16 +27,16 @@ struct BadImageSet {
 
 TEST(DecodeImages, ABadImageSetFileFailsTheScanJobAndChangesNothing) {
     const std::vector<BadImageSet> cases = {
-        {"empty file", [](DecodeRig& rig) { return WriteBytes(rig.imageSet, {}); }},
-        {"TIFF without pages", [](DecodeRig& rig) { return WriteBytes(rig.imageSet, QByteArray("II*\0\0\0\0\0", 8)); }},
+        {"empty file", [](DecodeRig& rig) { return WriteFile(rig.imageSet, {}); }},
+        {"TIFF without pages", [](DecodeRig& rig) { return WriteFile(rig.imageSet, QByteArray("II*\0\0\0\0\0", 8)); }},
         {"truncated TIFF",
          [](DecodeRig& rig) {
              if (!rig.writeBatch({PageSketch(200).symbol(Codabar, "A1234A", 25, 10).text(30, 250)}).isEmpty())
                  return false;
-             const QByteArray whole = FileBytes(rig.imageSet);
-             return WriteBytes(rig.imageSet, whole.left(whole.size() / 2));
+             const QByteArray whole = test::ReadFileBytes(rig.imageSet);
+             return WriteFile(rig.imageSet, whole.left(whole.size() / 2));
          }},
-        {"garbage", [](DecodeRig& rig) { return WriteBytes(rig.imageSet, QByteArray(5000, '\x5a')); }},
+        {"garbage", [](DecodeRig& rig) { return WriteFile(rig.imageSet, QByteArray(5000, '\x5a')); }},
         {"PNG named .tif",
          [](DecodeRig& rig) {
              const auto page = PageSketch(200).symbol(Codabar, "A1234A", 25, 10).image(rig.codec);
@@ -50,7 +47,7 @@ TEST(DecodeImages, ABadImageSetFileFailsTheScanJobAndChangesNothing) {
         SCOPED_TRACE(bad.name);
         DecodeRig rig;
         ASSERT_TRUE(bad.make(rig));
-        const QByteArray before = FileBytes(rig.imageSet);
+        const QByteArray before = test::ReadFileBytes(rig.imageSet);
         rig.prompter.expectMessage("KestrovaNT");
 
         rig.run();
@@ -59,7 +56,7 @@ TEST(DecodeImages, ABadImageSetFileFailsTheScanJobAndChangesNothing) {
         EXPECT_EQ(rig.prompter.shown()[0].text.toStdString(), ScanJobFailed.toStdString());
         EXPECT_TRUE(rig.decoded().isEmpty());
         EXPECT_TRUE(rig.problems().isEmpty());
-        EXPECT_EQ(FileBytes(rig.imageSet), before);
+        EXPECT_EQ(test::ReadFileBytes(rig.imageSet), before);
         EXPECT_EQ(QDir(rig.scanDir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                   QStringList{QFileInfo(rig.imageSet).fileName()});
     }
@@ -91,7 +88,7 @@ TEST(DecodeImages, APageThatCannotBeSavedKeepsTheBatch) {
         ASSERT_EQ(rig.problems().size(), 2u); // the second page is a problem page all the same
         const QStringList kept = QDir(KeptImageSetDir(rig.scanDir)).entryList(QDir::Files);
         ASSERT_EQ(kept.size(), 1);
-        EXPECT_EQ(FileBytes(KeptImageSetDir(rig.scanDir) + kept[0]), FileBytes(rig.imageSet));
+        EXPECT_EQ(test::ReadFileBytes(KeptImageSetDir(rig.scanDir) + kept[0]), test::ReadFileBytes(rig.imageSet));
         ASSERT_EQ(rig.prompter.shown().size(), 1u);
         const QString told = rig.prompter.shown()[0].text;
         EXPECT_TRUE(told.contains("1 page(s) of the last batch could not be saved")) << told.toStdString();

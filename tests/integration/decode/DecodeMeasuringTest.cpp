@@ -98,7 +98,7 @@ TEST(DecodeImages, AScanShorterThanTheMinimumIsNotDecoded) {
     ASSERT_EQ(rig.writeBatch({PageSketch(200, 210, 200).symbol(Codabar, "A1234A", 25, 10),
                               PageSketch(200, 210, 200).symbol(Codabar, "A5678A", 25, 10)}),
               QString());
-    const QByteArray before = FileBytes(rig.imageSet);
+    const QByteArray before = test::ReadFileBytes(rig.imageSet);
     rig.prompter.expectMessage("SCANNER SIZE PROBLEM");
 
     rig.run();
@@ -112,7 +112,7 @@ TEST(DecodeImages, AScanShorterThanTheMinimumIsNotDecoded) {
     EXPECT_EQ(rig.station.ui.ScannerDocLabel.toStdString(), "Reset Scanner height to 28cm before scanning again.");
     EXPECT_TRUE(rig.decoded().isEmpty());
     EXPECT_TRUE(rig.problems().isEmpty());
-    EXPECT_EQ(FileBytes(rig.imageSet), before);
+    EXPECT_EQ(test::ReadFileBytes(rig.imageSet), before);
 
     // Without page measuring the scan size is not checked.
     rig.setOptions(0);

@@ -68,7 +68,7 @@ TEST(DecodeImages, TurnsUpsideDownPagesAndStoresAFilePerBarcodeAtTheStorageResol
     ASSERT_FALSE(first.isEmpty());
     ASSERT_FALSE(second.isEmpty());
     EXPECT_EQ(first.right(9), second.right(9));
-    EXPECT_EQ(FileBytes(rig.decodedDir + first), FileBytes(rig.decodedDir + second));
+    EXPECT_EQ(test::ReadFileBytes(rig.decodedDir + first), test::ReadFileBytes(rig.decodedDir + second));
     EXPECT_FALSE(OnlyMatch(decoded, "^K4711~HISTS2[0-9A-F]{5}\\.tif$").isEmpty());
     // The page fed the other way is upright too, less the blank strip below its print (the left
     // margin of its scan), and so measured as the shorter document.
@@ -158,9 +158,7 @@ TEST(DecodeImages, ACopyForAnotherBarcodeNeverReplacesAnEarlierPagesFile) {
     for (int ms = 0; ms < 400; ++ms) {
         const QString suffix = QString::number(14 * 3600000 + 5 * 60000 + ms, 16).toUpper().right(5);
         earlier << QStringLiteral("56565656~HISTS2") + suffix + QStringLiteral(".tif");
-        QFile file(rig.decodedDir + earlier.back());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("earlier page");
+        ASSERT_TRUE(test::WriteFile(rig.decodedDir + earlier.back(), "earlier page"));
     }
 
     rig.run();
@@ -168,12 +166,12 @@ TEST(DecodeImages, ACopyForAnotherBarcodeNeverReplacesAnEarlierPagesFile) {
     const QStringList decoded = rig.decoded();
     ASSERT_EQ(decoded.size(), 402);
     for (const QString& name : earlier)
-        EXPECT_EQ(FileBytes(rig.decodedDir + name), "earlier page") << name.toStdString();
+        EXPECT_EQ(test::ReadFileBytes(rig.decodedDir + name), "earlier page") << name.toStdString();
     const QString first = OnlyMatch(decoded, "^78787878~HISTS2[0-9A-F]{5}\\.tif$");
     ASSERT_FALSE(first.isEmpty());
     const QString second = QStringLiteral("56565656~HISTS2") + first.right(9);
     EXPECT_FALSE(earlier.contains(second));
-    EXPECT_EQ(FileBytes(rig.decodedDir + second), FileBytes(rig.decodedDir + first));
+    EXPECT_EQ(test::ReadFileBytes(rig.decodedDir + second), test::ReadFileBytes(rig.decodedDir + first));
 }
 
 } // namespace

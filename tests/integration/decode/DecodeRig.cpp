@@ -24,11 +24,6 @@ QString OnlyMatch(const QStringList& files, const QString& pattern) {
     return found.size() == 1 ? found.first() : QString();
 }
 
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 DecodeRig::DecodeRig(std::uint32_t options)
     : symbologies(barcode::FlagCodabar | barcode::FlagCode39 | barcode::FlagCode128 | barcode::FlagCodabarStartA |
                   barcode::FlagCodabarStartB | barcode::FlagCodabarStartC | barcode::FlagCodabarStartD) {

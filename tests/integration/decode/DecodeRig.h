@@ -5,6 +5,7 @@
 #include "platform/leptonica/LeptonicaImageCodec.h"
 #include "support/BatchSketch.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestFiles.h"
 
 #include <QTemporaryDir>
 #include <cstdint>
@@ -61,8 +62,6 @@ struct DecodeRig {
 
 // The one file of files whose name matches pattern, or empty.
 QString OnlyMatch(const QStringList& files, const QString& pattern);
-// The contents of a file (empty when it cannot be read).
-QByteArray FileBytes(const QString& path);
 
 // The options of the readers' flags word that steer batch decoding.
 inline constexpr std::uint32_t SearchOption0 = 0x01000000;

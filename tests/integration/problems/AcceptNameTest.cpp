@@ -2,9 +2,9 @@
 // are refused because they cannot be a file name in the decoded directory.
 #include "ProblemRig.h"
 #include "barcode/TBcodeExtra.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -16,15 +16,6 @@ using namespace kestrova::problemtest;
 namespace {
 
 const QString Stamp = QStringLiteral("20261208140000000");
-
-// Every file below a directory, by path relative to it.
-QStringList AllFiles(const QString& root) {
-    QStringList files;
-    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) files << QDir(root).relativeFilePath(it.next());
-    files.sort();
-    return files;
-}
 
 struct TypedName {
     const char* typed;
@@ -107,7 +98,7 @@ TEST(ProblemResolution, NamesThatCannotBeAFileNameAreLoggedAndNeverWritten) {
     ProblemRig rig;
     const QString problem = rig.writeProblem(Stamp, FormWithCodabar("A1A"));
     rig.resolution.ShowNextProblem();
-    const QStringList before = AllFiles(rig.dir.path());
+    const QStringList before = test::FilesBelow(rig.dir.path());
     for (const QString& name : forced) {
         SCOPED_TRACE(name.left(20).toStdString());
         const qsizetype logged = rig.log().size();
@@ -117,14 +108,14 @@ TEST(ProblemResolution, NamesThatCannotBeAFileNameAreLoggedAndNeverWritten) {
         EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Barcode not usable as a file name: "))) << Joined(lines);
         EXPECT_EQ(rig.resolution.currentFile(), problem);
     }
-    EXPECT_EQ(Joined(AllFiles(rig.dir.path())), Joined(before));
+    EXPECT_EQ(Joined(test::FilesBelow(rig.dir.path())), Joined(before));
 
     // A document code from the setup file that would leave the decoded directory refuses every name.
     rig.station.editSetup().SetupInfo.DocDefs[0].DocCode = QStringLiteral("~../HIST");
     rig.accept(QStringLiteral("!1234"));
     EXPECT_TRUE(rig.log().last().startsWith(QStringLiteral("Document code or scanner ID not usable in a file name")))
         << Joined(rig.log());
-    EXPECT_EQ(Joined(AllFiles(rig.dir.path())), Joined(before));
+    EXPECT_EQ(Joined(test::FilesBelow(rig.dir.path())), Joined(before));
 
     // The same names among the page's candidates: "*all" files the others and keeps the page with
     // the unusable one.

@@ -1,6 +1,7 @@
 // Problem resolution when the files will not play along: the decoded directory missing, a problem
 // image that cannot be loaded. The operator is told through the event log and no page is lost.
 #include "ProblemRig.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,11 +59,7 @@ TEST(ProblemResolution, AFailedWriteToTheDecodedDirectoryKeepsTheProblem) {
 TEST(ProblemResolution, AnUnloadableProblemFileIsLoggedAndCanBeSkippedOrDeleted) {
     ProblemRig rig;
     const QString broken = QStringLiteral("20261208140000000.tif");
-    {
-        QFile file(rig.problemsDir + broken);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(3000, '\x5a'));
-    }
+    ASSERT_TRUE(test::WriteFile(rig.problemsDir + broken, QByteArray(3000, '\x5a')));
     const QString good = rig.writeProblem("20261208140000001", FormWithCodabar("A1A"));
     ASSERT_FALSE(good.isEmpty());
 

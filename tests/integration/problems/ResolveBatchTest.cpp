@@ -87,7 +87,7 @@ TEST(ProblemResolution, ProblemPagesOfABatchAreShownInTurnAndFiledSkippedOrDelet
     EXPECT_EQ(filed.compression.toStdString(), "FAXCCITT4");
     EXPECT_EQ(filed.barcodes.toStdString(), "123:B456B:");
     EXPECT_EQ(filed.height, 2338);
-    EXPECT_EQ(FileBytes(rig.decodedDir + for123), FileBytes(rig.decodedDir + for456));
+    EXPECT_EQ(test::ReadFileBytes(rig.decodedDir + for123), test::ReadFileBytes(rig.decodedDir + for456));
 
     // The next problem in the list is shown at once, with an empty name box.
     EXPECT_EQ(rig.resolution.currentFile(), blank);
@@ -136,10 +136,7 @@ TEST(ProblemResolution, TheProblemListHoldsOnlyImageFiles) {
     ASSERT_TRUE(page->saveTiff(rig.problemsDir + "e.tiff", TiffCompression::CcittG4, TiffSaveMode::Replace));
     ASSERT_TRUE(page->saveAs(rig.problemsDir + "f.pcx", ImageFileFormat::Png));
     ASSERT_TRUE(QDir().mkpath(rig.problemsDir + "g.tif"));
-    for (const char* name : {"a.scn", "d.scn", "x.txt"}) {
-        QFile file(rig.problemsDir + name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
+    for (const char* name : {"a.scn", "d.scn", "x.txt"}) ASSERT_TRUE(test::WriteFile(rig.problemsDir + name, {}));
 
     rig.resolution.FixProbsButtonClick();
 

@@ -3,8 +3,8 @@
 #include "platform/leptonica/LeptonicaImageCodec.h"
 #include "support/BatchSketch.h"
 #include "support/StationDir.h"
+#include "support/TestFiles.h"
 
-#include <QDirIterator>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -14,15 +14,6 @@ using namespace kestrova;
 using kestrova::test::StationDir;
 
 namespace {
-
-// Every file below dir, hidden ones included, relative to dir.
-QStringList AllFiles(const QString& dir) {
-    QStringList found;
-    QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) found << QDir(dir).relativeFilePath(it.next());
-    found.sort();
-    return found;
-}
 
 QStringList StoreNames(const StationDir& station) {
     QStringList names;
@@ -82,9 +73,9 @@ TEST(ConvertCrash, APassKilledAtAnyStepIsSettledByTheNext) {
         }
         expectedStore.sort();
         expectedLocal.sort();
-        EXPECT_EQ(AllFiles(station.path("store")), expectedStore);
-        EXPECT_EQ(AllFiles(station.path("local")), expectedLocal);
-        EXPECT_TRUE(AllFiles(station.path("decoded")).isEmpty());
+        EXPECT_EQ(test::FilesBelow(station.path("store"), QDir::Hidden | QDir::System), expectedStore);
+        EXPECT_EQ(test::FilesBelow(station.path("local"), QDir::Hidden | QDir::System), expectedLocal);
+        EXPECT_TRUE(test::FilesBelow(station.path("decoded"), QDir::Hidden | QDir::System).isEmpty());
     }
 }
 
@@ -106,7 +97,7 @@ TEST(ConvertCrash, ADuplicateKilledBeforeItsRenameLeavesNothingBehind) {
         station.faultPoint = "copy.written";
         EXPECT_TRUE(test::RunKestrova(station, duplicate).killed) << "the fault point was not reached";
         station.faultPoint.clear();
-        const QStringList left = AllFiles(station.path("decoded"));
+        const QStringList left = test::FilesBelow(station.path("decoded"), QDir::Hidden | QDir::System);
         ASSERT_EQ(left.size(), 1);
         EXPECT_TRUE(left[0].startsWith(".55555555~") && left[0].endsWith(".tmp")) << left[0].toStdString();
         for (const QString& step : after) {
@@ -116,7 +107,7 @@ TEST(ConvertCrash, ADuplicateKilledBeforeItsRenameLeavesNothingBehind) {
         }
         const bool copied = after.contains("duplicate");
         const bool converted = after.contains("convert");
-        const QStringList decoded = AllFiles(station.path("decoded"));
+        const QStringList decoded = test::FilesBelow(station.path("decoded"), QDir::Hidden | QDir::System);
         EXPECT_EQ(decoded.size(), copied && !converted ? 1 : 0) << decoded.join(' ').toStdString();
         EXPECT_TRUE(decoded.filter(QRegularExpression("^\\.|\\.tmp$")).isEmpty()) << decoded.join(' ').toStdString();
         EXPECT_EQ(StoreNames(station).filter("55555555").size(), copied && converted ? 1 : 0);

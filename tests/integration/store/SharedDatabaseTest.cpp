@@ -5,7 +5,9 @@
 
 #include "core/db/DbErrors.h"
 #include "core/db/PostgresSchema.h"
+#include "support/DbPeers.h"
 #include "support/PgCluster.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,16 +43,6 @@ DbEngine EnvEngine() {
 
 void WaitFor(const QString& file) {
     while (!QFileInfo::exists(file)) QThread::msleep(2);
-}
-
-// A child process of this test program running one of the disabled stand-ins below.
-std::unique_ptr<QProcess> StartChild(const QString& test, const QProcessEnvironment& env) {
-    auto p = std::make_unique<QProcess>();
-    p->setProcessEnvironment(env);
-    p->setProcessChannelMode(QProcess::MergedChannels);
-    p->start(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget(),
-             {QStringLiteral("--gtest_also_run_disabled_tests"), QStringLiteral("--gtest_filter=") + test});
-    return p;
 }
 
 // A line "key=value ..." of a child's output: the value of key, or -1.
@@ -97,25 +89,12 @@ TEST(SharedDatabaseLis, DISABLED_StandIn) {
     int marked = 0, lockErrors = 0, otherErrors = 0;
     QString last;
     {
-        QSqlDatabase db;
-        if (engine == DbEngine::SQLite) {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lis"));
-            db.setDatabaseName(Env(TargetVar));
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        } else {
-            const PostgresConfig c = *ParsePostgresUri(Env(TargetVar));
-            db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("lis"));
-            db.setHostName(c.host);
-            db.setPort(c.port);
-            db.setDatabaseName(c.database);
-            db.setUserName(c.user);
-        }
-        ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
+        QSqlDatabase db = test::PeerConnection(engine, Env(TargetVar), QStringLiteral("lis"));
+        ASSERT_TRUE(db.isOpen()) << db.lastError().text().toStdString();
         QSqlQuery q(db);
         std::printf("LIS ready\n");
         std::fflush(stdout);
-        const QString yes = engine == DbEngine::SQLite ? QStringLiteral("1") : QStringLiteral("true");
-        const QString no = engine == DbEngine::SQLite ? QStringLiteral("0") : QStringLiteral("false");
+        const QString yes = test::TrueLiteral(engine), no = test::FalseLiteral(engine);
         for (bool lastSweep = false; !lastSweep;) {
             lastSweep = QFileInfo::exists(stop);
             // The tables may not be there yet on a server the stations are still setting up.
@@ -165,19 +144,18 @@ TEST_P(SharedDatabase, TwoStationsConvertAtOnceWithTheLisBesideThemAndEveryPageI
     QByteArray page;
     {
         StoreRig painter;
-        QFile f(painter.writePage(QStringLiteral("1~REQS10A1B2.tif")));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        page = f.readAll();
+        page = test::ReadFileBytes(painter.writePage(QStringLiteral("1~REQS10A1B2.tif")));
+        ASSERT_FALSE(page.isEmpty());
     }
     for (int s = 0; s < 2; ++s) {
         const QString decoded = root + scanners[s] + QStringLiteral("/decoded/");
         QDir().mkpath(decoded);
         for (int i = 0; i < PagesPerStation; ++i) {
-            QFile f(decoded + QStringLiteral("%1~REQ%2%3.tif")
-                                  .arg((s + 1) * 100000 + i)
-                                  .arg(scanners[s], QStringLiteral("%1").arg(i, 5, 16, QLatin1Char('0')).toUpper()));
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(page);
+            ASSERT_TRUE(test::WriteFile(
+                decoded + QStringLiteral("%1~REQ%2%3.tif")
+                              .arg((s + 1) * 100000 + i)
+                              .arg(scanners[s], QStringLiteral("%1").arg(i, 5, 16, QLatin1Char('0')).toUpper()),
+                page));
         }
     }
 
@@ -186,12 +164,12 @@ TEST_P(SharedDatabase, TwoStationsConvertAtOnceWithTheLisBesideThemAndEveryPageI
     env.insert(TargetVar, target);
     env.insert(GoVar, root + QStringLiteral("go"));
     env.insert(StopVar, root + QStringLiteral("stop"));
-    std::unique_ptr<QProcess> lis = StartChild(QStringLiteral("SharedDatabaseLis.DISABLED_StandIn"), env);
+    std::unique_ptr<QProcess> lis = test::StartStandIn(QStringLiteral("SharedDatabaseLis.DISABLED_StandIn"), env);
     std::vector<std::unique_ptr<QProcess>> stations;
     for (const QString& scanner : scanners) {
         env.insert(RootVar, root + scanner);
         env.insert(ScannerVar, scanner);
-        stations.push_back(StartChild(QStringLiteral("SharedDatabaseStation.DISABLED_StandIn"), env));
+        stations.push_back(test::StartStandIn(QStringLiteral("SharedDatabaseStation.DISABLED_StandIn"), env));
     }
     for (auto& p : stations) {
         ASSERT_TRUE(p->waitForReadyRead(60000)) << "a station did not start";
@@ -256,6 +234,4 @@ TEST_P(SharedDatabase, TwoStationsConvertAtOnceWithTheLisBesideThemAndEveryPageI
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, SharedDatabase, ::testing::Values(DbEngine::SQLite, DbEngine::PostgreSQL),
-                         [](const ::testing::TestParamInfo<DbEngine>& info) {
-                             return std::string(info.param == DbEngine::SQLite ? "SQLite" : "PostgreSQL");
-                         });
+                         test::EngineName);

@@ -1,9 +1,9 @@
 #include "StoreRig.h"
 
 #include "support/BatchSketch.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -90,10 +90,8 @@ QString StoreRig::writePage(const QString& name, int bits, TiffCompression compr
 }
 
 QString StoreRig::writeBytes(const QString& name, const QByteArray& bytes) {
-    QFile file(decodedDir + name);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return file.fileName();
+    EXPECT_TRUE(test::WriteFile(decodedDir + name, bytes)) << name.toStdString();
+    return decodedDir + name;
 }
 
 void StoreRig::setNextSeq(qint32 n) {
@@ -133,11 +131,7 @@ QStringList StoreRig::log() const {
 }
 
 QStringList StoreRig::files(const QString& dir) {
-    QStringList found;
-    QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) found << QDir(dir).relativeFilePath(it.next());
-    found.sort();
-    return found;
+    return test::FilesBelow(dir);
 }
 
 void Exec(TImageDataModule& db, const QString& statement) {

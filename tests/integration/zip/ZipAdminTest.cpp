@@ -1,6 +1,7 @@
 #include "ZipRig.h"
 
 #include "core/store/ZipNames.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,11 +12,6 @@ namespace kestrova::ziptest {
 namespace {
 
 using Entries = QList<QPair<QString, QByteArray>>;
-
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 TEST(ZipAdminTest, CountMissingTakesEitherEntryOfAnImage) {
     ZipRig rig;
@@ -79,13 +75,10 @@ TEST(ZipAdminTest, DeleteFetchesAMovedFileRemovesBothEntriesAndPutsItBack) {
 
     // A damaged file on the media is left as it was, and no copy of it stays in the zip folder.
     QFile::remove(z);
-    QFile bad(onMedia);
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("damaged damaged damaged damaged damaged damaged");
-    bad.close();
+    ASSERT_TRUE(test::WriteFile(onMedia, "damaged damaged damaged damaged damaged damaged"));
     EXPECT_EQ(rig.media.DeleteFromZip(z, QStringLiteral("12D~REQ.tif"), dest), ZipMedia::AddFailed);
     EXPECT_FALSE(QFile::exists(z));
-    EXPECT_EQ(Contents(onMedia), QByteArray("damaged damaged damaged damaged damaged damaged"));
+    EXPECT_EQ(test::ReadFileBytes(onMedia), QByteArray("damaged damaged damaged damaged damaged damaged"));
 }
 
 TEST(ZipAdminTest, ExtractSelectsByPrefixAndOverwrites) {
@@ -99,15 +92,12 @@ TEST(ZipAdminTest, ExtractSelectsByPrefixAndOverwrites) {
                     {QStringLiteral("12A~REQ.tif"), "image a"},
                     {QStringLiteral("12AB~REQ.tif"), "image ab"}});
     QDir().mkpath(t);
-    QFile old(t + QStringLiteral("/12A~REQ.eml"));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("an older, longer copy of the message");
-    old.close();
+    ASSERT_TRUE(test::WriteFile(t + QStringLiteral("/12A~REQ.eml"), "an older, longer copy of the message"));
     EXPECT_EQ(rig.media.ExtractFromZip(z, QStringLiteral("12A~REQ"), t), QStringLiteral("12A~REQ.eml\n"));
-    EXPECT_EQ(Contents(t + QStringLiteral("/12A~REQ.eml")), QByteArray("signed a"));
+    EXPECT_EQ(test::ReadFileBytes(t + QStringLiteral("/12A~REQ.eml")), QByteArray("signed a"));
     EXPECT_EQ(rig.media.ExtractFromZip(z, QStringLiteral("12A*"), t + QStringLiteral("/all/")),
               QStringLiteral("12A~REQ.eml\n12A~REQ.tif\n12AB~REQ.tif\n"));
-    EXPECT_EQ(Contents(t + QStringLiteral("/all/12AB~REQ.tif")), QByteArray("image ab"));
+    EXPECT_EQ(test::ReadFileBytes(t + QStringLiteral("/all/12AB~REQ.tif")), QByteArray("image ab"));
     for (const QString& spec : {QStringLiteral("*"), QStringLiteral("99~REQ")})
         EXPECT_EQ(rig.media.ExtractFromZip(z, spec, t),
                   QStringLiteral("ERROR: File ") + spec + QStringLiteral(" not Present in Archive ") + z);

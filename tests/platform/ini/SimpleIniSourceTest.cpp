@@ -14,7 +14,7 @@ struct Read {
     std::vector<IniEntry> entries;
 };
 
-Read ReadBytes(const QByteArray& bytes) {
+Read ReadFileBytes(const QByteArray& bytes) {
     QTemporaryDir dir;
     const QString path = dir.filePath("t.ini");
     test::WriteBytes(path, bytes);
@@ -32,18 +32,18 @@ QStringList Lines(const std::vector<IniEntry>& entries) {
 } // namespace
 
 TEST(SimpleIniSource, ReadsTheFormatAsTheConfigurationProgramWritesIt) {
-    const Read r = ReadBytes("\xEF\xBB\xBF; written by the configuration program\r\n\r\n"
-                             "[Barcode Profiles\\Barcode Profile:0]\r\n"
-                             "Number of Digits Range: From=6\r\n"
-                             "  Codabar Narrow Bar Bit Range: To = 4 \r\n"
-                             "Extra Barcode Validation=R??? ;r???;# not a comment\n"
-                             "Empty=\n"
-                             "Equals=a=b\n"
-                             "# comment line\n"
-                             "line without an equals sign\n"
-                             "=no key\n"
-                             "[ Scanning ]\n"
-                             "Scanner ID=S1\n");
+    const Read r = ReadFileBytes("\xEF\xBB\xBF; written by the configuration program\r\n\r\n"
+                                 "[Barcode Profiles\\Barcode Profile:0]\r\n"
+                                 "Number of Digits Range: From=6\r\n"
+                                 "  Codabar Narrow Bar Bit Range: To = 4 \r\n"
+                                 "Extra Barcode Validation=R??? ;r???;# not a comment\n"
+                                 "Empty=\n"
+                                 "Equals=a=b\n"
+                                 "# comment line\n"
+                                 "line without an equals sign\n"
+                                 "=no key\n"
+                                 "[ Scanning ]\n"
+                                 "Scanner ID=S1\n");
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(Lines(r.entries),
               (QStringList{"[Barcode Profiles\\Barcode Profile:0] Number of Digits Range: From=6",
@@ -55,7 +55,7 @@ TEST(SimpleIniSource, ReadsTheFormatAsTheConfigurationProgramWritesIt) {
 }
 
 TEST(SimpleIniSource, RepeatedSectionsAndKeysAreAllReportedInFileOrder) {
-    const Read r = ReadBytes("[A]\nk=1\n[B]\nk=2\n[a]\nK=3\nj=4\n");
+    const Read r = ReadFileBytes("[A]\nk=1\n[B]\nk=2\n[a]\nK=3\nj=4\n");
     ASSERT_TRUE(r.ok);
     QStringList values;
     for (const IniEntry& e : r.entries) values << e.section.toLower() + e.key.toLower() + e.value;
@@ -73,7 +73,7 @@ TEST(SimpleIniSource, LongLinesJunkAndForeignTextNeverCutTheFileShort) {
                  "e\n");
     bytes.append(junk);
     bytes.append("\n[T]\nafter=1\n");
-    const Read r = ReadBytes(bytes);
+    const Read r = ReadFileBytes(bytes);
     ASSERT_TRUE(r.ok);
     QHash<QString, QString> byKey;
     for (const IniEntry& e : r.entries) byKey.insert(e.key, e.value);

@@ -42,7 +42,7 @@ template <typename F> QByteArray StandardErrorOf(const QString& capturePath, F f
     std::fflush(stderr);
     ::dup2(saved, 2);
     ::close(saved);
-    return ReadBytes(capturePath);
+    return ReadFileBytes(capturePath);
 }
 
 TEST(DamagedFiles, GiveErrorsWithMessagesAndNeverCrash) {
@@ -59,9 +59,9 @@ TEST(DamagedFiles, GiveErrorsWithMessagesAndNeverCrash) {
     ASSERT_TRUE(grey.value()->saveAs(png, ImageFileFormat::Png));
     ASSERT_TRUE(grey.value()->saveAs(jpg, ImageFileFormat::Jpeg));
     ASSERT_TRUE(grey.value()->saveAs(bmp, ImageFileFormat::Bmp));
-    const QByteArray tiffBytes = ReadBytes(good);
+    const QByteArray tiffBytes = ReadFileBytes(good);
 
-    QByteArray hugeBmp = ReadBytes(bmp).left(54);
+    QByteArray hugeBmp = ReadFileBytes(bmp).left(54);
     hugeBmp[18] = hugeBmp[19] = hugeBmp[20] = 0x7f; // width and height near 2^23
     hugeBmp[22] = hugeBmp[23] = hugeBmp[24] = 0x7f;
 
@@ -80,16 +80,16 @@ TEST(DamagedFiles, GiveErrorsWithMessagesAndNeverCrash) {
         {"odd-layout.tif", ClaimedTiff(16, 16, 65280, 63745)},
         {"huge.tif", ClaimedTiff(100000, 100000, 8, 1)},
         {"widest.tif", ClaimedTiff(0x7fffffff, 0x7fffffff, 8, 3)},
-        {"half.png", Cut(ReadBytes(png), 0.5)},
-        {"half.bmp", Cut(ReadBytes(bmp), 0.5)},
+        {"half.png", Cut(ReadFileBytes(png), 0.5)},
+        {"half.bmp", Cut(ReadFileBytes(bmp), 0.5)},
     };
     // Files whose damage a decoder may or may not notice: any outcome but a crash or a wrong size.
     const std::vector<std::pair<const char*, QByteArray>> damaged = {
         {"half.tif", Cut(tiffBytes, 0.5)},
         {"scrambled.tif", Scrambled(tiffBytes, 200, tiffBytes.size() - 400)},
-        {"half.jpg", Cut(ReadBytes(jpg), 0.5)},
-        {"scrambled.jpg", Scrambled(ReadBytes(jpg), 300, 2000)},
-        {"scrambled.png", Scrambled(ReadBytes(png), 60, 500)},
+        {"half.jpg", Cut(ReadFileBytes(jpg), 0.5)},
+        {"scrambled.jpg", Scrambled(ReadFileBytes(jpg), 300, 2000)},
+        {"scrambled.png", Scrambled(ReadFileBytes(png), 60, 500)},
     };
     for (const auto& [name, bytes] : refused) WriteBytes(path(name), bytes);
     for (const auto& [name, bytes] : cutShort) WriteBytes(path(name), bytes);
@@ -155,7 +155,7 @@ TEST(DamagedFiles, AMultiPageTiffWhoseLastDirectoryIsCutOffIsRefusedNotShortened
     // The last page's directory is written last: without its final bytes the file still claims a
     // third page that cannot be read.
     const QString cut = dir.path() + QStringLiteral("/cut.tif");
-    const QByteArray bytes = ReadBytes(good);
+    const QByteArray bytes = ReadFileBytes(good);
     WriteBytes(cut, bytes.left(bytes.size() - 20));
     const Result<int> count = codec.pageCount(cut);
     EXPECT_FALSE(count) << count.value();

@@ -3,6 +3,7 @@
 #include "platform/leptonica/LeptonicaImageCodec.h"
 #include "platform/leptonica/LeptonicaPageImage.h"
 #include "platform/leptonica/LeptonicaPix.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -58,16 +59,6 @@ inline int DifferentPixels(PIX* a, PIX* b) {
     return count;
 }
 
-inline void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
-}
-
-inline QByteArray ReadBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // A little-endian uncompressed single-strip TIFF whose header claims the given layout, followed by
 // 64 bytes of pixels whatever the claim.
 inline QByteArray ClaimedTiff(quint32 width, quint32 height, quint16 bitsPerSample, quint16 samples) {
@@ -101,7 +92,7 @@ inline QByteArray ClaimedTiff(quint32 width, quint32 height, quint16 bitsPerSamp
 // small on disk, and its pixels run out long before the declared size.
 inline QByteArray ClaimedPng(const QString& scratch, const PageImage& image, quint32 width, quint32 height) {
     if (!image.saveAs(scratch, ImageFileFormat::Png)) return {};
-    QByteArray png = ReadBytes(scratch);
+    QByteArray png = ReadFileBytes(scratch);
     for (int i = 0; i < 4; ++i) {
         png[16 + i] = char(width >> (24 - 8 * i));
         png[20 + i] = char(height >> (24 - 8 * i));

@@ -107,15 +107,15 @@ TEST_F(TiffSave, FailedWritesLeaveFilesAsTheyWere) {
         Image(Noise(20, 20, 1, 1))->saveTiff(text, TiffCompression::CcittG4, TiffSaveMode::Append);
     EXPECT_FALSE(appendToText);
     EXPECT_TRUE(appendToText.error().contains(QLatin1String("notes.tif"))) << appendToText.error().toStdString();
-    EXPECT_EQ(ReadBytes(text), QByteArray("not an image\n"));
+    EXPECT_EQ(ReadFileBytes(text), QByteArray("not an image\n"));
 
     const QString g4 = path(QStringLiteral("g4.tif"));
     ASSERT_TRUE(Image(Noise(20, 20, 1, 2))->saveTiff(g4, TiffCompression::CcittG4, TiffSaveMode::Replace));
-    const QByteArray before = ReadBytes(g4);
+    const QByteArray before = ReadFileBytes(g4);
     const Status deepAsG4 = Image(Noise(20, 20, 8, 3))->saveTiff(g4, TiffCompression::CcittG4, TiffSaveMode::Replace);
     EXPECT_FALSE(deepAsG4);
     EXPECT_TRUE(deepAsG4.error().contains(QLatin1String("1-bit"))) << deepAsG4.error().toStdString();
-    EXPECT_EQ(ReadBytes(g4), before);
+    EXPECT_EQ(ReadFileBytes(g4), before);
 
     EXPECT_FALSE(Image(Noise(20, 20, 1, 4))
                      ->saveTiff(path(QStringLiteral("missing/x.tif")), TiffCompression::Lzw, TiffSaveMode::Replace));
@@ -135,7 +135,7 @@ TEST_F(TiffSave, FailedWritesLeaveFilesAsTheyWere) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(cutShort);
     EXPECT_FALSE(appendCutShort);
-    EXPECT_EQ(ReadBytes(g4), before);
+    EXPECT_EQ(ReadFileBytes(g4), before);
 
     EXPECT_EQ(Entries(dir), (QStringList{QStringLiteral("g4.tif"), QStringLiteral("notes.tif")}));
 }

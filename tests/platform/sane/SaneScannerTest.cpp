@@ -7,6 +7,7 @@
 #include "platform/sane/SaneLibrary.h"
 #include "platform/sane/SaneOptions.h"
 #include "platform/sane/ScanTestSupport.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,15 +75,8 @@ protected:
         return result;
     }
 
-    void writeImageSet(const QByteArray& content) {
-        QFile f(imageSet);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
-    QByteArray imageSetContent() const {
-        QFile f(imageSet);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    void writeImageSet(const QByteArray& content) { test::WriteBytes(imageSet, content); }
+    QByteArray imageSetContent() const { return test::ReadFileBytes(imageSet); }
 
     QTemporaryDir dir;
     QString imageSet = dir.filePath(QStringLiteral("qvimageset.tif"));

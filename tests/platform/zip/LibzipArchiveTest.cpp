@@ -1,4 +1,5 @@
 #include "platform/zip/LibzipArchive.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,17 +31,6 @@ protected:
         const Status status = archive.read(name, data);
         EXPECT_TRUE(status) << status.error().toStdString();
         return data;
-    }
-
-    static QByteArray fileData(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    static void writeFile(const QString& path, const QByteArray& data) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(data);
     }
 
     // A committed archive with a few entries.
@@ -172,7 +162,7 @@ TEST_F(LibzipArchiveTest, FileExistsOnlyWhileItHasEntries) {
 
     // A file of no bytes is an empty archive too; it is replaced by the first commit with entries.
     const QString zero = pathOf("zero.zip");
-    writeFile(zero, QByteArray());
+    test::WriteBytes(zero, QByteArray());
     archive = open(zero);
     ASSERT_TRUE(archive);
     EXPECT_EQ(archive->count(), 0);
@@ -183,7 +173,7 @@ TEST_F(LibzipArchiveTest, FileExistsOnlyWhileItHasEntries) {
 
 TEST_F(LibzipArchiveTest, DamagedFilesGiveAClearErrorNotACrash) {
     const QString good = makeArchive("good.zip", {"page.tif"});
-    const QByteArray zipData = fileData(good);
+    const QByteArray zipData = test::ReadFileBytes(good);
     ASSERT_FALSE(zipData.isEmpty());
 
     const struct {
@@ -197,11 +187,11 @@ TEST_F(LibzipArchiveTest, DamagedFilesGiveAClearErrorNotACrash) {
     };
     for (const auto& sample : notArchives) {
         const QString path = pathOf(sample.name);
-        writeFile(path, sample.data);
+        test::WriteBytes(path, sample.data);
         QString error;
         EXPECT_EQ(factory.open(path, error), nullptr) << sample.name;
         EXPECT_TRUE(error.contains(path)) << error.toStdString();
-        EXPECT_EQ(fileData(path), sample.data) << "left as it was";
+        EXPECT_EQ(test::ReadFileBytes(path), sample.data) << "left as it was";
     }
 
     // A sound directory with damaged compressed data opens; reading the entry fails.
@@ -209,7 +199,7 @@ TEST_F(LibzipArchiveTest, DamagedFilesGiveAClearErrorNotACrash) {
     const qsizetype at = damaged.indexOf("page.tif") + 8 + 4;
     for (qsizetype i = at; i < at + 8 && i < damaged.size(); ++i) damaged[i] = char(~damaged[i]);
     const QString path = pathOf("damaged.zip");
-    writeFile(path, damaged);
+    test::WriteBytes(path, damaged);
     auto archive = open(path);
     ASSERT_TRUE(archive);
     QByteArray data;
@@ -230,26 +220,26 @@ TEST_F(LibzipArchiveTest, CommitThatCannotWriteFailsAndLeavesNothingBehind) {
     EXPECT_FALSE(archive->commit());
 
     // A regular file where the folder should be is refused when opening.
-    writeFile(pathOf("plain"), "a regular file");
+    test::WriteBytes(pathOf("plain"), "a regular file");
     QString error;
     EXPECT_EQ(factory.open(pathOf("plain/store.zip"), error), nullptr);
     EXPECT_TRUE(error.contains(pathOf("plain/store.zip"))) << error.toStdString();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({"plain"}));
-    EXPECT_EQ(fileData(pathOf("plain")), QByteArray("a regular file"));
+    EXPECT_EQ(test::ReadFileBytes(pathOf("plain")), QByteArray("a regular file"));
 
     // An existing archive whose folder is gone by the time of the commit stays as it was.
     ASSERT_TRUE(QDir(dir.path()).mkdir("media"));
     const QString path = makeArchive("media/store.zip", {"old.tif"});
-    const QByteArray before = fileData(path);
+    const QByteArray before = test::ReadFileBytes(path);
     archive = open(path);
     ASSERT_TRUE(archive->add("new.tif", "new", modified));
     ASSERT_TRUE(QDir(dir.path()).rename("media", "moved"));
-    writeFile(pathOf("media"), "in the way");
+    test::WriteBytes(pathOf("media"), "in the way");
     status = archive->commit();
     EXPECT_FALSE(status);
     EXPECT_FALSE(status.error().isEmpty());
     EXPECT_EQ(QDir(pathOf("moved")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({"store.zip"}));
-    EXPECT_EQ(fileData(pathOf("moved/store.zip")), before);
+    EXPECT_EQ(test::ReadFileBytes(pathOf("moved/store.zip")), before);
 }
 
 TEST_F(LibzipArchiveTest, NamesWithAFolderOrLevelsOutOfRangeAreRefused) {
