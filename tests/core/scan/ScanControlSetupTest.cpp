@@ -57,7 +57,7 @@ TEST(ScannerConf, CommentsFollowValuesAndSectionNames) {
     ASSERT_TRUE(conf.save());
     ASSERT_TRUE(conf.load(path));
     EXPECT_EQ(conf.value("sane/mode"), "Lineart");
-    EXPECT_EQ(ReadAll(path).count("[sane]"), 1) << "the commented section is the one written to";
+    EXPECT_EQ(test::ReadFileBytes(path).count("[sane]"), 1) << "the commented section is the one written to";
 }
 
 TEST(ScannerConf, AMissingFileIsTheDefaultStationAndAnUnwritableOneSaysWhy) {

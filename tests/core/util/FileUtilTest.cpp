@@ -161,7 +161,7 @@ TEST(CopyThroughHeldTemporary, ReplacesTheTargetAndOnlyUnheldTemporariesAreRemov
     WriteFile(dir + "a.tif", "old");
     EXPECT_EQ(HeldTemporaryOf(dir + "a.tif"), dir + ".a.copy.tmp");
     EXPECT_EQ(CopyThroughHeldTemporary(dir + "source.tif", dir + "a.tif"), QString());
-    EXPECT_EQ(ReadFile(dir + "a.tif"), "page");
+    EXPECT_EQ(ReadFileBytes(dir + "a.tif"), "page");
     EXPECT_FALSE(CopyThroughHeldTemporary(dir + "missing.tif", dir + "b.tif").isEmpty());
     EXPECT_FALSE(QFile::exists(dir + "b.tif") || QFile::exists(dir + ".b.copy.tmp"));
 
