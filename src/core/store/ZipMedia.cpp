@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -198,11 +199,25 @@ int ZipMedia::RemoveInterruptedWrites(const QString& dir) const {
     return removed;
 }
 
+int ZipMedia::ReturnLeftCopies(const QString& dir, const std::function<QString(const QString&)>& destDirOf) const {
+    const QDir folder(dir);
+    int returned = 0;
+    for (const QString& name : folder.entryList({QStringLiteral("*.zip")}, QDir::Files)) {
+        const QString destDir = destDirOf(name);
+        if (!IsFile(WithTrailingSlash(destDir) + name)) continue;
+        if (ZipAddAndCommit(folder.filePath(name), QString(), destDir, nullptr, true) >= 0) ++returned;
+    }
+    return returned;
+}
+
 int ZipMedia::DeleteFromZip(const QString& localZipPath, const QString& entryName, const QString& destDir) const {
     const QString mediaCopy = WithTrailingSlash(destDir) + QFileInfo(localZipPath).fileName();
+    // A zip file both here and on the media is one a stopped move or deletion left here: it is
+    // changed here and put back like a fetched one.
+    const bool onMedia = IsFile(mediaCopy);
     const bool fetched = !IsFile(localZipPath);
     if (fetched) {
-        if (!IsFile(mediaCopy)) return -2;
+        if (!onMedia) return -2;
         QDir().mkpath(QFileInfo(localZipPath).absolutePath());
         QFile::remove(localZipPath);
         // Fetched whole under a held hidden name: a stopped fetch leaves no half zip file here.
@@ -220,7 +235,7 @@ int ZipMedia::DeleteFromZip(const QString& localZipPath, const QString& entryNam
     zip->remove({entryName, WithoutExtension(entryName) + QStringLiteral(".eml")});
     const int left = zip->count();
     if (!zip->commit()) return fail();
-    if (!fetched) return left;
+    if (!onMedia) return left;
     if (left == 0) {
         // The archive is gone with its last entry; so must its copy on the media be, or the
         // deleted image would stay there.

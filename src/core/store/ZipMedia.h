@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -62,6 +63,11 @@ public:
     // (NAME.zip.XXXXXX) and the hidden copies of fetched zip files that no process holds. Only
     // while the station's zip files' lock is held (no writer can be at work). Returns how many.
     int RemoveInterruptedWrites(const QString& dir) const;
+    // Moves back onto the media every zip file in the zip folder dir whose name the media already
+    // holds (destDirOf gives the directory for a file name): a copy a stopped move or deletion
+    // left here, the newer of the two. A group's open zip file never has a name the media holds.
+    // Only while the station's zip files' lock is held. Returns how many went back.
+    int ReturnLeftCopies(const QString& dir, const std::function<QString(const QString&)>& destDirOf) const;
     // Extracts the entries that match spec into targetDir; their names each followed by a line
     // break, or a text starting "ERROR".
     QString ExtractFromZip(const QString& zipPath, const QString& spec, const QString& targetDir) const;

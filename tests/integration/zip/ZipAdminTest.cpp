@@ -81,6 +81,33 @@ TEST(ZipAdminTest, DeleteFetchesAMovedFileRemovesBothEntriesAndPutsItBack) {
     EXPECT_EQ(test::ReadFileBytes(onMedia), QByteArray("damaged damaged damaged damaged damaged damaged"));
 }
 
+TEST(ZipAdminTest, ACopyAStoppedDeletionLeftInTheZipFolderGoesBackToTheMedia) {
+    ZipRig rig;
+    const QString z = rig.media.CurrentZipFileFor(QStringLiteral("12~REQ"));
+    const QString dest = rig.backupDir + QStringLiteral("12/");
+    const QString onMedia = dest + QFileInfo(z).fileName();
+    rig.makeZip(z, {{QStringLiteral("12A~REQ.tif"), "a"}, {QStringLiteral("12B~REQ.tif"), "b"}});
+    ASSERT_EQ(rig.media.ZipAddAndCommit(z, QString(), dest, nullptr, true), 0);
+    const auto destDirOf = [&](const QString&) { return dest; };
+
+    // Stopped after the fetch: the deletion asked again changes the copy and puts it back.
+    ASSERT_TRUE(QFile::copy(onMedia, z));
+    EXPECT_EQ(rig.media.DeleteFromZip(z, QStringLiteral("12A~REQ.tif"), dest), 1);
+    EXPECT_FALSE(QFile::exists(z));
+    EXPECT_EQ(rig.entries(onMedia), QStringList{QStringLiteral("12B~REQ.tif")});
+
+    // Stopped after the changed copy was written, before it went back: the next pass returns it.
+    rig.makeZip(z, {{QStringLiteral("12C~REQ.tif"), "c"}});
+    EXPECT_EQ(rig.media.ReturnLeftCopies(rig.zipFolder(), destDirOf), 1);
+    EXPECT_FALSE(QFile::exists(z));
+    EXPECT_EQ(rig.entries(onMedia), QStringList{QStringLiteral("12C~REQ.tif")});
+    // An open zip file, whose name the media does not hold, stays where it is.
+    const QString open = rig.zipFolder() + QStringLiteral("12~open.zip");
+    rig.makeZip(open, {{QStringLiteral("12D~REQ.tif"), "d"}});
+    EXPECT_EQ(rig.media.ReturnLeftCopies(rig.zipFolder(), destDirOf), 0);
+    EXPECT_TRUE(QFile::exists(open));
+}
+
 TEST(ZipAdminTest, ExtractSelectsByPrefixAndOverwrites) {
     ZipRig rig;
     const QString z = rig.backupDir + QStringLiteral("12~x.zip");
