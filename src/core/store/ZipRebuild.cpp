@@ -57,6 +57,8 @@ int SignedImageArchive::RebuildZipFile(const QString& zipPath) {
         return -1;
     }
     for (q.first(); !q.eof(); q.next()) {
+        // A deleted image has no local copy any more and belongs in no zip file.
+        if (q.fieldByName(QStringLiteral("CDLabel")).asString() == QLatin1String("Deleted")) continue;
         rows.append({q.fieldByName(QStringLiteral("Reqid")).asString() + QLatin1Char('~') +
                          q.fieldByName(QStringLiteral("DocDefn")).asString(),
                      QString::number(q.fieldByName(QStringLiteral("SeqNumber")).asInteger()),

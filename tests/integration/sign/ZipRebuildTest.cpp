@@ -92,6 +92,12 @@ TEST(ZipRebuildTest, ARowThatCannotBeArchivedGivesANegativeResult) {
     EXPECT_LT(rig.archive.RebuildZipFile(rig.onMedia()), 0);
     EXPECT_EQ(rig.archive.LastBackupError, "Unabled to Sign 12B~REQS1A");
 
+    // Once its row is marked "Deleted" (as deleting an image does), the rebuild passes it over.
+    storetest::Exec(*rig.db, "update ImageData set CDLabel = 'Deleted' where ReqID = '12B'");
+    EXPECT_EQ(rig.archive.RebuildZipFile(rig.onMedia()), 0) << rig.archive.LastBackupError.toStdString();
+    EXPECT_EQ(rig.entries(rig.onMedia()).size(), 2);
+    storetest::Exec(*rig.db, "update ImageData set CDLabel = null where ReqID = '12B'");
+
     // The rebuilt file cannot be moved: the group directory on the media is a file now.
     rig.local("12B~REQS1A.bmp");
     QDir(rig.backupDir + "12").removeRecursively();
