@@ -14,6 +14,7 @@ set(TEST_SUPPORT_SOURCES
     ScriptedPrompter.cpp
     ScriptedPrompter.h
     StationDir.h
+    StoredImages.h
     TempStation.h
     TestCertificates.cpp
     TestCertificates.h

@@ -2,6 +2,7 @@
 // ends on the media (or in its open zip file, or on the scan server) exactly once, and every row
 // is recorded against the place that holds its image.
 #include "support/StationDir.h"
+#include "support/StoredImages.h"
 #include "support/TestFiles.h"
 #include "support/ZipCheck.h"
 
@@ -22,27 +23,10 @@ struct Row {
     QString label;
 };
 
-// Rows and local copies of n stored images of group 12, straight into the station's database.
+// Rows and local copies of n stored images of group 12.
 void Stock(const StationDir& station, int n) {
-    const QString file = station.path("ImageDatabase/KestrovaImageData.mdb");
-    QFile::copy(station.path("ImageDatabase/KestrovaImageDataBlank.mdb"), file);
-    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "stock");
-        db.setDatabaseName(file);
-        ASSERT_TRUE(db.open());
-        QSqlQuery q(db);
-        for (int i = 1; i <= n; ++i) {
-            const QString req = QString("12%1").arg(i, 6, 10, QChar('0'));
-            ASSERT_TRUE(q.exec(QString("insert into ImageData (SeqNumber, ReqID, DocDefn, ScanTime, SentToSystem) "
-                                       "values (%1, '%2', 'REQS1A%1', '2026-12-08 14:05:00', 0)")
-                                   .arg(i)
-                                   .arg(req)));
-            ASSERT_TRUE(test::WriteFile(station.path("local/" + req + "~REQS1A" + QString::number(i) + ".tif"),
-                                        QByteArray("image ") + req.toUtf8().repeated(50)));
-        }
-    }
-    QSqlDatabase::removeDatabase("stock");
+    test::StockStoredImages(station, "12", 1, n,
+                            [](const QString& req) { return QByteArray("image ") + req.toUtf8().repeated(50); });
 }
 
 QList<Row> Rows(const StationDir& station) {

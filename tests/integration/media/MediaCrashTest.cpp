@@ -6,6 +6,7 @@
 #include "platform/leptonica/LeptonicaImageCodec.h"
 #include "support/BatchSketch.h"
 #include "support/StationDir.h"
+#include "support/StoredImages.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
@@ -69,29 +70,8 @@ struct MediumStation {
             QFile f(file);
             return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
         }();
-        const QString file = station.path("ImageDatabase/KestrovaImageData.mdb");
-        if (!QFile::exists(file)) {
-            QFile::copy(station.path("ImageDatabase/KestrovaImageDataBlank.mdb"), file);
-            QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        }
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "stock");
-            db.setDatabaseName(file);
-            ASSERT_TRUE(db.open());
-            QSqlQuery q(db);
-            for (int i = 1; i <= n; ++i) {
-                const int seq = ++rows;
-                const QString req = group + QString("%1").arg(i, 6, 10, QChar('0'));
-                ASSERT_TRUE(q.exec(QString("insert into ImageData (SeqNumber, ReqID, DocDefn, ScanTime, SentToSystem) "
-                                           "values (%1, '%2', 'REQS1A%1', '2026-12-08 14:05:00', 0)")
-                                       .arg(seq)
-                                       .arg(req)));
-                QFile local(station.path("local/" + req + "~REQS1A" + QString::number(seq) + ".tif"));
-                ASSERT_TRUE(local.open(QIODevice::WriteOnly));
-                local.write(page);
-            }
-        }
-        QSqlDatabase::removeDatabase("stock");
+        test::StockStoredImages(station, group, rows + 1, n, [](const QString&) { return page; });
+        rows += n;
     }
 
     test::KestrovaRun run(const QStringList& args, const QString& fault = {}) {
