@@ -201,10 +201,10 @@ bool BackupProcess::BackupStoredImages() {
         if (step == Step::EndPass) break;
         if (step == Step::Next) {
             q.next();
-            // The batch is written and recorded before the user interface gets its turn.
-            const bool turn = m_iterations % 10 == 0;
             if (!remote && (m_batchEnds || m_batch.size() >= BatchRows)) finishBatch();
-            if (turn) m_station.processMessages();
+            // The zip files stay open over the user interface's turn: the pass holds the zip
+            // files' lock, so nothing else changes them meanwhile.
+            if (m_iterations % 10 == 0) m_station.processMessages();
         }
     }
     if (!remote) finishBatch();
