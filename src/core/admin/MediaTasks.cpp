@@ -49,9 +49,8 @@ CommitSummary CommitWaitingZipFiles(Station& station, const ZipMedia& zips, bool
     list.close();
     const StationSetup& setup = station.setup();
     for (const QString& z : names) {
-        const QString group = z.section(QLatin1Char('~'), 0, 0);
         const QString local = ZipFolder(setup) + z + QStringLiteral(".zip");
-        const QString destDir = ZipDestinationDir(setup, group);
+        const QString destDir = ZipDestinationDirOf(setup, z);
         // A commit stopped between the move and the update left the file complete on the medium
         // and none in the zip folder: its rows are labelled now.
         const bool movedBefore = !QFile::exists(local) && QFile::exists(destDir + z + QStringLiteral(".zip")) &&

@@ -150,8 +150,7 @@ bool BackupProcess::BackupStoredImages() {
         // Files of zip writes that a stop cut short; the lock keeps every other writer out.
         m_zips.RemoveInterruptedWrites(ZipFolder(setup));
         m_zips.ReturnLeftCopies(ZipFolder(setup), [&setup](const QString& name) {
-            const qsizetype tilde = name.indexOf(QLatin1Char('~'));
-            return ZipDestinationDir(setup, tilde < 0 ? WithoutExtension(name) : name.left(tilde));
+            return ZipDestinationDirOf(setup, WithoutExtension(name));
         });
         if (!settleInterrupted()) {
             m_summary.notRun = true;

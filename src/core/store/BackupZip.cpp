@@ -309,8 +309,7 @@ void BackupProcess::markMovedZipFiles() {
     q.close();
     const StationSetup& setup = m_station.setup();
     for (const QString& name : names) {
-        const qsizetype tilde = name.indexOf(QLatin1Char('~'));
-        const QString destDir = ZipDestinationDir(setup, tilde < 0 ? name : name.left(tilde));
+        const QString destDir = ZipDestinationDirOf(setup, name);
         const QString local = ZipFolder(setup) + name + QStringLiteral(".zip");
         if (IsFile(local)) {
             // A complete zip file whose move failed (the media was away) or was stopped.

@@ -32,4 +32,8 @@ QString ZipDestinationDir(const StationSetup& setup, const QString& group) {
     return WithTrailingSlash(WithTrailingSlash(setup.SetupInfo.Directories[SlotBackup]) + group);
 }
 
+QString ZipDestinationDirOf(const StationSetup& setup, const QString& zipName) {
+    return ZipDestinationDir(setup, zipName.section(QLatin1Char('~'), 0, 0));
+}
+
 } // namespace kestrova

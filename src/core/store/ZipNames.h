@@ -20,6 +20,9 @@ QString ZipFileName(const QString& group, const QDateTime& created);
 // Where a group's complete zip files go: the backup directory + group + "/" (the backup directory
 // itself for the empty group).
 QString ZipDestinationDir(const StationSetup& setup, const QString& group);
+// Where the zip file of this name (without ".zip") goes: ZipDestinationDir of its group, the part
+// before its first "~" (the whole name when it has none).
+QString ZipDestinationDirOf(const StationSetup& setup, const QString& zipName);
 // A directory path with one trailing "/".
 QString WithTrailingSlash(const QString& dir);
 // A file name without its last extension ("A~REQ.tif" gives "A~REQ").
